@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// AudioEffect: the SDK's default audio-processor component (a Component that is also an
+// IAudioProcessor). The packaged SDK lacks it; this is written to its documented behaviour.
+#pragma once
+
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "public.sdk/source/vst/vstbus.h"
+#include "public.sdk/source/vst/vstcomponent.h"
+
+namespace Steinberg {
+namespace Vst {
+
+class AudioEffect : public Component, public IAudioProcessor
+{
+public:
+    AudioEffect();
+
+    /** Creates and adds a new audio input bus. */
+    AudioBus* addAudioInput(const TChar* name, SpeakerArrangement arr, BusType busType = kMain,
+                            int32 flags = BusInfo::kDefaultActive);
+    /** Creates and adds a new audio output bus. */
+    AudioBus* addAudioOutput(const TChar* name, SpeakerArrangement arr, BusType busType = kMain,
+                             int32 flags = BusInfo::kDefaultActive);
+    /** Audio input bus by index, or null. */
+    AudioBus* getAudioInput(int32 index);
+    /** Audio output bus by index, or null. */
+    AudioBus* getAudioOutput(int32 index);
+
+    /** Creates and adds a new event input bus (16 channels unless told otherwise). */
+    EventBus* addEventInput(const TChar* name, int32 channels = 16, BusType busType = kMain,
+                            int32 flags = BusInfo::kDefaultActive);
+    /** Creates and adds a new event output bus. */
+    EventBus* addEventOutput(const TChar* name, int32 channels = 16, BusType busType = kMain,
+                             int32 flags = BusInfo::kDefaultActive);
+    /** Event input bus by index, or null. */
+    EventBus* getEventInput(int32 index);
+    /** Event output bus by index, or null. */
+    EventBus* getEventOutput(int32 index);
+
+    //--- IAudioProcessor
+    tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                          SpeakerArrangement* outputs,
+                                          int32 numOuts) SMTG_OVERRIDE;
+    tresult PLUGIN_API getBusArrangement(BusDirection dir, int32 index,
+                                         SpeakerArrangement& arr) SMTG_OVERRIDE;
+    tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) SMTG_OVERRIDE;
+    uint32 PLUGIN_API getLatencySamples() SMTG_OVERRIDE { return 0; }
+    tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;
+    tresult PLUGIN_API setProcessing(TBool /*state*/) SMTG_OVERRIDE { return kNotImplemented; }
+    tresult PLUGIN_API process(ProcessData& /*data*/) SMTG_OVERRIDE { return kNotImplemented; }
+    uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE { return kNoTail; }
+
+    OBJ_METHODS(AudioEffect, Component)
+    DEFINE_INTERFACES
+    DEF_INTERFACE(IAudioProcessor)
+    END_DEFINE_INTERFACES(Component)
+    REFCOUNT_METHODS(Component)
+
+protected:
+    ProcessSetup processSetup;
+};
+
+} // namespace Vst
+} // namespace Steinberg

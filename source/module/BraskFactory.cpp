@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The module's exported factory and the create functions of its classes.
-#include "BraskCids.h"
 #include "BraskFactory.h"
+#include "BraskCids.h"
 #include "BraskProcessorWithUIController.h"
 #include "BraskVersion.h"
 

@@ -51,8 +51,7 @@ void BaseProcessor::freeFadeBuffers()
 
 void BaseProcessor::allocParameters(uint32 count)
 {
-    if (paramValues)
-        return;
+    if (paramValues) return;
     paramCount = count;
     paramValues = new ParamValue[count]();
 }
@@ -63,14 +62,12 @@ void BaseProcessor::processEvents(IEventList* /*events*/) {}
 
 void BaseProcessor::setParameter(ParamID id, ParamValue value, int32 /*sampleOffset*/)
 {
-    if (id < paramCount)
-        paramValues[id] = value;
+    if (id < paramCount) paramValues[id] = value;
 }
 
 void BaseProcessor::setBypass(bool state, int32 /*sampleOffset*/)
 {
-    if (state == bypass)
-        return;
+    if (state == bypass) return;
     bypass = state;
     bypassFade = state ? 1 : -1;
 }
@@ -92,8 +89,7 @@ tresult PLUGIN_API BaseProcessor::setActive(TBool state)
 
 tresult PLUGIN_API BaseProcessor::getState(IBStream* state)
 {
-    if (!state)
-        return kInvalidArgument;
+    if (!state) return kInvalidArgument;
     writeInt32LE(state, static_cast<int32>(paramCount));
     for (uint32 i = 0; i < paramCount; ++i)
         writeDoubleLE(state, paramValues[i]);
@@ -103,8 +99,7 @@ tresult PLUGIN_API BaseProcessor::getState(IBStream* state)
 
 tresult PLUGIN_API BaseProcessor::setState(IBStream* state)
 {
-    if (!state)
-        return kInvalidArgument;
+    if (!state) return kInvalidArgument;
 
     // The stored count is not trusted: the processor reads as many values as it has.
     int32 storedCount = 0;
@@ -114,8 +109,7 @@ tresult PLUGIN_API BaseProcessor::setState(IBStream* state)
     {
         double value = 0.0;
         // A damaged value (NaN, infinite, outside 0..1) keeps the parameter's previous value.
-        if (readDoubleLE(state, value) && isValidNormalized(value))
-            paramValues[i] = value;
+        if (readDoubleLE(state, value) && isValidNormalized(value)) paramValues[i] = value;
     }
 
     int32 bypassWord = 0;
@@ -157,8 +151,7 @@ tresult PLUGIN_API BaseProcessor::setupProcessing(ProcessSetup& setup)
 
 tresult PLUGIN_API BaseProcessor::process(ProcessData& data)
 {
-    if (processParameterChanges(data.inputParameterChanges))
-        recalc();
+    if (processParameterChanges(data.inputParameterChanges)) recalc();
     processEvents(data.inputEvents);
 
     if (data.numSamples > 0 && !processBypass(data) && hasStereoOutput(data))
@@ -171,8 +164,7 @@ tresult PLUGIN_API BaseProcessor::process(ProcessData& data)
 
 bool BaseProcessor::hasStereoOutput(const ProcessData& data)
 {
-    if (data.numOutputs < 1 || !data.outputs)
-        return false;
+    if (data.numOutputs < 1 || !data.outputs) return false;
     const AudioBusBuffers& bus = data.outputs[0];
     return bus.numChannels >= 2 && bus.channelBuffers32 && bus.channelBuffers32[0] &&
            bus.channelBuffers32[1];
@@ -180,24 +172,19 @@ bool BaseProcessor::hasStereoOutput(const ProcessData& data)
 
 bool BaseProcessor::processParameterChanges(IParameterChanges* changes)
 {
-    if (!changes)
-        return false;
+    if (!changes) return false;
     const int32 count = changes->getParameterCount();
-    if (count <= 0)
-        return false;
+    if (count <= 0) return false;
 
     for (int32 i = 0; i < count; ++i)
     {
         IParamValueQueue* queue = changes->getParameterData(i);
-        if (!queue)
-            continue;
+        if (!queue) continue;
         const int32 points = queue->getPointCount();
-        if (points <= 0)
-            continue;
+        if (points <= 0) continue;
         int32 offset = 0;
         ParamValue value = 0.0;
-        if (queue->getPoint(points - 1, offset, value) != kResultOk || std::isnan(value))
-            continue;
+        if (queue->getPoint(points - 1, offset, value) != kResultOk || std::isnan(value)) continue;
         value = std::min(1.0, std::max(0.0, value));
 
         const ParamID id = queue->getParameterId();
@@ -211,16 +198,13 @@ bool BaseProcessor::processParameterChanges(IParameterChanges* changes)
 
 bool BaseProcessor::processBypass(ProcessData& data)
 {
-    if (data.numSamples <= 0)
-        return true;
-    if (!bypass && bypassFade == 0)
-        return false;
+    if (data.numSamples <= 0) return true;
+    if (!bypass && bypassFade == 0) return false;
 
     if (bypassFade != 0)
     {
         renderCrossfade(data);
-        if (data.numOutputs > 0 && data.outputs)
-            data.outputs[0].silenceFlags = 0;
+        if (data.numOutputs > 0 && data.outputs) data.outputs[0].silenceFlags = 0;
         bypassFade = 0;
         return true;
     }
@@ -231,8 +215,7 @@ bool BaseProcessor::processBypass(ProcessData& data)
 
 void BaseProcessor::renderCrossfade(ProcessData& data)
 {
-    if (!hasStereoOutput(data))
-        return;
+    if (!hasStereoOutput(data)) return;
 
     const int32 n = data.numSamples;
     if (fadeBufferSize <= 0)
@@ -287,17 +270,14 @@ void BaseProcessor::renderCrossfade(ProcessData& data)
 
 void BaseProcessor::passThrough(ProcessData& data)
 {
-    if (!data.outputs)
-        return;
+    if (!data.outputs) return;
     const size_t bytes = sizeof(float) * static_cast<size_t>(data.numSamples);
     for (int32 j = 0; j < data.numOutputs; ++j)
     {
         AudioBus* bus = getAudioOutput(j);
-        if (!bus || !bus->isActive())
-            continue;
+        if (!bus || !bus->isActive()) continue;
         AudioBusBuffers& out = data.outputs[j];
-        if (!out.channelBuffers32)
-            continue;
+        if (!out.channelBuffers32) continue;
         const int32 channelCount =
             std::min(out.numChannels, SpeakerArr::getChannelCount(bus->getArrangement()));
         const AudioBusBuffers* in = (data.inputs && j < data.numInputs) ? &data.inputs[j] : nullptr;
@@ -305,15 +285,13 @@ void BaseProcessor::passThrough(ProcessData& data)
         for (int32 k = 0; k < channelCount; ++k)
         {
             float* dst = out.channelBuffers32[k];
-            if (!dst)
-                continue;
+            if (!dst) continue;
             const float* src = (in && k < in->numChannels && in->channelBuffers32)
                                    ? in->channelBuffers32[k]
                                    : nullptr;
             if (src)
             {
-                if (src != dst)
-                    std::memcpy(dst, src, bytes);
+                if (src != dst) std::memcpy(dst, src, bytes);
                 out.silenceFlags |= in->silenceFlags & channelBit(k);
             }
             else
@@ -327,20 +305,17 @@ void BaseProcessor::passThrough(ProcessData& data)
 
 void BaseProcessor::updateSilenceFlags(ProcessData& data)
 {
-    if (!data.outputs)
-        return;
+    if (!data.outputs) return;
     for (int32 j = 0; j < data.numOutputs; ++j)
     {
         AudioBusBuffers& out = data.outputs[j];
         out.silenceFlags = 0;
         AudioBus* bus = getAudioOutput(j);
-        if (!bus || !bus->isActive() || !out.channelBuffers32)
-            continue;
+        if (!bus || !bus->isActive() || !out.channelBuffers32) continue;
         for (int32 k = 0; k < out.numChannels; ++k)
         {
             const float* samples = out.channelBuffers32[k];
-            if (!samples)
-                continue;
+            if (!samples) continue;
             bool silent = true;
             for (int32 i = 0; i < data.numSamples; i += 10)
             {
@@ -350,8 +325,7 @@ void BaseProcessor::updateSilenceFlags(ProcessData& data)
                     break;
                 }
             }
-            if (silent)
-                out.silenceFlags |= channelBit(k);
+            if (silent) out.silenceFlags |= channelBit(k);
         }
     }
 }

@@ -39,8 +39,7 @@ public:
     //--- IAudioProcessor
     /** Accepts no inputs or exactly two speakers on the first input and on the first output. */
     tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
-                                          SpeakerArrangement* outputs,
-                                          int32 numOuts) SMTG_OVERRIDE;
+                                          SpeakerArrangement* outputs, int32 numOuts) SMTG_OVERRIDE;
     /** Sizes the crossfade buffers for the largest block the host will send. */
     tresult PLUGIN_API setupProcessing(ProcessSetup& setup) SMTG_OVERRIDE;
     /** One block: parameter changes, recalc, events, then audio or bypass. Always kResultOk. */

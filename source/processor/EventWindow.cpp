@@ -7,36 +7,31 @@ namespace Tarvik {
 
 bool EventWindow::contains(int32 sampleOffset) const
 {
-    if (sampleOffset < start)
-        return start == 0;
+    if (sampleOffset < start) return start == 0;
     return sampleOffset - start < length;
 }
 
 int32 PLUGIN_API EventWindow::getEventCount()
 {
-    if (!events)
-        return 0;
+    if (!events) return 0;
     int32 count = 0;
     const int32 total = events->getEventCount();
     for (int32 i = 0; i < total; ++i)
     {
-        Event e {};
-        if (events->getEvent(i, e) == kResultOk && contains(e.sampleOffset))
-            ++count;
+        Event e{};
+        if (events->getEvent(i, e) == kResultOk && contains(e.sampleOffset)) ++count;
     }
     return count;
 }
 
 tresult PLUGIN_API EventWindow::getEvent(int32 index, Event& out)
 {
-    if (!events || index < 0)
-        return kInvalidArgument;
+    if (!events || index < 0) return kInvalidArgument;
     const int32 total = events->getEventCount();
     for (int32 i = 0; i < total; ++i)
     {
-        Event e {};
-        if (events->getEvent(i, e) != kResultOk || !contains(e.sampleOffset))
-            continue;
+        Event e{};
+        if (events->getEvent(i, e) != kResultOk || !contains(e.sampleOffset)) continue;
         if (index-- == 0)
         {
             out = e;

@@ -15,9 +15,8 @@ class EventWindow : public IEventList
 public:
     /** The first piece (start 0) also takes events with negative offsets. */
     EventWindow(IEventList* events, int32 start, int32 length)
-    : events(events), start(start), length(length)
-    {
-    }
+        : events(events), start(start), length(length)
+    {}
     virtual ~EventWindow() = default;
 
     int32 PLUGIN_API getEventCount() SMTG_OVERRIDE;

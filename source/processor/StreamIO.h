@@ -22,8 +22,7 @@ inline bool readExact(IBStream* stream, uint8_t* bytes, int32 size)
 inline bool readInt32LE(IBStream* stream, int32& value)
 {
     uint8_t b[4];
-    if (!readExact(stream, b, 4))
-        return false;
+    if (!readExact(stream, b, 4)) return false;
     const uint32_t u = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
                        (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
     std::memcpy(&value, &u, sizeof(value));
@@ -33,8 +32,7 @@ inline bool readInt32LE(IBStream* stream, int32& value)
 inline bool readDoubleLE(IBStream* stream, double& value)
 {
     uint8_t b[8];
-    if (!readExact(stream, b, 8))
-        return false;
+    if (!readExact(stream, b, 8)) return false;
     uint64_t u = 0;
     for (int i = 7; i >= 0; --i)
         u = (u << 8) | b[i];

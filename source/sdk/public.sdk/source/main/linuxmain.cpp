@@ -18,15 +18,12 @@ char moduleFolder[PATH_MAX] = {};
 
 void recordModuleFolder()
 {
-    Dl_info info {};
-    if (dladdr(reinterpret_cast<void*>(&recordModuleFolder), &info) == 0 || !info.dli_fname)
-        return;
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&recordModuleFolder), &info) == 0 || !info.dli_fname) return;
     const char* lastSlash = strrchr(info.dli_fname, '/');
-    if (!lastSlash)
-        return;
+    if (!lastSlash) return;
     const size_t length = static_cast<size_t>(lastSlash - info.dli_fname) + 1;
-    if (length >= sizeof(moduleFolder))
-        return;
+    if (length >= sizeof(moduleFolder)) return;
     memcpy(moduleFolder, info.dli_fname, length);
     moduleFolder[length] = '\0';
 }
@@ -42,8 +39,7 @@ void* getModuleHandle()
 
 const char* getModuleFolder()
 {
-    if (moduleFolder[0] == '\0')
-        recordModuleFolder();
+    if (moduleFolder[0] == '\0') recordModuleFolder();
     return moduleFolder;
 }
 
@@ -64,8 +60,7 @@ SMTG_EXPORT_SYMBOL bool ModuleEntry(void* sharedLibraryHandle)
 
 SMTG_EXPORT_SYMBOL bool ModuleExit()
 {
-    if (entryCount <= 0)
-        return false;
+    if (entryCount <= 0) return false;
     if (--entryCount == 0)
     {
         moduleHandle = nullptr;

@@ -33,15 +33,12 @@ void narrow(PClassInfo2& out, const PClassInfoW& in)
 
 } // namespace
 
-CPluginFactory::CPluginFactory(const PFactoryInfo& info) : factoryInfo(info)
-{
-    FUNKNOWN_CTOR
-}
+CPluginFactory::CPluginFactory(const PFactoryInfo& info)
+    : factoryInfo(info){FUNKNOWN_CTOR}
 
-CPluginFactory::~CPluginFactory()
+      CPluginFactory::~CPluginFactory()
 {
-    if (gPluginFactory == this)
-        gPluginFactory = nullptr;
+    if (gPluginFactory == this) gPluginFactory = nullptr;
     delete[] classes;
     FUNKNOWN_DTOR
 }
@@ -60,8 +57,7 @@ tresult PLUGIN_API CPluginFactory::queryInterface(const TUID _iid, void** obj)
 
 bool CPluginFactory::registerClass(const PClassInfo* info, CreateFunction createFunc, void* context)
 {
-    if (!info || !createFunc)
-        return false;
+    if (!info || !createFunc) return false;
     PClassInfo2 info2;
     memcpy(info2.cid, info->cid, sizeof(TUID));
     info2.cardinality = info->cardinality;
@@ -73,8 +69,7 @@ bool CPluginFactory::registerClass(const PClassInfo* info, CreateFunction create
 bool CPluginFactory::registerClass(const PClassInfo2* info, CreateFunction createFunc,
                                    void* context)
 {
-    if (!info || !createFunc)
-        return false;
+    if (!info || !createFunc) return false;
     ClassEntry entry;
     entry.info8 = *info;
     entry.info16.fromAscii(*info);
@@ -87,8 +82,7 @@ bool CPluginFactory::registerClass(const PClassInfo2* info, CreateFunction creat
 bool CPluginFactory::registerClass(const PClassInfoW* info, CreateFunction createFunc,
                                    void* context)
 {
-    if (!info || !createFunc)
-        return false;
+    if (!info || !createFunc) return false;
     ClassEntry entry;
     entry.info16 = *info;
     narrow(entry.info8, *info);
@@ -100,8 +94,7 @@ bool CPluginFactory::registerClass(const PClassInfoW* info, CreateFunction creat
 
 bool CPluginFactory::addEntry(const ClassEntry& entry)
 {
-    if (isClassRegistered(FUID::fromTUID(entry.info8.cid)))
-        return false;
+    if (isClassRegistered(FUID::fromTUID(entry.info8.cid))) return false;
     if (classCount >= maxClassCount)
     {
         const int32 newMax = maxClassCount == 0 ? 4 : maxClassCount * 2;
@@ -118,8 +111,7 @@ bool CPluginFactory::addEntry(const ClassEntry& entry)
 
 const CPluginFactory::ClassEntry* CPluginFactory::entryAt(int32 index) const
 {
-    if (index < 0 || index >= classCount)
-        return nullptr;
+    if (index < 0 || index >= classCount) return nullptr;
     return &classes[index];
 }
 
@@ -127,8 +119,7 @@ bool CPluginFactory::isClassRegistered(const FUID& cid) const
 {
     for (int32 i = 0; i < classCount; ++i)
     {
-        if (FUnknownPrivate::iidEqual(cid, classes[i].info8.cid))
-            return true;
+        if (FUnknownPrivate::iidEqual(cid, classes[i].info8.cid)) return true;
     }
     return false;
 }
@@ -140,8 +131,7 @@ void CPluginFactory::removeAllClasses()
 
 tresult PLUGIN_API CPluginFactory::getFactoryInfo(PFactoryInfo* info)
 {
-    if (!info)
-        return kInvalidArgument;
+    if (!info) return kInvalidArgument;
     memcpy(info, &factoryInfo, sizeof(PFactoryInfo));
     return kResultOk;
 }
@@ -154,8 +144,7 @@ int32 PLUGIN_API CPluginFactory::countClasses()
 tresult PLUGIN_API CPluginFactory::getClassInfo(int32 index, PClassInfo* info)
 {
     const ClassEntry* entry = entryAt(index);
-    if (!info || !entry)
-        return kInvalidArgument;
+    if (!info || !entry) return kInvalidArgument;
     *info = PClassInfo();
     memcpy(info->cid, entry->info8.cid, sizeof(TUID));
     info->cardinality = entry->info8.cardinality;
@@ -167,8 +156,7 @@ tresult PLUGIN_API CPluginFactory::getClassInfo(int32 index, PClassInfo* info)
 tresult PLUGIN_API CPluginFactory::getClassInfo2(int32 index, PClassInfo2* info)
 {
     const ClassEntry* entry = entryAt(index);
-    if (!info || !entry)
-        return kInvalidArgument;
+    if (!info || !entry) return kInvalidArgument;
     memcpy(info, &entry->info8, sizeof(PClassInfo2));
     return kResultOk;
 }
@@ -176,27 +164,22 @@ tresult PLUGIN_API CPluginFactory::getClassInfo2(int32 index, PClassInfo2* info)
 tresult PLUGIN_API CPluginFactory::getClassInfoUnicode(int32 index, PClassInfoW* info)
 {
     const ClassEntry* entry = entryAt(index);
-    if (!info || !entry)
-        return kInvalidArgument;
+    if (!info || !entry) return kInvalidArgument;
     memcpy(info, &entry->info16, sizeof(PClassInfoW));
     return kResultOk;
 }
 
 tresult PLUGIN_API CPluginFactory::createInstance(FIDString cid, FIDString iid, void** obj)
 {
-    if (!obj)
-        return kInvalidArgument;
+    if (!obj) return kInvalidArgument;
     *obj = nullptr;
-    if (!cid || !iid)
-        return kInvalidArgument;
+    if (!cid || !iid) return kInvalidArgument;
     for (int32 i = 0; i < classCount; ++i)
     {
         const ClassEntry& entry = classes[i];
-        if (!FUnknownPrivate::iidEqual(cid, entry.info8.cid))
-            continue;
+        if (!FUnknownPrivate::iidEqual(cid, entry.info8.cid)) continue;
         FUnknown* instance = entry.createFunc(entry.context);
-        if (!instance)
-            return kOutOfMemory;
+        if (!instance) return kOutOfMemory;
         // The creation reference is handed over through queryInterface; drop ours either way.
         const tresult result = instance->queryInterface(iid, obj);
         instance->release();

@@ -30,15 +30,13 @@ AudioBus* AudioEffect::addAudioOutput(const TChar* name, SpeakerArrangement arr,
 
 AudioBus* AudioEffect::getAudioInput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(audioInputs.size()))
-        return nullptr;
+    if (index < 0 || index >= static_cast<int32>(audioInputs.size())) return nullptr;
     return FCast<AudioBus>(audioInputs.at(static_cast<size_t>(index)));
 }
 
 AudioBus* AudioEffect::getAudioOutput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(audioOutputs.size()))
-        return nullptr;
+    if (index < 0 || index >= static_cast<int32>(audioOutputs.size())) return nullptr;
     return FCast<AudioBus>(audioOutputs.at(static_cast<size_t>(index)));
 }
 
@@ -60,40 +58,34 @@ EventBus* AudioEffect::addEventOutput(const TChar* name, int32 channels, BusType
 
 EventBus* AudioEffect::getEventInput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(eventInputs.size()))
-        return nullptr;
+    if (index < 0 || index >= static_cast<int32>(eventInputs.size())) return nullptr;
     return FCast<EventBus>(eventInputs.at(static_cast<size_t>(index)));
 }
 
 EventBus* AudioEffect::getEventOutput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(eventOutputs.size()))
-        return nullptr;
+    if (index < 0 || index >= static_cast<int32>(eventOutputs.size())) return nullptr;
     return FCast<EventBus>(eventOutputs.at(static_cast<size_t>(index)));
 }
 
 tresult PLUGIN_API AudioEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                    SpeakerArrangement* outputs, int32 numOuts)
 {
-    if (numIns < 0 || numOuts < 0)
-        return kInvalidArgument;
+    if (numIns < 0 || numOuts < 0) return kInvalidArgument;
     if (numIns > static_cast<int32>(audioInputs.size()) ||
         numOuts > static_cast<int32>(audioOutputs.size()))
         return kResultFalse;
-    if ((numIns > 0 && !inputs) || (numOuts > 0 && !outputs))
-        return kInvalidArgument;
+    if ((numIns > 0 && !inputs) || (numOuts > 0 && !outputs)) return kInvalidArgument;
 
     for (int32 i = 0; i < static_cast<int32>(audioInputs.size()); ++i)
     {
-        if (i >= numIns)
-            break;
+        if (i >= numIns) break;
         if (auto* bus = FCast<AudioBus>(audioInputs.at(static_cast<size_t>(i))))
             bus->setArrangement(inputs[i]);
     }
     for (int32 i = 0; i < static_cast<int32>(audioOutputs.size()); ++i)
     {
-        if (i >= numOuts)
-            break;
+        if (i >= numOuts) break;
         if (auto* bus = FCast<AudioBus>(audioOutputs.at(static_cast<size_t>(i))))
             bus->setArrangement(outputs[i]);
     }
@@ -104,8 +96,7 @@ tresult PLUGIN_API AudioEffect::getBusArrangement(BusDirection dir, int32 index,
                                                   SpeakerArrangement& arr)
 {
     BusList* list = getBusList(kAudio, dir);
-    if (!list || index < 0 || index >= static_cast<int32>(list->size()))
-        return kInvalidArgument;
+    if (!list || index < 0 || index >= static_cast<int32>(list->size())) return kInvalidArgument;
     if (auto* bus = FCast<AudioBus>(list->at(static_cast<size_t>(index))))
     {
         arr = bus->getArrangement();
@@ -121,8 +112,7 @@ tresult PLUGIN_API AudioEffect::canProcessSampleSize(int32 symbolicSampleSize)
 
 tresult PLUGIN_API AudioEffect::setupProcessing(ProcessSetup& setup)
 {
-    if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue)
-        return kResultFalse;
+    if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
     processSetup = setup;
     return kResultOk;
 }

@@ -39,8 +39,7 @@ public:
 
     //--- IAudioProcessor
     tresult PLUGIN_API setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
-                                          SpeakerArrangement* outputs,
-                                          int32 numOuts) SMTG_OVERRIDE;
+                                          SpeakerArrangement* outputs, int32 numOuts) SMTG_OVERRIDE;
     tresult PLUGIN_API getBusArrangement(BusDirection dir, int32 index,
                                          SpeakerArrangement& arr) SMTG_OVERRIDE;
     tresult PLUGIN_API canProcessSampleSize(int32 symbolicSampleSize) SMTG_OVERRIDE;

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The host's side of the controller's edits: records them so a host (or a test) can follow what
+// the controller asked for.
+#pragma once
+
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Host {
+
+class ComponentHandler : public IComponentHandler
+{
+public:
+    struct Edit
+    {
+        enum Kind
+        {
+            kBegin,
+            kPerform,
+            kEnd
+        } kind;
+        ParamID id;
+        ParamValue value;
+    };
+
+    virtual ~ComponentHandler() = default;
+
+    tresult PLUGIN_API beginEdit(ParamID id) SMTG_OVERRIDE;
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue valueNormalized) SMTG_OVERRIDE;
+    tresult PLUGIN_API endEdit(ParamID id) SMTG_OVERRIDE;
+    tresult PLUGIN_API restartComponent(int32 flags) SMTG_OVERRIDE;
+
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE;
+    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
+    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
+
+    std::vector<Edit> edits;
+    std::vector<int32> restarts;
+};
+
+} // namespace Host
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -68,7 +68,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create(IPluginFactory* factory, 
         return nullptr;
     }
     std::unique_ptr<PluginInstance> instance(new PluginInstance());
-    instance->hostApplication = new HostApplication();
+    instance->hostApplication.reset(new HostApplication());
 
     // The first audio processor class of the factory.
     IPluginFactory2* factory2 = queryFrom<IPluginFactory2>(factory);
@@ -110,7 +110,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create(IPluginFactory* factory, 
         return nullptr;
     }
     instance->pluginComponent = static_cast<IComponent*>(object);
-    if (instance->pluginComponent->initialize(instance->hostApplication) != kResultOk)
+    if (instance->pluginComponent->initialize(instance->hostApplication.get()) != kResultOk)
     {
         error = "the processor failed to initialise";
         return nullptr;
@@ -145,7 +145,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create(IPluginFactory* factory, 
     }
     if (!instance->controllerIsComponent)
     {
-        if (instance->editController->initialize(instance->hostApplication) != kResultOk)
+        if (instance->editController->initialize(instance->hostApplication.get()) != kResultOk)
         {
             error = "the controller failed to initialise";
             return nullptr;
@@ -193,7 +193,6 @@ PluginInstance::~PluginInstance()
         if (componentInitialized) pluginComponent->terminate();
         pluginComponent->release();
     }
-    if (hostApplication) hostApplication->release();
 }
 
 bool PluginInstance::start(double sampleRate, int32 maxSamplesPerBlock, std::string& error)

@@ -63,7 +63,8 @@ public:
 private:
     PluginInstance() = default;
 
-    HostApplication* hostApplication = nullptr;
+    // The SDK's host application is not reference counted: the host owns it outright.
+    std::unique_ptr<HostApplication> hostApplication;
     ComponentHandler componentHandler;
     PClassInfo2 classInfo;
     IComponent* pluginComponent = nullptr;

@@ -23,9 +23,8 @@ class BraskFrame : public ::testing::Test
 protected:
     void SetUp() override
     {
-        host = owned(new HostApplication());
         processor = new BraskProcessorWithUIController();
-        ASSERT_EQ(processor->initialize(host), kResultOk);
+        ASSERT_EQ(processor->initialize(&host), kResultOk);
         processor->connect(&peer);
     }
     void TearDown() override
@@ -35,7 +34,7 @@ protected:
         processor->release();
     }
 
-    IPtr<HostApplication> host;
+    HostApplication host; // not reference counted
     BraskProcessorWithUIController* processor = nullptr;
     TestSupport::RecordingPeer peer;
 };

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Hands a MIDI file to the plug-in block by block as a host does: notes as note events at their
+// sample offsets, controllers, channel aftertouch and pitch bend through the controller's MIDI
+// mapping as parameter changes, mirrored into the controller.
+#pragma once
+
+#include "EventList.h"
+#include "MidiFile.h"
+#include "ParameterChanges.h"
+
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
+
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+
+class MidiDelivery
+{
+public:
+    /** Both may be null (a plug-in without a MIDI mapping then hears notes only). The capacities
+        are those of the lists that fill() is given. */
+    MidiDelivery(IMidiMapping* mapping, IEditController* controller, int32 eventCapacity,
+                 int32 pointsPerQueue);
+
+    /** Places the file's messages on the sample grid of this rate and starts from the top. */
+    void schedule(const MidiFile& file, double sampleRate);
+
+    /** Adds the messages of the block [start, start + length) to the lists and returns the length
+        the block must have: shorter than asked when the lists cannot take all its messages, so the
+        rest arrives in the next block (never shorter than one sample). */
+    int32 fill(int64 start, int32 length, Host::EventList& events,
+               Host::ParameterChanges& changes);
+
+    /** True when every message has been handed out. */
+    bool finished() const { return next >= timeline.size(); }
+
+    /** How many different parameters the mapping drives. */
+    int32 targetCount() const;
+
+    /** The parameter a controller number drives on a channel, or kNoParamId. */
+    ParamID assignment(int channel, int controllerNumber) const;
+
+private:
+    struct Timed
+    {
+        int64 position;
+        uint8_t status;
+        uint8_t data1;
+        uint8_t data2;
+    };
+
+    /** The parameter change a message stands for; false for notes and unmapped messages. */
+    bool parameterChange(const Timed& message, ParamID& id, ParamValue& value) const;
+
+    std::vector<ParamID> assignments; // [channel * kCountCtrlNumber + number]
+    IEditController* controller;
+    int32 eventCapacity;
+    int32 pointsPerQueue;
+    std::vector<Timed> timeline;
+    size_t next = 0;
+};
+
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

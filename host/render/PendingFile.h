@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A file written under a temporary name beside its target and renamed over the target only when
+// complete, so that a failed or interrupted run never leaves a partial file under the real name.
+#pragma once
+
+#include <string>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+
+class PendingFile
+{
+public:
+    PendingFile() = default;
+    /** Removes the temporary file unless it was committed. */
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    /** Creates the temporary file beside target and returns its open descriptor, or -1 with a
+        message in error (the target's folder is missing or not writable, the target is a
+        folder). The descriptor belongs to the caller. */
+    int create(const std::string& target, std::string& error);
+
+    /** Renames the finished temporary file to the target. */
+    bool commit(std::string& error);
+    /** Removes the temporary file now. */
+    void discard();
+
+    const std::string& temporaryPath() const { return temporary; }
+    const std::string& targetPath() const { return target; }
+
+private:
+    std::string target;
+    std::string temporary;
+};
+
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

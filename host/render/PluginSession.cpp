@@ -1,0 +1,280 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PluginSession.h"
+
+#include "PendingFile.h"
+
+#include "base/source/fobject.h"
+#include "public.sdk/source/common/memorystream.h"
+#include "public.sdk/source/vst/vstpresetfile.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <unistd.h>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+
+namespace {
+
+bool hasSubCategory(const char* list, const std::string& wanted)
+{
+    const std::string categories = list;
+    size_t start = 0;
+    while (start <= categories.size())
+    {
+        size_t end = categories.find('|', start);
+        if (end == std::string::npos) end = categories.size();
+        if (categories.compare(start, end - start, wanted) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool isNormalized(double value)
+{
+    return value >= 0.0 && value <= 1.0; // false for NaN
+}
+
+/** Four printable characters packed into an ID, as 'abcd'; empty otherwise. */
+std::string fourCharacters(ParamID id)
+{
+    std::string text = "'";
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        const auto c = static_cast<char>((id >> shift) & 0xFF);
+        if (c < 0x20 || c > 0x7E) return "";
+        text += c;
+    }
+    return text + "'";
+}
+
+bool writeAll(int fd, const char* data, size_t size)
+{
+    while (size > 0)
+    {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+bool splitSetting(const std::string& setting, std::string& title, std::string& value)
+{
+    const size_t equals = setting.find('=');
+    if (equals == std::string::npos || equals == 0) return false;
+    title = setting.substr(0, equals);
+    value = setting.substr(equals + 1);
+    return true;
+}
+
+bool parseNumber(const std::string& text, double& value)
+{
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(begin, &end);
+    if (end == begin || errno == ERANGE) return false;
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    // Only plain decimal numbers: strtod would also take "nan", "inf" and hexadecimal forms.
+    for (const char* c = begin; c < end; ++c)
+    {
+        if (std::strchr("0123456789.+-eE \t", *c) == nullptr) return false;
+    }
+    return *end == '\0';
+}
+
+void toString128(const std::string& text, String128 out)
+{
+    size_t length = 0;
+    constexpr size_t kMax = 127;
+    for (size_t i = 0; i < text.size() && length < kMax;)
+    {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        uint32 c = lead;
+        size_t extra = 0;
+        if (lead >= 0xF0)
+            c = lead & 0x07, extra = 3;
+        else if (lead >= 0xE0)
+            c = lead & 0x0F, extra = 2;
+        else if (lead >= 0xC0)
+            c = lead & 0x1F, extra = 1;
+        for (size_t k = 1; k <= extra && i + k < text.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += extra + 1;
+        if (c >= 0x10000)
+        {
+            if (length + 2 > kMax) break;
+            c -= 0x10000;
+            out[length++] = static_cast<TChar>(0xD800 + (c >> 10));
+            out[length++] = static_cast<TChar>(0xDC00 + (c & 0x3FF));
+        }
+        else
+            out[length++] = static_cast<TChar>(c);
+    }
+    out[length] = 0;
+}
+
+std::unique_ptr<PluginSession> PluginSession::open(const std::string& bundlePath,
+                                                   std::string& error)
+{
+    std::unique_ptr<PluginSession> session(new PluginSession());
+    session->module = Host::PluginModule::load(bundlePath, error);
+    if (!session->module) return nullptr;
+
+    session->pluginInstance = Host::PluginInstance::create(session->module->factory(), error);
+    if (!session->pluginInstance)
+    {
+        error = bundlePath + ": " + error;
+        return nullptr;
+    }
+    if (!hasSubCategory(session->pluginInstance->processorClass().subCategories, "Instrument"))
+    {
+        error = bundlePath + " holds no instrument";
+        return nullptr;
+    }
+    return session;
+}
+
+bool PluginSession::loadPreset(const std::string& path, std::string& error)
+{
+    IPtr<IBStream> stream = owned(FileStream::open(path.c_str(), "rb"));
+    if (!stream)
+    {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    PresetFile preset(stream);
+    if (!preset.readChunkList())
+    {
+        error = path + " is not a VST 3 preset file";
+        return false;
+    }
+    const FUID processorClass = FUID::fromTUID(pluginInstance->processorClass().cid);
+    if (preset.getClassID() != processorClass)
+    {
+        error = path + " is a preset for another plug-in";
+        return false;
+    }
+    if (!preset.restoreComponentState(pluginInstance->component()) ||
+        !preset.restoreComponentState(pluginInstance->controller()))
+    {
+        error = path + " holds no state the plug-in accepts";
+        return false;
+    }
+    if (preset.contains(PresetFile::kControllerState))
+        preset.restoreControllerState(pluginInstance->controller()); // optional extra
+    return true;
+}
+
+bool PluginSession::savePreset(const std::string& path, std::string& error)
+{
+    IPtr<MemoryStream> bytes = owned(new MemoryStream());
+    PresetFile preset(bytes);
+    preset.setClassID(FUID::fromTUID(pluginInstance->processorClass().cid));
+    bool written = preset.writeHeader() && preset.storeComponentState(pluginInstance->component());
+    IPtr<MemoryStream> controllerState = owned(new MemoryStream());
+    if (written && pluginInstance->controller()->getState(controllerState) == kResultOk &&
+        controllerState->getSize() > 0)
+    {
+        controllerState->seek(0, IBStream::kIBSeekSet, nullptr);
+        written = preset.storeControllerState(controllerState);
+    }
+    written = written && preset.writeChunkList();
+    if (!written)
+    {
+        error = "the plug-in's state could not be stored";
+        return false;
+    }
+
+    PendingFile file;
+    const int fd = file.create(path, error);
+    if (fd < 0) return false;
+    const bool complete =
+        writeAll(fd, bytes->getData(), static_cast<size_t>(bytes->getSize())) && fsync(fd) == 0;
+    const int savedErrno = errno;
+    if (::close(fd) != 0 || !complete)
+    {
+        error = "cannot write " + path + ": " + std::strerror(complete ? errno : savedErrno);
+        return false;
+    }
+    return file.commit(error);
+}
+
+bool PluginSession::applySetting(const std::string& setting, std::string& error)
+{
+    std::string title;
+    std::string text;
+    if (!splitSetting(setting, title, text))
+    {
+        error = "--set needs \"Title=value\", not \"" + setting + "\"";
+        return false;
+    }
+    ParameterInfo info{};
+    if (!pluginInstance->findParameter(title, info))
+    {
+        error = "unknown parameter \"" + title + "\" (--list-params shows the titles)";
+        return false;
+    }
+
+    IEditController* controller = pluginInstance->controller();
+    double value = 0.0;
+    if (parseNumber(text, value))
+    {
+        if (!isNormalized(value))
+        {
+            error = "value " + text + " for \"" + title + "\" is outside 0..1";
+            return false;
+        }
+    }
+    else
+    {
+        String128 string{};
+        toString128(text, string);
+        if (controller->getParamValueByString(info.id, string, value) != kResultOk ||
+            !isNormalized(value))
+        {
+            error = "\"" + text + "\" is not a value of \"" + title + "\"";
+            return false;
+        }
+    }
+    controller->setParamNormalized(info.id, value);
+    applied.emplace_back(info.id, value);
+    return true;
+}
+
+void PluginSession::listParameters(std::ostream& out) const
+{
+    IEditController* controller = pluginInstance->controller();
+    char line[512];
+    std::snprintf(line, sizeof(line), "%10s  %-6s  %-20s  %-6s  %s\n", "ID", "", "Title",
+                  "Value", "Display");
+    out << line;
+    for (const ParameterInfo& info : pluginInstance->parameters())
+    {
+        const ParamValue value = controller->getParamNormalized(info.id);
+        String128 display{};
+        if (controller->getParamStringByValue(info.id, value, display) != kResultOk)
+            display[0] = 0;
+        std::snprintf(line, sizeof(line), "%10u  %-6s  %-20s  %.4f  %s\n", info.id,
+                      fourCharacters(info.id).c_str(), Host::toUtf8(info.title).c_str(), value,
+                      Host::toUtf8(display).c_str());
+        out << line;
+    }
+}
+
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The plug-in as brask-render holds it: module loaded from a bundle, one instrument instance, its
+// preset files and the parameter settings given by title on the command line.
+#pragma once
+
+#include "PluginInstance.h"
+#include "PluginModule.h"
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+
+class PluginSession
+{
+public:
+    /** Loads the bundle and creates its instrument; null with a message when the bundle is not a
+        VST 3 module or holds no instrument. */
+    static std::unique_ptr<PluginSession> open(const std::string& bundlePath, std::string& error);
+
+    /** Loads a .vstpreset file into processor and controller (before the instance starts). */
+    bool loadPreset(const std::string& path, std::string& error);
+    /** Writes the processor's state (and the controller's, where it keeps one) as a .vstpreset
+        file; the file appears only when complete. */
+    bool savePreset(const std::string& path, std::string& error);
+
+    /** Applies "Title=value" to the controller and records it for the processor. The value is a
+        normalized number in 0..1, or else a display text converted by the controller. */
+    bool applySetting(const std::string& setting, std::string& error);
+    /** Every setting applied so far, in order, for the processor's first block. */
+    const std::vector<std::pair<ParamID, ParamValue>>& settings() const { return applied; }
+
+    /** One line per parameter: ID, title, normalized value and display text. */
+    void listParameters(std::ostream& out) const;
+
+    Host::PluginInstance& instance() { return *pluginInstance; }
+
+private:
+    PluginSession() = default;
+
+    // The instance is released before the module that holds its code.
+    std::unique_ptr<Host::PluginModule> module;
+    std::unique_ptr<Host::PluginInstance> pluginInstance;
+    std::vector<std::pair<ParamID, ParamValue>> applied;
+};
+
+/** Splits "Title=value" at the first '='; false when there is no '=' or no title. */
+bool splitSetting(const std::string& setting, std::string& title, std::string& value);
+/** Reads a whole text as a number (surrounding blanks allowed); false for anything else. */
+bool parseNumber(const std::string& text, double& value);
+/** UTF-8 to the controller's UTF-16 text, cut to fit a String128. */
+void toString128(const std::string& text, String128 out);
+
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RenderOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <map>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+
+ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
+                                std::string& error, std::ostream& helpOut)
+{
+    CLI::App app("Renders a Standard MIDI File through the Brask instrument to a stereo WAV file.",
+                 "brask-render");
+    app.option_defaults()->always_capture_default();
+
+    std::vector<std::string> files;
+    app.add_option("files", files, "song.mid out.wav: the MIDI file to play and the WAV to write")
+        ->expected(0, 2)
+        ->type_name("FILE");
+
+    std::string format = "float";
+    app.add_option("--format", format, "Sample format of the WAV file")
+        ->check(CLI::IsMember({"float", "pcm16", "pcm24"}))
+        ->capture_default_str();
+    app.add_option("--rate", options.sampleRate, "Sample rate in Hz")
+        ->check(CLI::Range(8000, 384000));
+    app.add_option("--block", options.blockSize, "Samples per process call")
+        ->check(CLI::Range(1, 65536));
+    app.add_option("--tail", options.tailSeconds,
+                   "Longest release tail after the last event, in seconds; the tail ends "
+                   "earlier once the output has been silent for a moment")
+        ->check(CLI::Range(0.0, 3600.0));
+    app.add_option("--set", options.settings,
+                   "\"Title=value\" before playing, repeatable: a normalized value 0..1 or a "
+                   "display text, e.g. \"VCF Freq=0.3\" or \"Glide=Mono\"")
+        ->type_name("TEXT")
+        ->allow_extra_args(false);
+    app.add_option("--preset", options.preset, "Load a .vstpreset file before the --set values")
+        ->type_name("FILE");
+    app.add_option("--save-preset", options.savePreset,
+                   "Save the plug-in's state (preset and --set values) as a .vstpreset file")
+        ->type_name("FILE");
+    app.add_option("--plugin", options.plugin,
+                   "The VST 3 bundle to load (default: the Brask bundle built with this program)")
+        ->type_name("PATH");
+    app.add_flag("--list-params", options.listParameters,
+                 "Print every parameter with its ID, value and display text");
+    app.add_flag("-q,--quiet", options.quiet, "No progress bar; only errors are printed");
+    app.footer("Examples:\n"
+               "  brask-render song.mid song.wav\n"
+               "  brask-render --set \"Glide=Mono-Glide\" --format pcm24 lead.mid lead.wav\n"
+               "  brask-render --list-params\n\n"
+               "Exit status: 0 on success, 1 when the render failed, 2 for a wrong command "
+               "line.");
+
+    try
+    {
+        app.parse(argc, argv);
+    }
+    catch (const CLI::CallForHelp&)
+    {
+        helpOut << app.help();
+        return {false, 0};
+    }
+    catch (const CLI::ParseError& failure)
+    {
+        error = failure.what();
+        return {false, 2};
+    }
+
+    static const std::map<std::string, WavWriter::Format> formats = {
+        {"float", WavWriter::Format::Float32},
+        {"pcm16", WavWriter::Format::Pcm16},
+        {"pcm24", WavWriter::Format::Pcm24}};
+    options.format = formats.at(format);
+
+    if (files.size() == 1)
+    {
+        error = "give both the MIDI file and the WAV file to write";
+        return {false, 2};
+    }
+    if (files.size() == 2)
+    {
+        options.input = files[0];
+        options.output = files[1];
+    }
+    else if (!options.listParameters && options.savePreset.empty())
+    {
+        error = "nothing to do: give a MIDI file and a WAV file (--help shows the options)";
+        return {false, 2};
+    }
+    return {};
+}
+
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

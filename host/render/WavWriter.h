@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Stereo WAV output through libsndfile, written as a pending file: the target appears only when
+// commit() succeeds.
+#pragma once
+
+#include "PendingFile.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SNDFILE_tag;
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+
+class WavWriter
+{
+public:
+    enum class Format
+    {
+        Float32,
+        Pcm16,
+        Pcm24
+    };
+
+    /** Bytes per sample frame of a stereo file in this format. */
+    static int frameBytes(Format format);
+    /** The most frames a WAV file (32-bit sizes) can hold in this format. */
+    static int64_t maxFrames(Format format);
+
+    WavWriter() = default;
+    ~WavWriter();
+    WavWriter(const WavWriter&) = delete;
+    WavWriter& operator=(const WavWriter&) = delete;
+
+    bool open(const std::string& path, Format format, int sampleRate, std::string& error);
+    /** Appends frames; PCM formats clip samples outside -1..1 instead of wrapping them. */
+    bool write(const float* left, const float* right, int32_t frames);
+    /** Finishes the file and puts it under its name. */
+    bool commit(std::string& error);
+    /** Drops what was written. */
+    void discard();
+
+    int64_t framesWritten() const { return frames; }
+    /** libsndfile's last error text. */
+    std::string lastError() const;
+
+private:
+    bool close();
+
+    PendingFile pending;
+    SNDFILE_tag* file = nullptr;
+    std::vector<float> interleaved;
+    int64_t frames = 0;
+};
+
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// brask-render: plays a Standard MIDI File through the Brask instrument, loaded from its bundle
+// exactly as a host loads it, and writes the audio to a WAV file.
+#include "MidiFile.h"
+#include "PluginSession.h"
+#include "RenderOptions.h"
+#include "Renderer.h"
+#include "WavWriter.h"
+
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Steinberg::Vst::Tarvik::Render;
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onSignal(int)
+{
+    interrupted = 1;
+}
+
+int fail(const std::string& message, int code = 1)
+{
+    std::cerr << "brask-render: " << message << std::endl;
+    return code;
+}
+
+bool exists(const std::string& path)
+{
+    struct stat info
+    {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+/** The bundle built with this program: beside the build tree it lives in, else where the build
+    put it. */
+std::string defaultBundle()
+{
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (length > 0)
+    {
+        std::string folder(self, static_cast<size_t>(length));
+        folder.resize(folder.find_last_of('/') + 1);
+        const std::string beside = folder + "../../Tarvik-Brask.vst3";
+        if (exists(beside)) return beside;
+    }
+    return BRASK_DEFAULT_BUNDLE;
+}
+
+/** A one-line progress bar on stderr, shown only once a render has taken longer than a moment. */
+class ProgressBar
+{
+public:
+    ProgressBar(bool enabled, int64_t total, double sampleRate)
+        : enabled(enabled), total(total > 0 ? total : 1), sampleRate(sampleRate),
+          started(Clock::now()), lastDrawn(started)
+    {}
+
+    void update(int64_t frames)
+    {
+        if (!enabled) return;
+        const auto now = Clock::now();
+        if (now - started < std::chrono::milliseconds(500) ||
+            now - lastDrawn < std::chrono::milliseconds(100))
+            return;
+        lastDrawn = now;
+        shown = true;
+        const double fraction = std::min(1.0, static_cast<double>(frames) / total);
+        constexpr int kWidth = 30;
+        const int filled = static_cast<int>(fraction * kWidth);
+        std::fprintf(stderr, "\rrendering [%s%s] %3d%%  %.1f s", std::string(filled, '#').c_str(),
+                     std::string(kWidth - filled, '.').c_str(), static_cast<int>(fraction * 100),
+                     frames / sampleRate);
+        std::fflush(stderr);
+    }
+
+    void finish()
+    {
+        if (!shown) return;
+        std::fprintf(stderr, "\r\033[K");
+        std::fflush(stderr);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    bool enabled;
+    int64_t total;
+    double sampleRate;
+    Clock::time_point started;
+    Clock::time_point lastDrawn;
+    bool shown = false;
+};
+
+int run(const RenderOptions& options)
+{
+    std::string error;
+    MidiFile song;
+    const bool rendering = !options.input.empty();
+    if (rendering && !MidiFile::read(options.input, song, error)) return fail(error);
+
+    // Checked before anything is rendered: the WAV size fields are 32 bits.
+    const auto rate = static_cast<double>(options.sampleRate);
+    if (rendering)
+    {
+        const double seconds = song.lengthSeconds() + options.tailSeconds;
+        if (seconds * rate > static_cast<double>(WavWriter::maxFrames(options.format)))
+            return fail(options.input + " lasts too long for a WAV file at this rate and format");
+    }
+
+    WavWriter writer;
+    if (rendering && !writer.open(options.output, options.format, options.sampleRate, error))
+        return fail(error);
+
+    const std::string bundle = options.plugin.empty() ? defaultBundle() : options.plugin;
+    std::unique_ptr<PluginSession> session = PluginSession::open(bundle, error);
+    if (!session) return fail(error);
+    if (!options.preset.empty() && !session->loadPreset(options.preset, error)) return fail(error);
+    for (const std::string& setting : options.settings)
+    {
+        if (!session->applySetting(setting, error)) return fail(error);
+    }
+    if (options.listParameters) session->listParameters(std::cout);
+
+    if (rendering || !options.savePreset.empty())
+    {
+        Steinberg::Vst::Tarvik::Host::PluginInstance& instance = session->instance();
+        if (!instance.start(rate, options.blockSize, error)) return fail(error);
+        Renderer renderer(instance, rate, options.blockSize, options.tailSeconds);
+        renderer.setStartParameters(session->settings());
+
+        if (rendering)
+        {
+            ProgressBar progress(!options.quiet && isatty(STDERR_FILENO), renderer.maxFrames(song),
+                                 rate);
+            bool writeFailed = false;
+            const bool complete = renderer.render(
+                song,
+                [&](const float* left, const float* right, Steinberg::int32 frames) {
+                    if (interrupted) return false;
+                    writeFailed = !writer.write(left, right, frames);
+                    return !writeFailed;
+                },
+                [&](Steinberg::int64 frames) { progress.update(frames); });
+            progress.finish();
+            if (!complete)
+            {
+                writer.discard();
+                if (writeFailed)
+                    return fail("cannot write " + options.output + ": " + writer.lastError());
+                return fail("interrupted", 130);
+            }
+            if (!writer.commit(error)) return fail(error);
+        }
+        else
+            renderer.flush();
+        instance.stop();
+    }
+
+    if (!options.savePreset.empty() && !session->savePreset(options.savePreset, error))
+        return fail(error);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RenderOptions options;
+    std::string error;
+    const ParseOutcome outcome = parseRenderOptions(argc, argv, options, error, std::cout);
+    if (!outcome.proceed) return outcome.exitCode == 0 ? 0 : fail(error, outcome.exitCode);
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    try
+    {
+        return run(options);
+    }
+    catch (const std::exception& failure)
+    {
+        return fail(failure.what());
+    }
+}

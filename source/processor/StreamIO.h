@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace Steinberg {
 namespace Vst {
@@ -19,45 +20,53 @@ inline bool readExact(IBStream* stream, uint8_t* bytes, int32 size)
     return stream->read(bytes, size, &got) == kResultOk && got == size;
 }
 
+/** Reads a 4- or 8-byte value stored little-endian. */
+template <typename T>
+bool readLittleEndian(IBStream* stream, T& value)
+{
+    static_assert(sizeof(T) == 4 || sizeof(T) == 8, "4- or 8-byte fields only");
+    using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
+    uint8_t bytes[sizeof(T)];
+    if (!readExact(stream, bytes, sizeof(T))) return false;
+    Bits bits = 0;
+    for (size_t i = sizeof(T); i-- > 0;)
+        bits = static_cast<Bits>((bits << 8) | bytes[i]);
+    std::memcpy(&value, &bits, sizeof(T));
+    return true;
+}
+
+/** Writes a 4- or 8-byte value little-endian; write errors are not reported. */
+template <typename T>
+void writeLittleEndian(IBStream* stream, T value)
+{
+    static_assert(sizeof(T) == 4 || sizeof(T) == 8, "4- or 8-byte fields only");
+    using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
+    Bits bits;
+    std::memcpy(&bits, &value, sizeof(T));
+    uint8_t bytes[sizeof(T)];
+    for (size_t i = 0; i < sizeof(T); ++i)
+        bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
+    stream->write(bytes, sizeof(T), nullptr);
+}
+
 inline bool readInt32LE(IBStream* stream, int32& value)
 {
-    uint8_t b[4];
-    if (!readExact(stream, b, 4)) return false;
-    const uint32_t u = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                       (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    std::memcpy(&value, &u, sizeof(value));
-    return true;
+    return readLittleEndian(stream, value);
 }
 
 inline bool readDoubleLE(IBStream* stream, double& value)
 {
-    uint8_t b[8];
-    if (!readExact(stream, b, 8)) return false;
-    uint64_t u = 0;
-    for (int i = 7; i >= 0; --i)
-        u = (u << 8) | b[i];
-    std::memcpy(&value, &u, sizeof(value));
-    return true;
+    return readLittleEndian(stream, value);
 }
 
 inline void writeInt32LE(IBStream* stream, int32 value)
 {
-    uint32_t u;
-    std::memcpy(&u, &value, sizeof(u));
-    uint8_t b[4];
-    for (int i = 0; i < 4; ++i)
-        b[i] = static_cast<uint8_t>(u >> (8 * i));
-    stream->write(b, 4, nullptr);
+    writeLittleEndian(stream, value);
 }
 
 inline void writeDoubleLE(IBStream* stream, double value)
 {
-    uint64_t u;
-    std::memcpy(&u, &value, sizeof(u));
-    uint8_t b[8];
-    for (int i = 0; i < 8; ++i)
-        b[i] = static_cast<uint8_t>(u >> (8 * i));
-    stream->write(b, 8, nullptr);
+    writeLittleEndian(stream, value);
 }
 
 } // namespace Tarvik

@@ -12,60 +12,66 @@ AudioEffect::AudioEffect()
     processSetup.symbolicSampleSize = kSample32;
 }
 
+namespace {
+
+template <typename BusClass>
+BusClass* busAt(BusList& list, int32 index)
+{
+    if (index < 0 || index >= static_cast<int32>(list.size())) return nullptr;
+    return FCast<BusClass>(list.at(static_cast<size_t>(index)));
+}
+
+template <typename BusClass>
+BusClass* append(BusList& list, BusClass* bus)
+{
+    list.push_back(IPtr<Vst::Bus>(bus, false));
+    return bus;
+}
+
+} // namespace
+
 AudioBus* AudioEffect::addAudioInput(const TChar* name, SpeakerArrangement arr, BusType busType,
                                      int32 flags)
 {
-    auto* bus = new AudioBus(name, busType, flags, arr);
-    audioInputs.push_back(IPtr<Vst::Bus>(bus, false));
-    return bus;
+    return append(audioInputs, new AudioBus(name, busType, flags, arr));
 }
 
 AudioBus* AudioEffect::addAudioOutput(const TChar* name, SpeakerArrangement arr, BusType busType,
                                       int32 flags)
 {
-    auto* bus = new AudioBus(name, busType, flags, arr);
-    audioOutputs.push_back(IPtr<Vst::Bus>(bus, false));
-    return bus;
+    return append(audioOutputs, new AudioBus(name, busType, flags, arr));
 }
 
 AudioBus* AudioEffect::getAudioInput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(audioInputs.size())) return nullptr;
-    return FCast<AudioBus>(audioInputs.at(static_cast<size_t>(index)));
+    return busAt<AudioBus>(audioInputs, index);
 }
 
 AudioBus* AudioEffect::getAudioOutput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(audioOutputs.size())) return nullptr;
-    return FCast<AudioBus>(audioOutputs.at(static_cast<size_t>(index)));
+    return busAt<AudioBus>(audioOutputs, index);
 }
 
 EventBus* AudioEffect::addEventInput(const TChar* name, int32 channels, BusType busType,
                                      int32 flags)
 {
-    auto* bus = new EventBus(name, busType, flags, channels);
-    eventInputs.push_back(IPtr<Vst::Bus>(bus, false));
-    return bus;
+    return append(eventInputs, new EventBus(name, busType, flags, channels));
 }
 
 EventBus* AudioEffect::addEventOutput(const TChar* name, int32 channels, BusType busType,
                                       int32 flags)
 {
-    auto* bus = new EventBus(name, busType, flags, channels);
-    eventOutputs.push_back(IPtr<Vst::Bus>(bus, false));
-    return bus;
+    return append(eventOutputs, new EventBus(name, busType, flags, channels));
 }
 
 EventBus* AudioEffect::getEventInput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(eventInputs.size())) return nullptr;
-    return FCast<EventBus>(eventInputs.at(static_cast<size_t>(index)));
+    return busAt<EventBus>(eventInputs, index);
 }
 
 EventBus* AudioEffect::getEventOutput(int32 index)
 {
-    if (index < 0 || index >= static_cast<int32>(eventOutputs.size())) return nullptr;
-    return FCast<EventBus>(eventOutputs.at(static_cast<size_t>(index)));
+    return busAt<EventBus>(eventOutputs, index);
 }
 
 tresult PLUGIN_API AudioEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,

@@ -32,8 +32,8 @@ int32 pointCount(Host::ParameterChanges& changes)
 
 } // namespace
 
-MidiDelivery::MidiDelivery(IMidiMapping* mapping, IEditController* controller,
-                           int32 eventCapacity, int32 pointsPerQueue)
+MidiDelivery::MidiDelivery(IMidiMapping* mapping, IEditController* controller, int32 eventCapacity,
+                           int32 pointsPerQueue)
     : assignments(static_cast<size_t>(kChannels * kCountCtrlNumber), kNoParamId),
       controller(controller), eventCapacity(eventCapacity), pointsPerQueue(pointsPerQueue)
 {
@@ -88,20 +88,20 @@ bool MidiDelivery::parameterChange(const Timed& message, ParamID& id, ParamValue
     const int channel = message.status & 0x0F;
     switch (message.status & 0xF0)
     {
-        case 0xB0:
-            id = assignment(channel, message.data1);
-            value = message.data2 / 127.0;
-            break;
-        case 0xD0:
-            id = assignment(channel, kAfterTouch);
-            value = message.data1 / 127.0;
-            break;
-        case 0xE0:
-            id = assignment(channel, kPitchBend);
-            value = ((message.data2 << 7) | message.data1) / 16383.0;
-            break;
-        default:
-            return false;
+    case 0xB0:
+        id = assignment(channel, message.data1);
+        value = message.data2 / 127.0;
+        break;
+    case 0xD0:
+        id = assignment(channel, kAfterTouch);
+        value = message.data1 / 127.0;
+        break;
+    case 0xE0:
+        id = assignment(channel, kPitchBend);
+        value = ((message.data2 << 7) | message.data1) / 16383.0;
+        break;
+    default:
+        return false;
     }
     return id != kNoParamId;
 }

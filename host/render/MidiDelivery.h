@@ -32,8 +32,7 @@ public:
     /** Adds the messages of the block [start, start + length) to the lists and returns the length
         the block must have: shorter than asked when the lists cannot take all its messages, so the
         rest arrives in the next block (never shorter than one sample). */
-    int32 fill(int64 start, int32 length, Host::EventList& events,
-               Host::ParameterChanges& changes);
+    int32 fill(int64 start, int32 length, Host::EventList& events, Host::ParameterChanges& changes);
 
     /** True when every message has been handed out. */
     bool finished() const { return next >= timeline.size(); }

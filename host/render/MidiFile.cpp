@@ -53,8 +53,8 @@ public:
     bool u32(uint32_t& value)
     {
         if (remaining() < 4) return false;
-        value = (uint32_t(pos[0]) << 24) | (uint32_t(pos[1]) << 16) | (uint32_t(pos[2]) << 8) |
-                pos[3];
+        value =
+            (uint32_t(pos[0]) << 24) | (uint32_t(pos[1]) << 16) | (uint32_t(pos[2]) << 8) | pos[3];
         pos += 4;
         return true;
     }
@@ -89,11 +89,11 @@ int dataBytesOf(uint8_t status)
 {
     switch (status & 0xF0)
     {
-        case 0xC0:
-        case 0xD0:
-            return 1;
-        default:
-            return 2;
+    case 0xC0:
+    case 0xD0:
+        return 1;
+    default:
+        return 2;
     }
 }
 
@@ -161,7 +161,8 @@ bool parseTrack(ByteReader track, uint16_t trackIndex, std::vector<MidiFile::Mes
             uint32_t length = 0;
             if (!track.varLength(length, malformed))
             {
-                error = malformed ? where + " has an invalid event length" : where + " is truncated";
+                error =
+                    malformed ? where + " has an invalid event length" : where + " is truncated";
                 return false;
             }
             const uint8_t* data = track.position();
@@ -171,8 +172,8 @@ bool parseTrack(ByteReader track, uint16_t trackIndex, std::vector<MidiFile::Mes
                 return false;
             }
             if (status == 0xFF && type == 0x51 && length >= 3)
-                tempos.push_back({tick, (uint32_t(data[0]) << 16) | (uint32_t(data[1]) << 8) |
-                                            data[2]});
+                tempos.push_back(
+                    {tick, (uint32_t(data[0]) << 16) | (uint32_t(data[1]) << 8) | data[2]});
             if (status == 0xFF && type == 0x2F) break; // end of track: what follows is ignored
         }
         else

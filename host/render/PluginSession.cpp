@@ -173,7 +173,7 @@ bool PluginSession::loadPreset(const std::string& path, std::string& error)
         error = path + " holds no state the plug-in accepts";
         return false;
     }
-    if (preset.contains(PresetFile::kControllerState))
+    if (preset.contains(kControllerState))
         preset.restoreControllerState(pluginInstance->controller()); // optional extra
     return true;
 }
@@ -258,15 +258,14 @@ void PluginSession::listParameters(std::ostream& out) const
 {
     IEditController* controller = pluginInstance->controller();
     char line[512];
-    std::snprintf(line, sizeof(line), "%10s  %-6s  %-20s  %-6s  %s\n", "ID", "", "Title",
-                  "Value", "Display");
+    std::snprintf(line, sizeof(line), "%10s  %-6s  %-20s  %-6s  %s\n", "ID", "", "Title", "Value",
+                  "Display");
     out << line;
     for (const ParameterInfo& info : pluginInstance->parameters())
     {
         const ParamValue value = controller->getParamNormalized(info.id);
         String128 display{};
-        if (controller->getParamStringByValue(info.id, value, display) != kResultOk)
-            display[0] = 0;
+        if (controller->getParamStringByValue(info.id, value, display) != kResultOk) display[0] = 0;
         std::snprintf(line, sizeof(line), "%10u  %-6s  %-20s  %.4f  %s\n", info.id,
                       fourCharacters(info.id).c_str(), Host::toUtf8(info.title).c_str(), value,
                       Host::toUtf8(display).c_str());

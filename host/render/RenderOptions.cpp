@@ -15,25 +15,25 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
 {
     CLI::App app("Renders a Standard MIDI File through the Brask instrument to a stereo WAV file.",
                  "brask-render");
-    app.option_defaults()->always_capture_default();
-
-    std::vector<std::string> files;
-    app.add_option("files", files, "song.mid out.wav: the MIDI file to play and the WAV to write")
-        ->expected(0, 2)
-        ->type_name("FILE");
+    app.add_option("song.mid", options.input, "The MIDI file to play (format 0 or 1)")
+        ->type_name("");
+    app.add_option("out.wav", options.output, "The WAV file to write")->type_name("");
 
     std::string format = "float";
     app.add_option("--format", format, "Sample format of the WAV file")
         ->check(CLI::IsMember({"float", "pcm16", "pcm24"}))
         ->capture_default_str();
     app.add_option("--rate", options.sampleRate, "Sample rate in Hz")
-        ->check(CLI::Range(8000, 384000));
+        ->check(CLI::Range(8000, 384000))
+        ->capture_default_str();
     app.add_option("--block", options.blockSize, "Samples per process call")
-        ->check(CLI::Range(1, 65536));
+        ->check(CLI::Range(1, 65536))
+        ->capture_default_str();
     app.add_option("--tail", options.tailSeconds,
                    "Longest release tail after the last event, in seconds; the tail ends "
                    "earlier once the output has been silent for a moment")
-        ->check(CLI::Range(0.0, 3600.0));
+        ->check(CLI::Range(0.0, 3600.0))
+        ->capture_default_str();
     app.add_option("--set", options.settings,
                    "\"Title=value\" before playing, repeatable: a normalized value 0..1 or a "
                    "display text, e.g. \"VCF Freq=0.3\" or \"Glide=Mono\"")
@@ -78,17 +78,12 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
         {"pcm24", WavWriter::Format::Pcm24}};
     options.format = formats.at(format);
 
-    if (files.size() == 1)
+    if (!options.input.empty() && options.output.empty())
     {
         error = "give both the MIDI file and the WAV file to write";
         return {false, 2};
     }
-    if (files.size() == 2)
-    {
-        options.input = files[0];
-        options.output = files[1];
-    }
-    else if (!options.listParameters && options.savePreset.empty())
+    if (options.input.empty() && !options.listParameters && options.savePreset.empty())
     {
         error = "nothing to do: give a MIDI file and a WAV file (--help shows the options)";
         return {false, 2};

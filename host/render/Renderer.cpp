@@ -76,8 +76,8 @@ bool Renderer::render(const MidiFile& file, const Sink& sink, const Progress& pr
         const float* left = buffers.channel(0);
         const float* right = buffers.channel(1);
         int32 frames = length;
-        for (int32 i = std::max<int32>(0, static_cast<int32>(std::min<int64>(
-                                              length, songEnd - position)));
+        for (int32 i = std::max<int32>(
+                 0, static_cast<int32>(std::min<int64>(length, songEnd - position)));
              i < length; ++i)
         {
             const bool silent =

@@ -17,12 +17,12 @@ int subtype(WavWriter::Format format)
 {
     switch (format)
     {
-        case WavWriter::Format::Pcm16:
-            return SF_FORMAT_PCM_16;
-        case WavWriter::Format::Pcm24:
-            return SF_FORMAT_PCM_24;
-        case WavWriter::Format::Float32:
-            break;
+    case WavWriter::Format::Pcm16:
+        return SF_FORMAT_PCM_16;
+    case WavWriter::Format::Pcm24:
+        return SF_FORMAT_PCM_24;
+    case WavWriter::Format::Float32:
+        break;
     }
     return SF_FORMAT_FLOAT;
 }
@@ -33,12 +33,12 @@ int WavWriter::frameBytes(Format format)
 {
     switch (format)
     {
-        case Format::Pcm16:
-            return 2 * kChannels;
-        case Format::Pcm24:
-            return 3 * kChannels;
-        case Format::Float32:
-            break;
+    case Format::Pcm16:
+        return 2 * kChannels;
+    case Format::Pcm24:
+        return 3 * kChannels;
+    case Format::Float32:
+        break;
     }
     return 4 * kChannels;
 }

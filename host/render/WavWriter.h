@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct SNDFILE_tag;
+struct sf_private_tag;
 
 namespace Steinberg {
 namespace Vst {
@@ -52,7 +52,7 @@ private:
     bool close();
 
     PendingFile pending;
-    SNDFILE_tag* file = nullptr;
+    sf_private_tag* file = nullptr;
     std::vector<float> interleaved;
     int64_t frames = 0;
 };

@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BraskProcessor.h"
 
+#include "BlockRenderer.h"
 #include "BraskCids.h"
+#include "NoteEvents.h"
+#include "ParameterMapping.h"
 
 #include "pluginterfaces/base/ustring.h"
 
-#include <cstring>
+#include <algorithm>
+#include <cmath>
 
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
+static_assert(kBraskParamCount == kSoundParamCount, "one value per sound parameter");
+
 const float kDefaultParamValues[kBraskParamCount] = {
-    1.0f,  0.37f, 0.25f, 0.3f, 0.32f, 0.5f, 0.9f,  0.6f, 0.12f, 0.0f,  0.5f, 0.9f,
+    1.0f,  0.37f, 0.25f, 0.3f, 0.32f, 0.5f, 0.9f,  0.6f,  0.12f, 0.0f, 0.5f, 0.9f,
     0.89f, 0.9f,  0.73f, 0.0f, 0.5f,  1.0f, 0.71f, 0.81f, 0.65f, 0.0f, 0.5f, 0.5f,
 };
 
@@ -20,13 +26,15 @@ BraskProcessor::BraskProcessor()
 {
     setControllerClass(kBraskControllerUID);
     allocParameters(kBraskParamCount);
+    // Defined before initialize, so that an early state or process call finds sane values.
+    resetEngine(engine);
+    recalcEngine(engine, paramValues, processSetup.sampleRate);
 }
 
 tresult PLUGIN_API BraskProcessor::initialize(FUnknown* context)
 {
     const tresult result = AudioEffect::initialize(context);
-    if (result != kResultOk)
-        return result;
+    if (result != kResultOk) return result;
 
     addEventInput(STR16("MIDI in"), 1);
     addAudioOutput(STR16("Stereo Out"), SpeakerArr::kStereo);
@@ -34,6 +42,7 @@ tresult PLUGIN_API BraskProcessor::initialize(FUnknown* context)
     for (uint32 i = 0; i < kBraskParamCount; ++i)
         paramValues[i] = static_cast<double>(kDefaultParamValues[i]);
 
+    resetEngine(engine);
     recalc();
     return result;
 }
@@ -45,16 +54,54 @@ tresult PLUGIN_API BraskProcessor::terminate()
 
 tresult PLUGIN_API BraskProcessor::setActive(TBool state)
 {
-    if (state)
-        recalc();
+    if (state) recalc();
     return BaseProcessor::setActive(state);
+}
+
+void BraskProcessor::recalc()
+{
+    recalcEngine(engine, paramValues, processSetup.sampleRate);
+}
+
+void BraskProcessor::setParameter(ParamID id, ParamValue value, int32 sampleOffset)
+{
+    if (std::isnan(value)) return;
+    value = std::min(1.0, std::max(0.0, value));
+    if (id < kBraskParamCount)
+        BaseProcessor::setParameter(id, value, sampleOffset);
+    else
+        applyControllerParameter(engine, id, value);
+}
+
+void BraskProcessor::processEvents(IEventList* events)
+{
+    if (!events) return;
+    NoteEventWriter writer(engine);
+    const int32 count = events->getEventCount();
+    for (int32 i = 0; i < count; ++i)
+    {
+        Event event{};
+        if (events->getEvent(i, event) != kResultOk) continue;
+        switch (event.type)
+        {
+        case Event::kNoteOnEvent:
+            writer.addNoteOn(event.sampleOffset, event.noteOn.pitch, event.noteOn.velocity,
+                             event.noteOn.noteId);
+            break;
+        case Event::kNoteOffEvent:
+            writer.addNoteOff(event.sampleOffset, event.noteOff.pitch, event.noteOff.noteId);
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 void BraskProcessor::processAudio(ProcessData& data)
 {
-    const size_t bytes = sizeof(float) * static_cast<size_t>(data.numSamples);
-    std::memset(data.outputs[0].channelBuffers32[0], 0, bytes);
-    std::memset(data.outputs[0].channelBuffers32[1], 0, bytes);
+    // The frame calls this only with two channel buffers on output bus 0.
+    float** channels = data.outputs[0].channelBuffers32;
+    renderBlock(engine, paramValues, channels[0], channels[1], data.numSamples);
 }
 
 } // namespace Tarvik

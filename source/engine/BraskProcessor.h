@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // BraskProcessor: the instrument's processor, the thin glue between the generic frame and the
-// synthesis engine.
+// synthesis engine. The frame calls its overrides on the audio thread in this order each block:
+// setParameter for every changed parameter, recalc once if any changed, processEvents, then
+// processAudio when the block has samples and is not bypassed.
 #pragma once
 
 #include "BaseProcessor.h"
+#include "EngineState.h"
 
 namespace Steinberg {
 namespace Vst {
@@ -24,8 +27,20 @@ public:
     tresult PLUGIN_API terminate() SMTG_OVERRIDE;
     tresult PLUGIN_API setActive(TBool state) SMTG_OVERRIDE;
 
+    /** The engine's state, for inspection. */
+    const EngineState& engineState() const { return engine; }
+
 protected:
     void processAudio(ProcessData& data) SMTG_OVERRIDE;
+    /** Copies the block's note-on and note-off events into the engine's event buffer. */
+    void processEvents(IEventList* events) SMTG_OVERRIDE;
+    /** IDs 0..23 are stored for the next recalc; the MIDI performance controllers act at once;
+        others are ignored. NaN is ignored and values outside 0..1 are clamped. */
+    void setParameter(ParamID id, ParamValue value, int32 sampleOffset) SMTG_OVERRIDE;
+    void recalc() SMTG_OVERRIDE;
+
+private:
+    EngineState engine{};
 };
 
 } // namespace Tarvik

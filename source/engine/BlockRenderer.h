@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Renders one block: walks the block's note events, runs the voices sample by sample with a
+// control tick every 33 samples (LFO, filter envelope, cutoff, glide), and clears the voices
+// that have fallen silent. With nothing sounding and no event the block is a plain fill with
+// zeros that leaves every generator where it was.
+#pragma once
+
+#include "EngineState.h"
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+/** Samples between control ticks, counting the tick sample itself: the countdown is reset to
+    32 and a tick runs when it drops below 0. The per-tick rates assume 32. */
+constexpr int32 kTickCountdownReset = 32;
+
+/** Writes numSamples (at least 1) samples to left and right, assigning every one, and consumes
+    the block's events. An event earlier than the samples already rendered (or negative) is
+    applied at the current sample; one at numSamples or later is dropped. paramValues are the
+    sound parameter values. */
+void renderBlock(EngineState& engine, const double* paramValues, float* left, float* right,
+                 int32 numSamples);
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The noise source shared by all voices: a 32-bit linear congruential generator whose low 23
+// bits become the mantissa of a float in [2, 4).
+#pragma once
+
+#include "pluginterfaces/base/ftypes.h"
+
+#include <cstring>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+/** Advances the generator and returns the next value in [-1, 1), before any level. */
+inline float noiseStep(uint32& state)
+{
+    state = state * 196314165u + 907633515u;
+    const uint32 bits = (state & 0x7FFFFFu) | 0x40000000u;
+    float value;
+    std::memcpy(&value, &bits, sizeof(value));
+    return value - 3.0f;
+}
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The block's note events as the renderer reads them: records of (sample offset, note,
+// velocity 0..127 with 0 = note-off, note identifier) in arrival order, ended by a record that
+// holds only the terminator offset. A block keeps its first kMaxBlockEvents events.
+#pragma once
+
+#include "EngineState.h"
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+/** Fills the event buffer for one block. The buffer is valid (terminated) after every call;
+    events that do not fit and events outside the MIDI note range are dropped. */
+class NoteEventWriter
+{
+public:
+    /** Starts an empty block. */
+    explicit NoteEventWriter(EngineState& engine);
+
+    /** velocity is the host's 0..1 value: NaN counts as 0 and values outside are clamped. A
+        velocity that truncates to 0 on the 0..127 scale makes the event a note-off. */
+    void addNoteOn(int32 sampleOffset, int32 note, float velocity, int32 noteId);
+    void addNoteOff(int32 sampleOffset, int32 note, int32 noteId);
+
+    int32 count() const { return records; }
+
+private:
+    void append(int32 sampleOffset, int32 note, int32 velocity, int32 noteId);
+
+    int32* buffer;
+    int32 records = 0;
+};
+
+/** The host's 0..1 note-on velocity on the 0..127 scale, truncated. */
+int32 midiVelocity(float velocity);
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// In the mono modes only voice 0 sounds, and the note fields of voices 1..7 hold the queue of
+// held notes, most recent first. Note number 0 doubles as "no note".
+#include "VoiceAllocation.h"
+
+#include "Envelope.h"
+#include "Oscillator.h"
+#include "ParameterMapping.h"
+
+#include <cmath>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+namespace {
+
+/** ln(2) / 12: the exponent of one semitone. */
+constexpr double kSemitoneExponent = 0.05776226505;
+/** Level added at note start, so that a voice given a note counts as sounding at once. */
+constexpr float kNoteStartLevel = 0.002f;
+/** Note-on velocity used while VCF Vel turns velocity off. */
+constexpr int32 kFixedVelocity = 80;
+/** Keeps the octave raising finite for a degenerate period scale. */
+constexpr int kMaxOctaveRaises = 64;
+
+float keyCutoff(const EngineState& engine, int32 velocity, float period)
+{
+    return expf(static_cast<float>(velocity - 64) * engine.velToCutoff) / period;
+}
+
+void resetVoiceFactors(Voice& voice)
+{
+    voice.pitchFactor = 1.0f;
+    voice.gainFactor = 1.0f;
+    voice.leftGain = 1.0f;
+    voice.rightGain = 1.0f;
+}
+
+void release(Voice& voice, const EngineState& engine)
+{
+    releaseEnvelopes(voice, engine);
+    voice.note = 0;
+}
+
+/** A new note on voice 0 while it already holds one: it changes pitch without a new attack
+    and pushes the held note into the queue. */
+void legatoChange(EngineState& engine, int32 note, int32 velocity, int32 noteId)
+{
+    Voice* voices = engine.voices;
+    for (int32 i = kVoiceCount - 1; i > 0; --i)
+        voices[i].note = voices[i - 1].note;
+
+    Voice& voice = voices[0];
+    const float period = notePeriod(engine, note);
+    voice.targetPeriod = period;
+    if (engine.voiceMode == kModeMono) voice.period = period;
+    voice.keyCutoff = keyCutoff(engine, velocity, period);
+    voice.env += kNoteStartLevel;
+    voice.note = note;
+    voice.noteId = noteId;
+    resetVoiceFactors(voice);
+}
+
+int32 chooseVoice(const EngineState& engine)
+{
+    if (isMonoMode(engine.voiceMode)) return 0;
+    // The quietest voice past its attack; the lowest index among equals; voice 0 if all attack.
+    int32 chosen = 0;
+    float lowest = 100.0f;
+    for (int32 i = 0; i < kVoiceCount; ++i)
+    {
+        const Voice& voice = engine.voices[i];
+        if (voice.envTarget < kAttackTarget && voice.env < lowest)
+        {
+            lowest = voice.env;
+            chosen = i;
+        }
+    }
+    return chosen;
+}
+
+/** Puts oscillator 2 silent on the way down, half a cycle behind oscillator 1. */
+void restartOscillator2(Voice& voice)
+{
+    const float step = voice.osc1Step;
+    float base;
+    if (step > 0.0f)
+    {
+        base = 2.0f * voice.osc1Max - voice.osc1Phase;
+        voice.osc2Step = -step;
+    }
+    else
+    {
+        base = voice.osc1Phase;
+        voice.osc2Step = step;
+    }
+    voice.osc2Coef = 0.0f;
+    voice.osc2Dc = 0.0f;
+    voice.osc2Sin0 = 0.0f;
+    voice.osc2Sin1 = 0.0f;
+    voice.osc2Max = voice.period * kPi + base;
+    voice.osc2Phase = voice.osc2Max;
+}
+
+void startNote(EngineState& engine, const double* paramValues, int32 note, int32 velocity,
+               int32 noteId)
+{
+    const int32 index = chooseVoice(engine);
+    Voice& voice = engine.voices[index];
+
+    // Stacked voices are detuned by 0.002 semitone per voice index.
+    const float period = notePeriod(engine, note + 0.002 * index);
+    voice.targetPeriod = period;
+    voice.detune = engine.osc2Ratio;
+
+    // Start glideBend semitones above the note (glide modes: above the previous note).
+    const int32 interval = glidesFromLastNote(engine.voiceMode) ? note - engine.lastNote : 0;
+    const double startRatio = std::pow(1.059463094359, static_cast<double>(interval) -
+                                                           static_cast<double>(engine.glideBend));
+    voice.period = static_cast<float>(period * startRatio);
+    if (voice.period < kMinPeriod) voice.period = kMinPeriod;
+
+    engine.lastNote = note;
+    voice.noteId = noteId;
+    voice.note = note;
+    voice.keyCutoff = keyCutoff(engine, velocity, period);
+
+    const int32 shifted = velocity + 64;
+    const float scale = engine.volume * engine.levelScale;
+    voice.osc1Level = static_cast<float>(scale * (shifted * shifted * 0.004 - 8.0));
+    voice.osc2Level = voice.osc1Level * engine.oscMix;
+
+    if (paramValues[kVibrato] < 0.5) restartOscillator2(voice);
+
+    voice.env += kNoteStartLevel;
+    startEnvelopes(voice, engine);
+    resetVoiceFactors(voice);
+}
+
+void stopNote(EngineState& engine, int32 note)
+{
+    Voice* voices = engine.voices;
+    if (!isMonoMode(engine.voiceMode))
+    {
+        for (Voice& voice : engine.voices)
+            if (voice.note == note) release(voice, engine);
+        return;
+    }
+
+    if (voices[0].note != note)
+    {
+        // Takes the note out of the queue.
+        for (int32 i = 1; i < kVoiceCount; ++i)
+            if (voices[i].note == note) release(voices[i], engine);
+        return;
+    }
+
+    // Back to the most recent note still held, legato; or release.
+    for (int32 k = 1; k < kVoiceCount; ++k)
+    {
+        if (voices[k].note > 0)
+        {
+            Voice& voice = voices[0];
+            voice.note = voices[k].note;
+            voices[k].note = 0;
+            const float period = notePeriod(engine, voice.note);
+            voice.targetPeriod = period;
+            if (engine.voiceMode == kModeMono) voice.period = period;
+            voice.keyCutoff = 1.0f / period;
+            return;
+        }
+    }
+    release(voices[0], engine);
+}
+
+} // namespace
+
+float notePeriod(const EngineState& engine, double pitch)
+{
+    float period = engine.periodScale * static_cast<float>(std::exp(-kSemitoneExponent * pitch));
+    for (int i = 0;
+         i < kMaxOctaveRaises && (period < kMinPeriod || engine.osc2Ratio * period < kMinPeriod);
+         ++i)
+        period = period + period;
+    return period;
+}
+
+void noteOn(EngineState& engine, const double* paramValues, int32 note, int32 velocity,
+            int32 noteId)
+{
+    if (velocity <= 0)
+    {
+        stopNote(engine, note);
+        return;
+    }
+    if (engine.velocityOff) velocity = kFixedVelocity;
+    if (isMonoMode(engine.voiceMode) && engine.voices[0].note > 0)
+        legatoChange(engine, note, velocity, noteId);
+    else
+        startNote(engine, paramValues, note, velocity, noteId);
+}
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Note events to voices: voice choice and stealing, the six voice modes, the held-note queue of
+// the mono modes, a voice's start values and its release.
+#pragma once
+
+#include "EngineState.h"
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+/** Shortest period in samples an oscillator may get at note start. */
+constexpr float kMinPeriod = 3.0f;
+
+/** Period in samples of a (possibly fractional) note number, raised by octaves until both
+    oscillators have at least kMinPeriod samples. */
+float notePeriod(const EngineState& engine, double pitch);
+
+/** One note event between two samples. velocity is 0..127, 0 meaning note-off; note 0..127.
+    paramValues are the sound parameter values (Vibrato decides whether oscillator 2 restarts
+    in step with oscillator 1). */
+void noteOn(EngineState& engine, const double* paramValues, int32 note, int32 velocity,
+            int32 noteId);
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Envelopes, filter and glide: phase changes, the shared cutoff modulation, the coefficient's
+// bounds and the asymmetric glide.
+#include "EngineRig.h"
+#include "Envelope.h"
+#include "Filter.h"
+#include "Glide.h"
+#include "VoiceAllocation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace Steinberg::Vst::Tarvik;
+using Steinberg::int32;
+using TestRig::EngineRig;
+
+namespace {
+
+/** A note-on at the start of the next rendered block. */
+void play(EngineRig& rig, int32 note)
+{
+    rig.noteOn(0, note, 0.8f);
+}
+
+TEST(Envelopes, AttackOvershootsThenDecaysBackToFullSustain)
+{
+    EngineRig rig;
+    rig.set(kEnvSus, 1.0);
+    play(rig, 60);
+    float highest = 0.0f;
+    for (int block = 0; block < 40; ++block)
+    {
+        rig.render(32);
+        highest = std::max(highest, rig.voice(0).env);
+    }
+    // The decay phase begins only at a tick after the level passed 1.0.
+    EXPECT_GT(highest, 1.0f);
+    EXPECT_LT(highest, 1.0f + 34 * 2 * rig.state().ampAttack);
+    EXPECT_EQ(rig.voice(0).envTarget, 1.0f);
+    EXPECT_EQ(rig.voice(0).envRate, rig.state().ampDecay);
+    rig.render(44100 * 2);
+    EXPECT_NEAR(rig.voice(0).env, 1.0f, 1e-3);
+    EXPECT_GE(rig.voice(0).env, 1.0f);
+}
+
+TEST(Envelopes, PhaseChangesOnlyOnTicks)
+{
+    EngineRig rig;
+    Voice voice{};
+    voice.env = 1.2f;
+    voice.envTarget = 2.0f;
+    voice.fenv = 0.9f;
+    voice.fenvTarget = 2.0f;
+    voice.fenvRate = 0.5f;
+    ampEnvelopePhaseChange(voice, rig.state());
+    EXPECT_EQ(voice.envTarget, rig.state().ampSustain);
+    EXPECT_EQ(voice.envRate, rig.state().ampDecay);
+
+    filterEnvelopeTick(voice, rig.state()); // 0.9 -> 1.45, past 1.0: decay
+    EXPECT_FLOAT_EQ(voice.fenv, 1.45f);
+    EXPECT_EQ(voice.fenvTarget, rig.state().filtSustain);
+    EXPECT_EQ(voice.fenvRate, rig.state().filtDecay);
+
+    // The amplitude level passing 1.0 between ticks changes nothing yet.
+    EngineRig fast;
+    fast.set(kEnvAtt, 0.0);
+    play(fast, 60);
+    fast.render(33); // one tick, at sample 0; the next falls on sample 33
+    const float level = fast.voice(0).env;
+    EXPECT_EQ(fast.voice(0).envTarget, 2.0f);
+    EXPECT_GT(fast.voice(0).fenv, 0.0f);
+    const float fenvAfterFirstTick = fast.voice(0).fenv;
+    fast.render(1); // sample 33: second tick
+    EXPECT_GT(fast.voice(0).fenv, fenvAfterFirstTick);
+    EXPECT_GT(fast.voice(0).env, level);
+}
+
+TEST(Envelopes, ReleaseDuringAttackFallsFromThePresentLevel)
+{
+    EngineRig rig;
+    play(rig, 60);
+    rig.render(50);
+    const float level = rig.voice(0).env;
+    ASSERT_GT(level, 0.2f);
+    ASSERT_LT(level, 1.0f);
+    rig.noteOff(0, 60);
+    rig.render(1);
+    EXPECT_LT(rig.voice(0).env, level);
+    EXPECT_GT(rig.voice(0).env, level * 0.99f);
+}
+
+TEST(Envelopes, SilentVoiceIsClearedAfterTheBlockButKeepsFilterEnvelopeAndCutoff)
+{
+    EngineRig rig;
+    rig.set(kEnvRel, 0.0); // release 0.1 per sample
+    play(rig, 60);
+    rig.render(2000);
+    EXPECT_EQ(rig.state().activeVoices, 1);
+    rig.noteOff(0, 60);
+    rig.render(200);
+    const Voice& voice = rig.voice(0);
+    EXPECT_EQ(rig.state().activeVoices, 0);
+    EXPECT_EQ(voice.env, 0.0f);
+    EXPECT_EQ(voice.envTarget, 0.0f);
+    EXPECT_EQ(voice.filtLow, 0.0f);
+    EXPECT_EQ(voice.filtBand, 0.0f);
+    EXPECT_EQ(voice.prevInput, 0.0f);
+    EXPECT_GT(voice.fenv, 0.0f);
+    EXPECT_GT(voice.cutoff, 0.0f);
+}
+
+TEST(Filter, CoefficientIsClampedBetweenItsBounds)
+{
+    Voice voice{};
+    voice.keyCutoff = 1e-9f;
+    voice.fenv = 0.0f;
+    updateCutoff(voice, 0.0f, 0.0f, 1.0f);
+    EXPECT_EQ(voice.cutoff, kMinCutoff);
+
+    EngineRig rig;
+    rig.set(kVcfReso, 1.0);
+    for (double controller : {0.0, 0.5, 1.0})
+    {
+        applyControllerParameter(rig.state(), kResonanceCtlId, controller);
+        const FilterShape shape = filterShape(rig.state());
+        EXPECT_EQ(shape.damping, 0.0f);
+        EXPECT_FLOAT_EQ(shape.cutoffLimit, 1.97f);
+    }
+    rig.set(kVcfReso, 0.0);
+    applyControllerParameter(rig.state(), kResonanceCtlId, 0.0);
+    EXPECT_NEAR(filterShape(rig.state()).cutoffLimit, 1.97 - 0.85 * 1.001, 1e-6);
+
+    // The clamped coefficient is kept in the voice.
+    voice.cutoff = 5.0f;
+    filterStep(voice, {0.5f, 1.5f}, 0.25f);
+    EXPECT_EQ(voice.cutoff, 1.5f);
+    EXPECT_EQ(voice.prevInput, 0.25f);
+}
+
+TEST(Filter, CutoffModulationMovesOncePerSoundingVoiceAndTick)
+{
+    auto firstTick = [](int32 voices) {
+        EngineRig rig;
+        for (int32 i = 0; i < voices; ++i)
+            play(rig, 40 + i);
+        rig.render(1); // sample 0 is a tick
+        return rig.state().cutoffSmooth;
+    };
+    EngineRig reference;
+    const float target = reference.state().cutoffBase; // VCF LFO is 0: no LFO share
+    const float one = firstTick(1);
+    const float eight = firstTick(8);
+    EXPECT_NEAR(one / target, 0.005, 2e-4);
+    EXPECT_NEAR(eight / target, 1.0 - std::pow(0.995, 8), 2e-4);
+
+    // A rendered block without a sounding voice ticks but leaves the modulation alone.
+    EngineRig silent;
+    silent.noteOff(0, 60);
+    silent.render(100);
+    EXPECT_EQ(silent.state().cutoffSmooth, 0.0f);
+    EXPECT_GT(silent.state().lfoPhase, 0.0f);
+}
+
+TEST(Filter, FullResonanceRingsButStaysBounded)
+{
+    EngineRig rig;
+    rig.set(kVcfReso, 1.0);
+    rig.set(kVcfFreq, 1.0);
+    rig.set(kVcfEnv, 1.0);
+    rig.set(kNoise, 1.0);
+    rig.set(kOctave, 1.0);
+    for (int32 i = 0; i < 8; ++i)
+        rig.noteOn(0, 100 + 3 * i, 1.0f);
+    float highest = 0.0f;
+    for (int block = 0; block < 200; ++block)
+    {
+        rig.render(512);
+        ASSERT_TRUE(TestRig::allFinite(rig.left.data(), 512));
+        highest = std::max(highest, TestRig::peak(rig.left.data(), 512));
+    }
+    EXPECT_GT(highest, 0.01f);
+    EXPECT_LT(highest, 10.0f);
+}
+
+TEST(Glide, UpwardGlidesMoveTwiceAsFast)
+{
+    Voice up{};
+    up.period = 100.0f;
+    up.targetPeriod = 50.0f;
+    Voice down{};
+    down.period = 50.0f;
+    down.targetPeriod = 100.0f;
+    glideStep(up, 0.1f);
+    glideStep(down, 0.1f);
+    EXPECT_FLOAT_EQ(up.period - up.targetPeriod, 50.0f * 0.9f * 0.9f);
+    EXPECT_FLOAT_EQ(down.targetPeriod - down.period, 50.0f * 0.9f);
+
+    Voice instant{};
+    instant.period = 80.0f;
+    instant.targetPeriod = 40.0f;
+    glideStep(instant, 1.0f);
+    EXPECT_EQ(instant.period, 40.0f);
+}
+
+} // namespace

@@ -1,0 +1,266 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BraskProcessor driven as a host drives it: the state stream, the block's note events at the
+// boundary (capacity, ranges, velocities) and the parameter boundary.
+#include "EngineRig.h"
+
+#include "public.sdk/source/common/memorystream.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace Steinberg::Vst::Tarvik;
+using TestRig::ProcessorRig;
+
+namespace {
+
+std::vector<char> saveState(IComponent* component)
+{
+    IPtr<MemoryStream> stream = owned(new MemoryStream());
+    component->getState(stream);
+    return std::vector<char>(stream->getData(), stream->getData() + stream->getSize());
+}
+
+void loadState(IComponent* component, const std::vector<char>& bytes)
+{
+    IPtr<MemoryStream> stream = owned(new MemoryStream());
+    int32 written = 0;
+    stream->write(const_cast<char*>(bytes.data()), static_cast<int32>(bytes.size()), &written);
+    stream->seek(0, IBStream::kIBSeekSet, nullptr);
+    component->setState(stream);
+}
+
+void putDouble(std::vector<char>& bytes, size_t index, double value)
+{
+    std::memcpy(bytes.data() + 4 + 8 * index, &value, 8); // the test machine is little-endian
+}
+
+/** Counts the records in the engine's event buffer. */
+int32 storedEvents(const EngineState& engine)
+{
+    int32 count = 0;
+    while (engine.eventBuffer[count * kEventRecordSize] != kEventTerminator)
+        ++count;
+    return count;
+}
+
+TEST(ProcessorState, RoundTripIsBitExactAndSoundsTheSame)
+{
+    ProcessorRig first;
+    const double values[] = {0.123456789012345, 1.0 / 3.0, 0.999999999999, 0.8, 0.0};
+    const ParamID ids[] = {kOscMix, kVcfFreq, kGlide, kVcfReso, kEnvAtt};
+    for (int i = 0; i < 5; ++i)
+        first.changes.add(ids[i], 0, values[i]);
+    first.process(0);
+    const std::vector<char> saved = saveState(first.processor);
+    ASSERT_EQ(saved.size(), 200u);
+
+    ProcessorRig second;
+    loadState(second.processor, saved);
+    EXPECT_EQ(saveState(second.processor), saved);
+    for (int32 i = 0; i < kSoundParamCount; ++i)
+        EXPECT_EQ(std::memcmp(&first.processor->paramValues[i], &second.processor->paramValues[i],
+                              sizeof(double)),
+                  0)
+            << i;
+    EXPECT_EQ(second.engine().voiceMode, first.engine().voiceMode);
+    EXPECT_EQ(second.engine().cutoffBase, first.engine().cutoffBase);
+
+    for (ProcessorRig* rig : {&first, &second})
+    {
+        rig->events.addNoteOn(0, 60, 0.9f);
+        rig->events.addNoteOn(100, 67, 0.5f);
+        rig->process(512);
+    }
+    EXPECT_EQ(std::memcmp(first.left(), second.left(), 512 * sizeof(float)), 0);
+    EXPECT_GT(TestRig::peak(first.left(), 512), 0.0f);
+}
+
+TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
+{
+    ProcessorRig rig;
+    std::vector<char> full = saveState(rig.processor);
+    std::vector<double> before(rig.processor->paramValues, rig.processor->paramValues + 24);
+
+    std::vector<char> changed = full;
+    for (size_t i = 0; i < 24; ++i)
+        putDouble(changed, i, 0.25);
+    changed[196] = 7; // any non-zero bypass word turns bypass on
+
+    // The first 10 values only: parameters 10..23 and bypass stay.
+    loadState(rig.processor, std::vector<char>(changed.begin(), changed.begin() + 4 + 80));
+    for (int32 i = 0; i < 24; ++i)
+        EXPECT_EQ(rig.processor->paramValues[i], i < 10 ? 0.25 : before[static_cast<size_t>(i)]);
+    EXPECT_EQ(saveState(rig.processor)[196], 0);
+    EXPECT_EQ(rig.engine().voiceMode, 1); // recalc ran: Glide 0.25 is "Poly-Legato"
+
+    // Damaged values keep the previous ones; the bypass word still counts.
+    putDouble(changed, 3, std::numeric_limits<double>::quiet_NaN());
+    putDouble(changed, 4, 1.5);
+    putDouble(changed, 5, -std::numeric_limits<double>::infinity());
+    putDouble(changed, 12, 0.75);
+    loadState(rig.processor, changed);
+    EXPECT_EQ(rig.processor->paramValues[3], 0.25);
+    EXPECT_EQ(rig.processor->paramValues[4], 0.25);
+    EXPECT_EQ(rig.processor->paramValues[5], 0.25);
+    EXPECT_EQ(rig.processor->paramValues[12], 0.75);
+    EXPECT_EQ(saveState(rig.processor)[196], 1);
+
+    // An empty stream changes nothing, and the instrument still plays.
+    loadState(rig.processor, {});
+    EXPECT_EQ(rig.processor->paramValues[12], 0.75);
+    rig.changes.add(kBypassParamId, 0, 0.0);
+    rig.events.addNoteOn(0, 60, 1.0f);
+    rig.process(1024);
+    rig.process(1024);
+    EXPECT_TRUE(TestRig::allFinite(rig.left(), 1024));
+    EXPECT_GT(TestRig::peak(rig.left(), 1024), 0.0f);
+}
+
+TEST(ProcessorState, PerformanceControllersAreNotPartOfTheState)
+{
+    ProcessorRig rig;
+    rig.changes.add(kModWheelId, 0, 1.0);
+    rig.changes.add(kPitchBendId, 0, 1.0);
+    rig.process(0);
+    const std::vector<char> saved = saveState(rig.processor);
+    loadState(rig.processor, saved);
+    EXPECT_NEAR(rig.engine().modWheel, 0.0806, 1e-4);
+    EXPECT_NEAR(rig.engine().bendRatio, 1.05946, 1e-5);
+
+    ProcessorRig fresh;
+    EXPECT_EQ(saveState(fresh.processor), saved);
+}
+
+TEST(ProcessorEvents, ABlockKeepsItsFirst512NoteEvents)
+{
+    for (int32 count : {45, 512, 600})
+    {
+        ProcessorRig rig;
+        int32 lastPlayed = 0;
+        for (int32 i = 0; i < count; ++i)
+        {
+            const int16 note = static_cast<int16>(1 + i % 120);
+            rig.events.addNoteOn(i, note, 0.8f);
+            if (i < kMaxBlockEvents) lastPlayed = note;
+        }
+        const int32 activeBefore = rig.engine().activeVoices;
+        rig.process(0); // stores the events without rendering them
+        EXPECT_EQ(storedEvents(rig.engine()), count < 512 ? count : 512);
+        EXPECT_EQ(rig.engine().activeVoices, activeBefore); // nothing written past the records
+
+        rig.events.clear();
+        for (int32 i = 0; i < count; ++i)
+            rig.events.addNoteOn(i, static_cast<int16>(1 + i % 120), 0.8f);
+        rig.process(1024);
+        EXPECT_EQ(rig.engine().lastNote, lastPlayed) << count;
+        EXPECT_EQ(rig.engine().eventBuffer[0], kEventTerminator);
+    }
+}
+
+TEST(ProcessorEvents, NotesOutsideTheMidiRangeAreIgnored)
+{
+    ProcessorRig rig;
+    rig.events.addNoteOn(0, -1, 1.0f);
+    rig.events.addNoteOn(0, 128, 1.0f);
+    rig.events.addNoteOff(0, 300);
+    rig.events.addNoteOn(0, 127, 1.0f);
+    rig.process(0);
+    EXPECT_EQ(storedEvents(rig.engine()), 1);
+    EXPECT_EQ(rig.engine().eventBuffer[1], 127);
+}
+
+TEST(ProcessorEvents, VelocitiesAreClampedAndNaNIsANoteOff)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct
+    {
+        float velocity;
+        int32 stored;
+    } cases[] = {{1.0f, 127},
+                 {3.0f, 127},
+                 {0.5f, 63},
+                 {0.5f / 127, 0},
+                 {-0.5f, 0},
+                 {nan, 0},
+                 {std::numeric_limits<float>::infinity(), 127}};
+    for (const auto& c : cases)
+    {
+        ProcessorRig rig;
+        rig.events.addNoteOn(0, 60, c.velocity);
+        rig.process(0);
+        EXPECT_EQ(rig.engine().eventBuffer[2], c.stored) << c.velocity;
+    }
+
+    // A note-on that counts as a note-off releases the note.
+    ProcessorRig rig;
+    rig.events.addNoteOn(0, 60, 1.0f);
+    rig.process(256);
+    rig.events.addNoteOn(0, 60, nan);
+    rig.process(256);
+    EXPECT_EQ(rig.engine().voices[0].envTarget, 0.0f);
+    EXPECT_TRUE(TestRig::allFinite(rig.left(), 256));
+}
+
+TEST(ProcessorEvents, BlockWritesExactlyItsSamples)
+{
+    ProcessorRig rig;
+    rig.buffers.fill(std::numeric_limits<float>::quiet_NaN());
+    rig.events.addNoteOn(-40, 60, 1.0f);
+    rig.events.addNoteOn(90, 64, 1.0f);
+    rig.events.addNoteOn(30, 67, 1.0f); // out of order: applied at 90
+    rig.events.addNoteOn(500, 70, 1.0f);
+    rig.process(100);
+    EXPECT_TRUE(TestRig::allFinite(rig.left(), 100));
+    EXPECT_TRUE(TestRig::allFinite(rig.right(), 100));
+    EXPECT_TRUE(std::isnan(rig.left()[100]));
+    EXPECT_TRUE(std::isnan(rig.right()[100]));
+    EXPECT_EQ(rig.engine().voices[0].note, 60);
+    EXPECT_EQ(rig.engine().voices[2].note, 67);
+    EXPECT_EQ(rig.engine().voices[3].note, 0); // offset 500 lies beyond the block
+}
+
+TEST(ProcessorParameters, BadValuesAreIgnoredOrClamped)
+{
+    ProcessorRig rig;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    rig.processor->setParameter(kOscMix, nan, 0);
+    EXPECT_EQ(rig.processor->paramValues[kOscMix], 1.0);
+    rig.processor->setParameter(kVcfFreq, 4.0, 0);
+    EXPECT_EQ(rig.processor->paramValues[kVcfFreq], 1.0);
+    rig.processor->setParameter(kVcfFreq, -4.0, 0);
+    EXPECT_EQ(rig.processor->paramValues[kVcfFreq], 0.0);
+
+    rig.processor->setParameter(kAftertouchId, 0.5, 0);
+    const float half = rig.engine().aftertouch;
+    rig.processor->setParameter(kAftertouchId, nan, 0);
+    EXPECT_EQ(rig.engine().aftertouch, half);
+    rig.processor->setParameter(kAftertouchId, 9.0, 0);
+    EXPECT_NEAR(rig.engine().aftertouch, 0.1613, 1e-4);
+
+    // Unknown IDs and the preset list change nothing.
+    const EngineState before = rig.engine();
+    rig.processor->setParameter(24, 0.5, 0);
+    rig.processor->setParameter(0x70727374, 0.5, 0); // 'prst'
+    EXPECT_EQ(std::memcmp(&before, &rig.engine(), sizeof(EngineState)), 0);
+}
+
+TEST(ProcessorParameters, ControllersActInTheBlockTheyArriveAndTheLaterFilterModWins)
+{
+    ProcessorRig rig;
+    rig.changes.add(kFilterModDownId, 0, 1.0);
+    rig.changes.add(kFilterModUpId, 50, 0.5);
+    rig.process(64);
+    EXPECT_FLOAT_EQ(rig.engine().filterModCtl, 1.27f);
+    rig.changes.add(kFilterModUpId, 0, 0.5);
+    rig.changes.add(kFilterModDownId, 0, 1.0);
+    rig.process(64);
+    EXPECT_FLOAT_EQ(rig.engine().filterModCtl, -3.81f);
+}
+
+} // namespace

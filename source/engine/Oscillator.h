@@ -15,6 +15,12 @@ namespace Tarvik {
 
 constexpr float kPi = 3.1415927f;
 
+/** Shortest period an oscillator cycle takes. Notes start at 3 samples or more and vibrato and
+    bend shorten that to no less than about 2.4; only a glide start can ask oscillator 2 for
+    less (its detune applied to the 3-sample floor of oscillator 1). Below 2 samples the turning
+    point comes so close to the bottom that the phase can land near 0 and sin(x)/x overflows. */
+constexpr float kMinCyclePeriod = 2.0f;
+
 /** One sample of one oscillator. phase, max, step, sin0, sin1, coef and dc are the oscillator's
     fields in the voice; level its level and period the period product for this sample. */
 inline float oscillatorStep(float& phase, float& max, float& step, float& sin0, float& sin1,
@@ -38,6 +44,7 @@ inline float oscillatorStep(float& phase, float& max, float& step, float& sin0, 
     // Back at the bottom: a new cycle with the present period.
     x = -x;
     phase = x;
+    if (period < kMinCyclePeriod) period = kMinCyclePeriod;
     const float halfWaves = floorf(period + 0.5f) - 0.5f;
     dc = -0.5f * level / halfWaves;
     max = halfWaves * kPi;

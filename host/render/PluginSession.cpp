@@ -36,6 +36,22 @@ bool hasSubCategory(const char* list, const std::string& wanted)
     return false;
 }
 
+/** Whether the factory's first audio processor class lists "Instrument" among its
+    sub-categories (which only a factory with class descriptions of version 2 can say). */
+bool firstProcessorIsInstrument(IPluginFactory* factory)
+{
+    IPtr<IPluginFactory2> factory2 = FUnknownPtr<IPluginFactory2>(factory);
+    if (!factory2) return false;
+    for (int32 i = 0; i < factory2->countClasses(); ++i)
+    {
+        PClassInfo2 info{};
+        if (factory2->getClassInfo2(i, &info) != kResultOk) continue;
+        if (std::strcmp(info.category, kVstAudioEffectClass) == 0)
+            return hasSubCategory(info.subCategories, "Instrument");
+    }
+    return false;
+}
+
 bool isNormalized(double value)
 {
     return value >= 0.0 && value <= 1.0; // false for NaN
@@ -133,15 +149,17 @@ std::unique_ptr<PluginSession> PluginSession::open(const std::string& bundlePath
     session->module = Host::PluginModule::load(bundlePath, error);
     if (!session->module) return nullptr;
 
+    // Checked on the class description before anything is created: the instance is made from
+    // the module's first audio processor class.
+    if (!firstProcessorIsInstrument(session->module->factory()))
+    {
+        error = bundlePath + " holds no instrument";
+        return nullptr;
+    }
     session->pluginInstance = Host::PluginInstance::create(session->module->factory(), error);
     if (!session->pluginInstance)
     {
         error = bundlePath + ": " + error;
-        return nullptr;
-    }
-    if (!hasSubCategory(session->pluginInstance->processorClass().subCategories, "Instrument"))
-    {
-        error = bundlePath + " holds no instrument";
         return nullptr;
     }
     return session;

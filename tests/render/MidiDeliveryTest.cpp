@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MidiDelivery.h"
+#include "MidiBytes.h"
+
+#include "public.sdk/source/vst/vsteditcontroller.h"
+
+#include <gtest/gtest.h>
+
+// The SDK's EditController refers to the view interface's ID, which a module defines once; this
+// test program is such a module.
+namespace Steinberg {
+DEF_CLASS_IID(IPlugView)
+}
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+namespace {
+
+using TestSupport::MidiBytes;
+using TestSupport::MidiTrack;
+
+constexpr double kRate = 48000.0;
+constexpr ParamID kModId = 100;
+constexpr ParamID kFilterId = 101;
+constexpr ParamID kPressureId = 102;
+constexpr ParamID kBendId = 103;
+
+/** Maps mod wheel, controller 74, aftertouch and pitch bend, on the first channel only. */
+class FirstChannelMapping : public IMidiMapping
+{
+public:
+    tresult PLUGIN_API getMidiControllerAssignment(int32 bus, int16 channel, CtrlNumber number,
+                                                   ParamID& id) SMTG_OVERRIDE
+    {
+        if (bus != 0 || channel != 0) return kResultFalse;
+        switch (number)
+        {
+        case kCtrlModWheel:
+            id = kModId;
+            return kResultTrue;
+        case 74: // sound controller 5
+            id = kFilterId;
+            return kResultTrue;
+        case kAfterTouch:
+            id = kPressureId;
+            return kResultTrue;
+        case kPitchBend:
+            id = kBendId;
+            return kResultTrue;
+        default:
+            return kResultFalse;
+        }
+    }
+    tresult PLUGIN_API queryInterface(const TUID, void**) SMTG_OVERRIDE { return kNoInterface; }
+    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
+    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
+};
+
+class RecordingController : public EditController
+{
+public:
+    tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE
+    {
+        received.emplace_back(id, value);
+        return kResultOk;
+    }
+    std::vector<std::pair<ParamID, ParamValue>> received;
+};
+
+struct Delivered
+{
+    std::vector<std::pair<int64, Event>> events;
+    std::vector<std::tuple<int64, ParamID, ParamValue>> changes;
+    std::vector<int32> blockLengths;
+};
+
+/** Runs the delivery over the whole file in blocks, recording absolute positions. */
+Delivered deliver(MidiDelivery& delivery, const MidiFile& file, int32 blockSize,
+                  int32 eventCapacity = 2048, int32 points = 64)
+{
+    delivery.schedule(file, kRate);
+    Host::EventList events(eventCapacity);
+    Host::ParameterChanges changes(16, points);
+    Delivered out;
+    int64 position = 0;
+    for (int guard = 0; !delivery.finished() && guard < 100000; ++guard)
+    {
+        events.clear();
+        changes.clear();
+        const int32 length = delivery.fill(position, blockSize, events, changes);
+        EXPECT_GT(length, 0);
+        EXPECT_LE(length, blockSize);
+        out.blockLengths.push_back(length);
+        for (int32 i = 0; i < events.getEventCount(); ++i)
+        {
+            Event e{};
+            events.getEvent(i, e);
+            EXPECT_LT(e.sampleOffset, length);
+            out.events.emplace_back(position + e.sampleOffset, e);
+        }
+        for (int32 q = 0; q < changes.getParameterCount(); ++q)
+        {
+            IParamValueQueue* queue = changes.getParameterData(q);
+            for (int32 p = 0; p < queue->getPointCount(); ++p)
+            {
+                int32 offset = 0;
+                ParamValue value = 0;
+                queue->getPoint(p, offset, value);
+                EXPECT_LT(offset, length);
+                out.changes.emplace_back(position + offset, queue->getParameterId(), value);
+            }
+        }
+        position += length;
+    }
+    return out;
+}
+
+MidiFile parsed(const MidiBytes& midi)
+{
+    MidiFile file;
+    std::string error;
+    EXPECT_TRUE(MidiFile::parse(midi.bytes(), file, error)) << error;
+    return file;
+}
+
+TEST(MidiDelivery, NotesArriveAtTheirSampleWithVelocityAndChannel)
+{
+    MidiBytes midi(0, 480); // 120 BPM: 480 ticks are 24000 samples
+    midi.track()
+        .noteOn(480, 2, 60, 100)
+        .noteOn(480, 2, 60, 0) // a note-on without velocity ends the note
+        .noteOn(1, 15, 72, 127)
+        .noteOff(479, 15, 72, 64)
+        .end();
+    MidiDelivery delivery(nullptr, nullptr, 2048, 64);
+    const Delivered got = deliver(delivery, parsed(midi), 512);
+
+    ASSERT_EQ(got.events.size(), 4u);
+    const auto& [onAt, on] = got.events[0];
+    EXPECT_EQ(onAt, 24000);
+    EXPECT_EQ(on.type, Event::kNoteOnEvent);
+    EXPECT_EQ(on.noteOn.pitch, 60);
+    EXPECT_EQ(on.noteOn.channel, 2);
+    EXPECT_FLOAT_EQ(on.noteOn.velocity, 100 / 127.0f);
+
+    EXPECT_EQ(got.events[1].first, 48000);
+    EXPECT_EQ(got.events[1].second.type, Event::kNoteOffEvent);
+    EXPECT_EQ(got.events[1].second.noteOff.pitch, 60);
+    EXPECT_EQ(got.events[1].second.noteOff.velocity, 0.0f);
+
+    EXPECT_EQ(got.events[2].first, 48050); // one tick is 50 samples
+    EXPECT_EQ(got.events[2].second.noteOn.channel, 15);
+    EXPECT_EQ(got.events[2].second.noteOn.velocity, 1.0f);
+
+    EXPECT_EQ(got.events[3].first, 72000);
+    EXPECT_EQ(got.events[3].second.type, Event::kNoteOffEvent);
+    EXPECT_FLOAT_EQ(got.events[3].second.noteOff.velocity, 64 / 127.0f);
+}
+
+TEST(MidiDelivery, ControllersReachTheMappedParametersAndTheController)
+{
+    MidiBytes midi(0, 480);
+    midi.track()
+        .controller(0, 0, 1, 127)  // mod wheel
+        .controller(10, 0, 7, 100) // volume: not mapped
+        .controller(10, 0, 74, 32) // cutoff
+        .event(10, {0xD0, 64})     // channel aftertouch
+        .pitchBend(10, 0, 0x3FFF)
+        .pitchBend(10, 0, 0x2000)
+        .pitchBend(10, 1, 0)       // a channel the mapping leaves out
+        .event(10, {0xA0, 60, 50}) // polyphonic pressure: no parameter
+        .end();
+    FirstChannelMapping mapping;
+    IPtr<RecordingController> controller = owned(new RecordingController());
+    MidiDelivery delivery(&mapping, controller, 2048, 64);
+    const Delivered got = deliver(delivery, parsed(midi), 256);
+
+    EXPECT_TRUE(got.events.empty());
+    using Change = std::tuple<int64, ParamID, ParamValue>;
+    const std::vector<Change> expected = {
+        {0, kModId, 1.0},     {1000, kFilterId, 32 / 127.0},   {1500, kPressureId, 64 / 127.0},
+        {2000, kBendId, 1.0}, {2500, kBendId, 8192 / 16383.0},
+    };
+    EXPECT_EQ(got.changes, expected);
+
+    std::vector<std::pair<ParamID, ParamValue>> mirrored;
+    for (const auto& [at, id, value] : expected)
+        mirrored.emplace_back(id, value);
+    EXPECT_EQ(controller->received, mirrored);
+}
+
+TEST(MidiDelivery, FullListsShortenTheBlockAndLoseNothing)
+{
+    MidiBytes midi(0, 480);
+    MidiTrack& track = midi.track();
+    for (int i = 0; i < 10; ++i)
+        track.noteOn(1, 0, 40 + i, 90).controller(0, 0, 1, i);
+    track.end();
+    FirstChannelMapping mapping;
+    MidiDelivery delivery(&mapping, nullptr, 4, 3);
+    const Delivered got = deliver(delivery, parsed(midi), 4096, 4, 3);
+
+    ASSERT_EQ(got.events.size(), 10u);
+    ASSERT_EQ(got.changes.size(), 10u);
+    for (int i = 0; i < 10; ++i)
+    {
+        EXPECT_EQ(got.events[i].first, 50 * (i + 1));
+        EXPECT_EQ(got.events[i].second.noteOn.pitch, 40 + i);
+        EXPECT_EQ(std::get<0>(got.changes[i]), 50 * (i + 1));
+    }
+    EXPECT_EQ(got.blockLengths[0], 200); // three points fit: the fourth, at 200, starts a block
+}
+
+TEST(MidiDelivery, AnOverfullFirstSampleStillMovesOn)
+{
+    MidiBytes midi(0, 480);
+    MidiTrack& track = midi.track();
+    for (int i = 0; i < 6; ++i)
+        track.noteOn(0, 0, 40 + i, 90);
+    track.noteOn(480, 0, 80, 90).end();
+    MidiDelivery delivery(nullptr, nullptr, 4, 64);
+    const Delivered got = deliver(delivery, parsed(midi), 512, 4);
+
+    EXPECT_EQ(got.blockLengths[0], 512);
+    ASSERT_FALSE(got.events.empty());
+    EXPECT_EQ(got.events.back().first, 24000);
+    EXPECT_EQ(got.events.back().second.noteOn.pitch, 80);
+}
+
+} // namespace
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// brask-render run as a user runs it, on the built bundle.
+#include "MidiBytes.h"
+#include "RenderRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+namespace {
+
+using namespace TestSupport;
+
+float peak(const Audio& audio, size_t fromFrame = 0)
+{
+    float level = 0.0f;
+    for (size_t i = fromFrame * 2; i < audio.samples.size(); ++i)
+        level = std::max(level, std::fabs(audio.samples[i]));
+    return level;
+}
+
+/** One second at 120 BPM: a chord, then a long note to the end; more events can follow the
+    long note's start. */
+MidiBytes song(const std::function<void(MidiTrack&)>& extra = nullptr)
+{
+    MidiBytes midi(1, 480);
+    midi.track().tempo(0, 500000).end(960);
+    MidiTrack& notes = midi.track();
+    notes.noteOn(0, 0, 48, 100).noteOn(0, 0, 55, 90).noteOn(0, 0, 64, 80);
+    notes.noteOff(240, 0, 48).noteOff(0, 0, 55).noteOff(0, 0, 64);
+    notes.noteOn(0, 0, 57, 110);
+    if (extra) extra(notes);
+    notes.end();
+    midi.track().noteOff(960, 0, 57).end(); // the long note ends with the song
+    return midi;
+}
+
+class RenderCommand : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(song().write(folder / "song.mid")); }
+
+    /** Renders and reads the result; the run must succeed quietly. */
+    Audio render(const std::string& midi, std::vector<std::string> options = {})
+    {
+        const std::string wav = folder / "out.wav";
+        options.push_back(midi);
+        options.push_back(wav);
+        const RunResult run = runRender(options, folder);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "") << "a run into files must print nothing but errors";
+        Audio audio = readWav(wav);
+        EXPECT_TRUE(audio.read);
+        unlink(wav.c_str());
+        return audio;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(RenderCommand, RendersTheSongInTheRequestedFormat)
+{
+    const Audio exact = render(folder / "song.mid", {"--tail", "0"});
+    EXPECT_EQ(exact.sampleRate, 48000);
+    EXPECT_EQ(exact.channels, 2);
+    EXPECT_EQ(exact.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(exact.frames(), 48000u);
+    EXPECT_GT(peak(exact), 0.01f);
+
+    const Audio pcm16 =
+        render(folder / "song.mid", {"--tail", "0", "--rate", "44100", "--format", "pcm16"});
+    EXPECT_EQ(pcm16.sampleRate, 44100);
+    EXPECT_EQ(pcm16.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_EQ(pcm16.frames(), 44100u);
+    EXPECT_GT(peak(pcm16), 0.01f);
+
+    const Audio pcm24 = render(folder / "song.mid", {"--tail", "0", "--format", "pcm24"});
+    EXPECT_EQ(pcm24.format, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    EXPECT_EQ(pcm24.frames(), 48000u);
+}
+
+TEST_F(RenderCommand, TheTailRingsOutAndStopsOnceSilent)
+{
+    const Audio full = render(folder / "song.mid", {"--tail", "2"});
+    ASSERT_GE(full.frames(), 48000u);
+    EXPECT_LE(full.frames(), 48000u + 96000u);
+    EXPECT_GT(peak(full, 48000), 0.0f) << "the last note's release is cut at the song's end";
+
+    // With short releases the sound dies long before the limit, and the file ends after a
+    // moment of silence.
+    const Audio shortRelease =
+        render(folder / "song.mid", {"--tail", "5", "--set", "ENV Rel=0", "--set", "VCF Rel=0"});
+    ASSERT_LT(shortRelease.frames(), 48000u + 240000u);
+    EXPECT_GE(shortRelease.frames(), 48000u + 9600u);
+    EXPECT_LT(peak(shortRelease, shortRelease.frames() - 9600), 1.0f / 131072.0f);
+}
+
+TEST_F(RenderCommand, TheSameInputRendersBitIdentically)
+{
+    const Audio first = render(folder / "song.mid", {"--tail", "1"});
+    const Audio second = render(folder / "song.mid", {"--tail", "1"});
+    ASSERT_FALSE(first.samples.empty());
+    EXPECT_TRUE(first.samples == second.samples);
+}
+
+TEST_F(RenderCommand, PerformanceControllersChangeTheSound)
+{
+    const Audio plain = render(folder / "song.mid", {"--tail", "0"});
+    auto variant = [&](const std::string& name, const std::function<void(MidiTrack&)>& extra) {
+        const std::string path = folder / (name + ".mid");
+        EXPECT_TRUE(song(extra).write(path));
+        return render(path, {"--tail", "0"});
+    };
+    // Sweeps during the long note, which starts at tick 240.
+    auto sweep = [](MidiTrack& t, const std::function<void(MidiTrack&, int)>& step) {
+        for (int i = 0; i < 16; ++i)
+            step(t, i);
+    };
+    const Audio modWheel = variant("modwheel", [&](MidiTrack& t) {
+        sweep(t, [](MidiTrack& m, int i) { m.controller(40, 0, 1, i * 8); });
+    });
+    const Audio bend = variant("bend", [&](MidiTrack& t) {
+        sweep(t, [](MidiTrack& m, int i) { m.pitchBend(40, 0, 8192 + i * 512); });
+    });
+    const Audio cutoff = variant("cc74", [&](MidiTrack& t) {
+        sweep(t, [](MidiTrack& m, int i) { m.controller(40, 0, 74, 127 - i * 8); });
+    });
+    const Audio volume = variant("cc7", [&](MidiTrack& t) {
+        sweep(t, [](MidiTrack& m, int i) { m.controller(40, 0, 7, i * 8); });
+    });
+
+    ASSERT_EQ(modWheel.samples.size(), plain.samples.size());
+    EXPECT_FALSE(modWheel.samples == plain.samples) << "the mod wheel did nothing";
+    EXPECT_FALSE(bend.samples == plain.samples) << "pitch bend did nothing";
+    EXPECT_FALSE(cutoff.samples == plain.samples) << "controller 74 did nothing";
+    EXPECT_TRUE(volume.samples == plain.samples) << "an unmapped controller changed the sound";
+}
+
+TEST_F(RenderCommand, SettingsByTextAndByValueAgree)
+{
+    const Audio byText = render(folder / "song.mid", {"--tail", "0", "--set", "Glide=Mono"});
+    const Audio byValue = render(folder / "song.mid", {"--tail", "0", "--set", "Glide=0.6"});
+    const Audio plain = render(folder / "song.mid", {"--tail", "0"});
+    EXPECT_TRUE(byText.samples == byValue.samples);
+    EXPECT_FALSE(byText.samples == plain.samples);
+
+    const RunResult list = runRender({"--set", "VCF Freq=0.25", "--list-params"}, folder);
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("VCF Freq              0.2500"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("'modw'  Mod Wheel"), std::string::npos) << list.out;
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 31); // a header and 30 lines
+}
+
+TEST_F(RenderCommand, ASavedPresetRendersIdenticallyWhenLoaded)
+{
+    const std::string preset = folder / "sound.vstpreset";
+    const std::vector<std::string> sound = {"--set", "VCF Freq=0.2", "--set", "Glide=Mono-Glide",
+                                            "--set", "Noise=0.7"};
+    std::vector<std::string> saving = sound;
+    saving.insert(saving.end(), {"--tail", "0", "--save-preset", preset});
+    const Audio original = render(folder / "song.mid", saving);
+    const Audio loaded = render(folder / "song.mid", {"--tail", "0", "--preset", preset});
+    const Audio plain = render(folder / "song.mid", {"--tail", "0"});
+    EXPECT_TRUE(loaded.samples == original.samples);
+    EXPECT_FALSE(plain.samples == original.samples);
+
+    // Saving without rendering stores the same sound.
+    const std::string again = folder / "again.vstpreset";
+    std::vector<std::string> onlySaving = sound;
+    onlySaving.insert(onlySaving.end(), {"--save-preset", again});
+    const RunResult save = runRender(onlySaving, folder);
+    EXPECT_EQ(save.exitCode, 0) << save.err;
+    EXPECT_EQ(readText(again), readText(preset));
+
+    const RunResult list = runRender({"--preset", preset, "--list-params"}, folder);
+    EXPECT_NE(list.out.find("Mono-Glide"), std::string::npos) << list.out;
+}
+
+TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
+{
+    const std::string songPath = folder / "song.mid";
+    const std::string text = folder / "notes.txt";
+    ASSERT_TRUE(MidiBytes::writeFile(text, {'h', 'e', 'l', 'l', 'o', '\n'}));
+    std::vector<uint8_t> cut = song().bytes();
+    cut.resize(cut.size() - 5);
+    const std::string truncated = folder / "cut.mid";
+    ASSERT_TRUE(MidiBytes::writeFile(truncated, cut));
+    const std::string out = folder / "out.wav";
+
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{folder / "missing.mid", out}, "cannot open"},
+        {{text, out}, "not a Standard MIDI File"},
+        {{truncated, out}, "truncated"},
+        {{"--set", "Volume=0.5", songPath, out}, "unknown parameter \"Volume\""},
+        {{"--set", "Glide=Sideways", songPath, out}, "\"Sideways\" is not a value of \"Glide\""},
+        {{"--set", "VCF Freq=1.5", songPath, out}, "outside 0..1"},
+        {{"--set", "VCF Freq", songPath, out}, "Title=value"},
+        {{"--plugin", text, songPath, out}, "as a VST 3 module"},
+        {{"--plugin", folder.path, songPath, out}, "cannot find the plug-in module"},
+        {{"--plugin", BRASK_FX_MODULE, songPath, out}, "holds no instrument"},
+        {{"--preset", text, songPath, out}, "not a VST 3 preset"},
+        {{"--preset", folder / "none.vstpreset", songPath, out}, "cannot open"},
+        {{songPath, "/nonexistent/folder/out.wav"}, "cannot write"},
+        {{songPath, folder.path}, "is a folder"},
+        {{"--format", "mp3", songPath, out}, "--format"},
+        {{"--rate", "0", songPath, out}, "--rate"},
+        {{songPath}, "both"},
+    };
+    const std::vector<std::string> before = folder.entries();
+    for (const Case& c : cases)
+    {
+        const RunResult run = runRender(c.args, folder);
+        std::string command;
+        for (const std::string& arg : c.args)
+            command += " " + arg;
+        EXPECT_NE(run.exitCode, 0) << command;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << command << "\n" << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << command << run.err;
+        EXPECT_EQ(run.err.rfind("brask-render: ", 0), 0u) << run.err;
+        EXPECT_EQ(folder.entries(), before) << command << " left a file behind";
+    }
+}
+
+} // namespace
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

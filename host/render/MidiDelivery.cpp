@@ -109,14 +109,17 @@ bool MidiDelivery::parameterChange(const Timed& message, ParamID& id, ParamValue
 int32 MidiDelivery::fill(int64 start, int32 length, Host::EventList& events,
                          Host::ParameterChanges& changes)
 {
-    // First find where the block must end so that every message in it fits the lists; a block
-    // whose first sample alone overflows them keeps its length and loses the excess.
+    // First find where the block must end so that every message in it fits the lists. Messages
+    // that did not fit into the previous block count as due at its first sample.
     int64 end = start + length;
+    size_t stop = timeline.size();
     int32 eventCount = events.getEventCount();
     int32 points = pointCount(changes);
-    for (size_t i = next; i < timeline.size() && timeline[i].position < end; ++i)
+    for (size_t i = next; i < timeline.size(); ++i)
     {
         const Timed& message = timeline[i];
+        const int64 due = std::max(message.position, start);
+        if (due >= end) break;
         ParamID id = kNoParamId;
         ParamValue value = 0.0;
         bool overflow = false;
@@ -124,18 +127,20 @@ int32 MidiDelivery::fill(int64 start, int32 length, Host::EventList& events,
             overflow = ++eventCount > eventCapacity;
         else if (parameterChange(message, id, value))
             overflow = ++points > pointsPerQueue; // counts every queue's points as one: safe
-        if (overflow && message.position > start)
+        if (overflow)
         {
-            end = message.position;
+            // The block ends before this message; when even its first sample is full, the block
+            // is one sample long and the rest arrives one sample late rather than never.
+            end = due > start ? due : start + 1;
+            stop = i;
             break;
         }
     }
 
-    for (; next < timeline.size() && timeline[next].position < end; ++next)
+    for (; next < stop && timeline[next].position < end; ++next)
     {
         const Timed& message = timeline[next];
-        if (message.position < start) continue; // before the render began: nothing to play
-        const auto offset = static_cast<int32>(message.position - start);
+        const auto offset = static_cast<int32>(std::max<int64>(message.position - start, 0));
         const auto channel = static_cast<int16>(message.status & 0x0F);
         const auto pitch = static_cast<int16>(message.data1);
         const uint8_t type = message.status & 0xF0;

@@ -31,7 +31,8 @@ public:
 
     /** Adds the messages of the block [start, start + length) to the lists and returns the length
         the block must have: shorter than asked when the lists cannot take all its messages, so the
-        rest arrives in the next block (never shorter than one sample). */
+        rest arrives in the next block. Never shorter than one sample; messages that do not fit
+        even then arrive at the next block's first sample. Nothing is dropped. */
     int32 fill(int64 start, int32 length, Host::EventList& events, Host::ParameterChanges& changes);
 
     /** True when every message has been handed out. */

@@ -11,7 +11,9 @@ namespace Render {
 
 namespace {
 
-constexpr int32 kEventCapacity = 4096;
+// Brask keeps at most 40 note events of a block and drops the rest, so a block carries no more:
+// a lost note-off would leave a note hanging. Hosts may always split blocks.
+constexpr int32 kEventCapacity = 40;
 constexpr int32 kPointsPerQueue = 256;
 
 } // namespace

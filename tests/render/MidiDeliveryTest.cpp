@@ -213,7 +213,7 @@ TEST(MidiDelivery, FullListsShortenTheBlockAndLoseNothing)
     EXPECT_EQ(got.blockLengths[0], 200); // three points fit: the fourth, at 200, starts a block
 }
 
-TEST(MidiDelivery, AnOverfullFirstSampleStillMovesOn)
+TEST(MidiDelivery, WhatOverfillsTheFirstSampleArrivesOneSampleLater)
 {
     MidiBytes midi(0, 480);
     MidiTrack& track = midi.track();
@@ -223,10 +223,14 @@ TEST(MidiDelivery, AnOverfullFirstSampleStillMovesOn)
     MidiDelivery delivery(nullptr, nullptr, 4, 64);
     const Delivered got = deliver(delivery, parsed(midi), 512, 4);
 
-    EXPECT_EQ(got.blockLengths[0], 512);
-    ASSERT_FALSE(got.events.empty());
-    EXPECT_EQ(got.events.back().first, 24000);
-    EXPECT_EQ(got.events.back().second.noteOn.pitch, 80);
+    ASSERT_EQ(got.events.size(), 7u);
+    EXPECT_EQ(got.blockLengths[0], 1);
+    for (int i = 0; i < 6; ++i)
+    {
+        EXPECT_EQ(got.events[i].first, i < 4 ? 0 : 1);
+        EXPECT_EQ(got.events[i].second.noteOn.pitch, 40 + i);
+    }
+    EXPECT_EQ(got.events[6].first, 24000);
 }
 
 } // namespace

@@ -105,8 +105,10 @@ TEST_F(RenderCommand, TheSameInputRendersBitIdentically)
 {
     const Audio first = render(folder / "song.mid", {"--tail", "1"});
     const Audio second = render(folder / "song.mid", {"--tail", "1"});
+    const Audio named = render(folder / "song.mid", {"--tail", "1", "--plugin", BRASK_TEST_BUNDLE});
     ASSERT_FALSE(first.samples.empty());
     EXPECT_TRUE(first.samples == second.samples);
+    EXPECT_TRUE(first.samples == named.samples) << "the default bundle is not the one built";
 }
 
 TEST_F(RenderCommand, PerformanceControllersChangeTheSound)
@@ -180,6 +182,22 @@ TEST_F(RenderCommand, ASavedPresetRendersIdenticallyWhenLoaded)
 
     const RunResult list = runRender({"--preset", preset, "--list-params"}, folder);
     EXPECT_NE(list.out.find("Mono-Glide"), std::string::npos) << list.out;
+}
+
+TEST_F(RenderCommand, TheDemoPlaysInFullWithoutClipping)
+{
+    const Audio demo = render(
+        BRASK_DEMO_MIDI, {"--tail", "0", "--set", "Glide=Poly-Glide", "--set", "Gld Rate=0.55"});
+    EXPECT_EQ(demo.frames(), 30u * 48000u);
+    EXPECT_GT(peak(demo), 0.1f);
+    EXPECT_LT(peak(demo), 1.0f);
+    for (size_t second = 0; second + 1 < demo.frames() / 48000; ++second)
+    {
+        float level = 0.0f;
+        for (size_t i = second * 96000; i < (second + 1) * 96000; ++i)
+            level = std::max(level, std::fabs(demo.samples[i]));
+        EXPECT_GT(level, 0.01f) << "the demo falls silent in second " << second;
+    }
 }
 
 TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)

@@ -13,7 +13,7 @@ IndexedParameter::IndexedParameter(const TChar* title, const TChar* units, int32
                                    ParamValue defaultNormalized, int32 flags, ParamID id,
                                    UnitID unitId)
     : BaseParameter(title, units, stepCount, defaultNormalized, flags, id, unitId),
-      strings(new String128[stepCount + 1]())
+      lastIndex(stepCount > 0 ? stepCount : 0), strings(new String128[lastIndex + 1]())
 {}
 
 IndexedParameter::~IndexedParameter()
@@ -23,7 +23,7 @@ IndexedParameter::~IndexedParameter()
 
 void IndexedParameter::setString(int32 index, const String128 text)
 {
-    if (index < 0 || index > info.stepCount || !text) return;
+    if (index < 0 || index > lastIndex || !text) return;
     int32 i = 0;
     for (; i < 127 && text[i] != 0; ++i)
         strings[index][i] = text[i];
@@ -38,8 +38,10 @@ bool IndexedParameter::setNormalized(ParamValue value)
 void IndexedParameter::toString(ParamValue valueNormalized, String128 string) const
 {
     const ParamValue plain = toPlain(valueNormalized);
-    // Below 0 (and NaN) shows the first entry; toPlain already caps the top.
-    const int32 index = plain >= 0.0 ? static_cast<int32>(plain) : 0;
+    // Below 0 (and NaN) shows the first entry, above the list the last.
+    const int32 index = plain >= lastIndex ? lastIndex
+                        : plain >= 0.0     ? static_cast<int32>(plain)
+                                           : 0;
     for (int32 i = 0; i < 128; ++i)
         string[i] = strings[index][i];
 }
@@ -47,7 +49,7 @@ void IndexedParameter::toString(ParamValue valueNormalized, String128 string) co
 bool IndexedParameter::fromString(const TChar* string, ParamValue& valueNormalized) const
 {
     if (!string || string[0] == 0) return false;
-    for (int32 i = 0; i <= info.stepCount; ++i)
+    for (int32 i = 0; i <= lastIndex; ++i)
     {
         if (strcmp16(string, strings[i]) == 0)
         {

@@ -34,6 +34,8 @@ public:
     ParamValue toNormalized(ParamValue plainValue) const SMTG_OVERRIDE;
 
 private:
+    // The list's size is fixed at construction, whatever later becomes of info.stepCount.
+    int32 lastIndex = 0;
     String128* strings = nullptr;
 };
 

@@ -23,8 +23,8 @@ extern "C" __attribute__((visibility("default"))) IPluginFactory* PLUGIN_API Get
     PFactoryInfo info("Test", "", "", PFactoryInfo::kUnicode);
     auto* factory = new CPluginFactory(info);
     const TUID cid = INLINE_UID(0x1A2B3C4D, 0x10203040, 0x50607080, 0x90A0B0C0);
-    PClassInfo2 effect(cid, PClassInfo::kManyInstances, kVstAudioEffectClass, "Echo", 0,
-                       "Fx|Delay", "Test", "1.0.0", kVstVersionString);
+    PClassInfo2 effect(cid, PClassInfo::kManyInstances, kVstAudioEffectClass, "Echo", 0, "Fx|Delay",
+                       "Test", "1.0.0", kVstVersionString);
     factory->registerClass(&effect, createNothing);
     return factory;
 }

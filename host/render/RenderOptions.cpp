@@ -35,8 +35,8 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->check(CLI::Range(0.0, 3600.0))
         ->capture_default_str();
     app.add_option("--set", options.settings,
-                   "\"Title=value\" before playing, repeatable: a normalized value 0..1 or a "
-                   "display text, e.g. \"VCF Freq=0.3\" or \"Glide=Mono\"")
+                   "\"Title=value\" before playing, repeatable: a number is a normalized value "
+                   "0..1, anything else a display text, e.g. \"VCF Freq=0.3\" or \"Glide=Mono\"")
         ->type_name("TEXT")
         ->allow_extra_args(false);
     app.add_option("--preset", options.preset, "Load a .vstpreset file before the --set values")

@@ -115,10 +115,10 @@ class ProcessorRig
 {
 public:
     explicit ProcessorRig(double sampleRate = 44100.0, int32 maxBlock = 4096)
-        : host(owned(new HostApplication())), buffers(maxBlock)
+        : buffers(maxBlock)
     {
         processor = new InspectableProcessor();
-        processor->initialize(host);
+        processor->initialize(&host);
         ProcessSetup setup{kRealtime, kSample32, maxBlock, sampleRate};
         processor->setupProcessing(setup);
         processor->setActive(true);
@@ -144,7 +144,7 @@ public:
     float* right() { return buffers.channel(1); }
     const EngineState& engine() const { return processor->engineState(); }
 
-    IPtr<HostApplication> host;
+    HostApplication host; // not reference counted: owned here, outlives the processor
     InspectableProcessor* processor = nullptr;
     Host::ProcessBuffers buffers;
     Host::EventList events;

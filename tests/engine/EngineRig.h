@@ -114,8 +114,7 @@ public:
 class ProcessorRig
 {
 public:
-    explicit ProcessorRig(double sampleRate = 44100.0, int32 maxBlock = 4096)
-        : buffers(maxBlock)
+    explicit ProcessorRig(double sampleRate = 44100.0, int32 maxBlock = 4096) : buffers(maxBlock)
     {
         processor = new InspectableProcessor();
         processor->initialize(&host);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Voice allocation: voice choice and stealing, the held-note queue of the mono modes, glide
 // starts and the start values of a voice.
-#include "Oscillator.h"
 #include "VoiceAllocation.h"
 #include "EngineRig.h"
+#include "Oscillator.h"
 
 #include <gtest/gtest.h>
 

@@ -33,6 +33,8 @@ add_library(vst3sdk STATIC
     ${_sdk}/public.sdk/source/vst/vstinitiids.cpp
     ${_sdk}/public.sdk/source/vst/vstparameters.cpp
     ${_sdk}/public.sdk/source/vst/vstpresetfile.cpp
+    # IDs the packaged SDK declares without defining them
+    ${CMAKE_SOURCE_DIR}/source/sdk/public.sdk/source/common/plugviewiids.cpp
 )
 # The SDK's headers are included as system headers so that our warning flags do not apply to them.
 target_include_directories(vst3sdk SYSTEM PUBLIC ${_sdk})

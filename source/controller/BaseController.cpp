@@ -14,12 +14,6 @@
 #include <cstring>
 
 namespace Steinberg {
-
-// The packaged SDK declares the plug-view interface ID but defines it nowhere, while its edit
-// controller refers to it. Defined with the controller so that every program linking the
-// controller has it.
-DEF_CLASS_IID(IPlugView)
-
 namespace Vst {
 namespace Tarvik {
 

@@ -132,8 +132,9 @@ tresult PLUGIN_API BaseProcessor::setBusArrangements(SpeakerArrangement* inputs,
 
 tresult PLUGIN_API BaseProcessor::setupProcessing(ProcessSetup& setup)
 {
-    // A setup that could not be processed is refused before anything is touched.
-    if (!(setup.sampleRate > 0.0) || !std::isfinite(setup.sampleRate) ||
+    // A setup that could not be processed is refused before anything is touched. Rates beyond
+    // any audio interface's would drive the derived periods and rates out of range.
+    if (!(setup.sampleRate > 0.0 && setup.sampleRate <= kMaxSampleRate) ||
         setup.maxSamplesPerBlock <= 0)
         return kResultFalse;
 

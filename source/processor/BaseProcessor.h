@@ -19,6 +19,9 @@ namespace Tarvik {
 /** Parameter ID of the bypass switch; not an entry of the value array. */
 constexpr ParamID kBypassParamId = 0x62706173; // 'bpas'
 
+/** Highest sample rate a setup may ask for. */
+constexpr double kMaxSampleRate = 10.0e6;
+
 /** Samples above this magnitude (about -77.6 dBFS) make a channel count as sounding. */
 constexpr double kSilenceThreshold = 0.000132184039;
 

@@ -6,12 +6,6 @@
 
 #include <gtest/gtest.h>
 
-// The SDK's EditController refers to the view interface's ID, which a module defines once; this
-// test program is such a module.
-namespace Steinberg {
-DEF_CLASS_IID(IPlugView)
-}
-
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BraskController.h"
 
+#include "BraskParameterIds.h"
 #include "IndexedParameter.h"
 #include "ParameterText.h"
 
@@ -14,15 +15,6 @@ namespace Tarvik {
 namespace {
 
 constexpr int32 kAutomate = ParameterInfo::kCanAutomate;
-
-constexpr ParamID kGlideId = 3;
-constexpr ParamID kOctaveId = 22;
-constexpr ParamID kModWheelId = 0x6D6F6477;      // 'modw'
-constexpr ParamID kPitchBendId = 0x70697462;     // 'pitb'
-constexpr ParamID kFilterModUpId = 0x62727468;   // 'brth'
-constexpr ParamID kFilterModDownId = 0x63743033; // 'ct03'
-constexpr ParamID kResonanceId = 0x65787072;     // 'expr'
-constexpr ParamID kAftertouchId = 0x61667474;    // 'aftt'
 
 /** A continuous parameter whose plain value is its normalized value. */
 struct PlainRow
@@ -58,7 +50,7 @@ const PlainRow kRowsAfterOctave[] = {
     {kPitchBendId, STR16("Pitch Bend"), 0.0, 0},
     {kFilterModUpId, STR16("Filter Mod+"), 0.0, 0},
     {kFilterModDownId, STR16("Filter Mod-"), 0.0, 0},
-    {kResonanceId, STR16("Filter Resonance"), 0.0, 0},
+    {kResonanceCtlId, STR16("Filter Resonance"), 0.0, 0},
     {kAftertouchId, STR16("Aftertouch"), 0.0, 0},
 };
 
@@ -73,7 +65,7 @@ const ControllerAssignment kControllerAssignments[] = {
     {kCtrlModWheel, kModWheelId},
     {kCtrlBreath, kFilterModUpId},
     {3, kFilterModDownId},
-    {kCtrlExpression, kResonanceId},
+    {kCtrlExpression, kResonanceCtlId},
     {kCtrlFilterResonance, kFilterModUpId},
     {kAfterTouch, kAftertouchId},
     {kPitchBend, kPitchBendId},
@@ -99,8 +91,8 @@ tresult PLUGIN_API BraskController::initialize(FUnknown* context)
     addPlainRows(kRowsBeforeGlide, std::size(kRowsBeforeGlide));
 
     auto* glide = new IndexedParameter(STR16("Glide"), nullptr, 5, 0.0,
-                                       ParameterInfo::kCanAutomate | ParameterInfo::kIsList,
-                                       kGlideId, kRootUnitId);
+                                       ParameterInfo::kCanAutomate | ParameterInfo::kIsList, kGlide,
+                                       kRootUnitId);
     for (int32 i = 0; i < 6; ++i)
         glide->setString(i, kGlideModes[i]);
     parameters.addParameter(glide);
@@ -108,7 +100,7 @@ tresult PLUGIN_API BraskController::initialize(FUnknown* context)
     addPlainRows(kRowsBeforeOctave, std::size(kRowsBeforeOctave));
 
     // Whole octaves, but continuous: the text shows the plain value without decimals.
-    auto* octave = new RangeParameter(STR16("Octave"), kOctaveId, STR16(""), -2.0, 2.0, 0.0, 0,
+    auto* octave = new RangeParameter(STR16("Octave"), kOctave, STR16(""), -2.0, 2.0, 0.0, 0,
                                       ParameterInfo::kCanAutomate, kRootUnitId);
     octave->setPrecision(0);
     parameters.addParameter(octave);
@@ -131,7 +123,8 @@ tresult PLUGIN_API BraskController::getParamValueByString(ParamID id, TChar* str
     const tresult result = BaseController::getParamValueByString(id, string, valueNormalized);
     if (result != kResultOk) return result;
     if (!std::isfinite(valueNormalized)) return kResultFalse;
-    if (id < kSoundParamCount && (valueNormalized > 1.0 || valueNormalized < 0.0))
+    if (id < static_cast<ParamID>(kSoundParamCount) &&
+        (valueNormalized > 1.0 || valueNormalized < 0.0))
         return kResultFalse;
     return kResultOk;
 }

@@ -14,9 +14,6 @@ namespace Tarvik {
 class BraskController : public BaseController
 {
 public:
-    /** The sound parameters have the IDs 0 to this count - 1, the processor's value array. */
-    static constexpr ParamID kSoundParamCount = 24;
-
     /** The base's initialize, then the parameter set and the MIDI controller table. */
     tresult PLUGIN_API initialize(FUnknown* context) SMTG_OVERRIDE;
     /** Refuses texts that read as NaN or infinity, and for the sound parameters results outside

@@ -11,9 +11,9 @@ namespace Render {
 
 namespace {
 
-// Brask keeps at most 40 note events of a block and drops the rest, so a block carries no more:
+// Brask keeps at most 512 note events of a block and drops the rest, so a block carries no more:
 // a lost note-off would leave a note hanging. Hosts may always split blocks.
-constexpr int32 kEventCapacity = 40;
+constexpr int32 kEventCapacity = 512;
 constexpr int32 kPointsPerQueue = 256;
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "EngineState.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Steinberg {
@@ -14,6 +15,8 @@ namespace Tarvik {
 
 /** Lowest filter coefficient. */
 constexpr float kMinCutoff = 0.005f;
+/** Where the band state's cubic limit b - 0.2 b^3 turns: sqrt(5 / 3). */
+constexpr float kBandStateLimit = 1.2909944f;
 /** Fraction of its distance that the shared cutoff modulation moves per step. */
 constexpr float kCutoffSmoothing = 0.005f;
 
@@ -54,7 +57,11 @@ inline float filterStep(Voice& voice, const FilterShape& shape, float input)
     const float error =
         (voice.filtBand * shape.damping + voice.filtLow - input - voice.prevInput) * voice.cutoff;
     voice.prevInput = input;
-    const float band = voice.filtBand - error;
+    // The cubic soft limit only limits up to its turning point; beyond it the cubic folds the
+    // state back with growing magnitude and a hard-driven resonant voice runs away to infinity.
+    // Holding the state at the turning point keeps every smaller state exactly as it was.
+    const float band =
+        std::min(std::max(voice.filtBand - error, -kBandStateLimit), kBandStateLimit);
     voice.filtBand = band - ((band * 0.2f) * band) * band;
     return voice.filtLow * voice.env * voice.gainFactor;
 }

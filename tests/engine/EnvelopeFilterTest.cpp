@@ -183,6 +183,35 @@ TEST(Filter, FullResonanceRingsButStaysBounded)
     EXPECT_LT(highest, 10.0f);
 }
 
+TEST(Filter, HardDrivenResonanceCannotRunAway)
+{
+    // At the highest coefficient and no damping a loud input used to push the band state past
+    // the cubic's turning point, from where it grew to infinity within a few samples.
+    Voice voice{};
+    voice.env = 1.0f;
+    voice.gainFactor = 1.0f;
+    voice.cutoff = 1.97f;
+    const FilterShape open{0.0f, 1.97f};
+    float highest = 0.0f;
+    for (int32 i = 0; i < 20000; ++i)
+    {
+        const float out = filterStep(voice, open, (i / 3) % 2 ? 4.0f : -4.0f);
+        ASSERT_TRUE(std::isfinite(out)) << i;
+        ASSERT_LE(std::fabs(voice.filtBand), 0.861f);
+        highest = std::max(highest, std::fabs(out));
+    }
+    EXPECT_LT(highest, 100.0f);
+
+    // Below the turning point the step is the plain cubic.
+    Voice quiet{};
+    quiet.cutoff = 0.5f;
+    quiet.filtBand = 0.3f;
+    filterStep(quiet, FilterShape{0.2f, 1.8f}, 0.1f);
+    const float low = 0.5f * 0.3f;
+    const float band = 0.3f - (0.3f * 0.2f + low - 0.1f - 0.0f) * 0.5f;
+    EXPECT_EQ(quiet.filtBand, band - ((band * 0.2f) * band) * band);
+}
+
 TEST(Glide, UpwardGlidesMoveTwiceAsFast)
 {
     Voice up{};

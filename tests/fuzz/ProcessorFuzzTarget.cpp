@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ProcessorFuzzTarget.h"
+#include "FuzzInput.h"
+#include "FuzzTargets.h"
 
 #include "BraskParameterIds.h"
 #include "BraskProcessor.h"
@@ -18,40 +19,6 @@ namespace Vst {
 namespace Tarvik {
 
 namespace {
-
-/** Reads the input front to back; past its end every read gives zeros. */
-class InputReader
-{
-public:
-    InputReader(const uint8_t* data, size_t size) : data(data), size(size) {}
-
-    bool done() const { return position >= size; }
-    uint8_t byte() { return position < size ? data[position++] : 0; }
-    uint16_t word() { return static_cast<uint16_t>(byte() | (byte() << 8)); }
-    double value()
-    {
-        // Most values are ordinary normalized numbers; some are raw bit patterns.
-        const uint8_t kind = byte();
-        if (kind < 200) return word() / 65535.0;
-        uint64_t bits = 0;
-        for (int i = 0; i < 8; ++i)
-            bits = (bits << 8) | byte();
-        double raw;
-        std::memcpy(&raw, &bits, sizeof(raw));
-        return raw;
-    }
-    const uint8_t* take(size_t count)
-    {
-        const uint8_t* start = data + position;
-        position += count < size - position ? count : size - position;
-        return start;
-    }
-
-private:
-    const uint8_t* data;
-    size_t size;
-    size_t position = 0;
-};
 
 constexpr ParamID kExtraIds[] = {kModWheelId,
                                  kPitchBendId,
@@ -75,7 +42,7 @@ ParamID pickParameter(uint8_t choice)
 bool runProcessorSession(const uint8_t* data, size_t size)
 {
     constexpr int32 kMaxBlock = 1024;
-    InputReader input(data, size);
+    FuzzInput input(data, size);
 
     HostApplication host;
     auto* processor = new BraskProcessor();
@@ -88,7 +55,7 @@ bool runProcessorSession(const uint8_t* data, size_t size)
     processor->setupProcessing(setup);
 
     // A state stream of the first bytes, as a damaged project would hand it over.
-    const size_t stateSize = input.byte();
+    size_t stateSize = input.byte();
     const uint8_t* state = input.take(stateSize);
     IPtr<MemoryStream> stream = owned(new MemoryStream());
     stream->write(const_cast<uint8_t*>(state), static_cast<int32>(stateSize), nullptr);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// libFuzzer entry: build with clang and -DBRASK_FUZZ=ON.
-#include "ProcessorFuzzTarget.h"
+// libFuzzer entry for the processor session: build with clang and -DBRASK_FUZZ=ON.
+#include "FuzzTargets.h"
 
 #include <cstdlib>
 

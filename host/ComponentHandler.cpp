@@ -30,14 +30,6 @@ tresult PLUGIN_API ComponentHandler::restartComponent(int32 flags)
     return kResultOk;
 }
 
-tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj)
-{
-    QUERY_INTERFACE(iid, obj, FUnknown::iid, IComponentHandler)
-    QUERY_INTERFACE(iid, obj, IComponentHandler::iid, IComponentHandler)
-    *obj = nullptr;
-    return kNoInterface;
-}
-
 } // namespace Host
 } // namespace Tarvik
 } // namespace Vst

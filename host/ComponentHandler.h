@@ -3,6 +3,8 @@
 // the controller asked for.
 #pragma once
 
+#include "HostOwned.h"
+
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
 #include <vector>
@@ -12,7 +14,7 @@ namespace Vst {
 namespace Tarvik {
 namespace Host {
 
-class ComponentHandler : public IComponentHandler
+class ComponentHandler : public HostOwned<IComponentHandler>
 {
 public:
     struct Edit
@@ -27,16 +29,11 @@ public:
         ParamValue value;
     };
 
-    virtual ~ComponentHandler() = default;
 
     tresult PLUGIN_API beginEdit(ParamID id) SMTG_OVERRIDE;
     tresult PLUGIN_API performEdit(ParamID id, ParamValue valueNormalized) SMTG_OVERRIDE;
     tresult PLUGIN_API endEdit(ParamID id) SMTG_OVERRIDE;
     tresult PLUGIN_API restartComponent(int32 flags) SMTG_OVERRIDE;
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE;
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 
     std::vector<Edit> edits;
     std::vector<int32> restarts;

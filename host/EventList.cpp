@@ -48,14 +48,6 @@ tresult PLUGIN_API EventList::addEvent(Event& e)
     return kResultOk;
 }
 
-tresult PLUGIN_API EventList::queryInterface(const TUID iid, void** obj)
-{
-    QUERY_INTERFACE(iid, obj, FUnknown::iid, IEventList)
-    QUERY_INTERFACE(iid, obj, IEventList::iid, IEventList)
-    *obj = nullptr;
-    return kNoInterface;
-}
-
 } // namespace Host
 } // namespace Tarvik
 } // namespace Vst

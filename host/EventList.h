@@ -2,6 +2,8 @@
 // The host's event list for one block, with a fixed capacity so it never allocates while filled.
 #pragma once
 
+#include "HostOwned.h"
+
 #include "pluginterfaces/vst/ivstevents.h"
 
 #include <vector>
@@ -11,11 +13,10 @@ namespace Vst {
 namespace Tarvik {
 namespace Host {
 
-class EventList : public IEventList
+class EventList : public HostOwned<IEventList>
 {
 public:
     explicit EventList(int32 capacity = 2048);
-    virtual ~EventList() = default;
 
     void clear() { count = 0; }
     /** Velocity is 0..1 as VST 3 carries it; false when the list is full. */
@@ -27,10 +28,6 @@ public:
     int32 PLUGIN_API getEventCount() SMTG_OVERRIDE { return count; }
     tresult PLUGIN_API getEvent(int32 index, Event& e) SMTG_OVERRIDE;
     tresult PLUGIN_API addEvent(Event& e) SMTG_OVERRIDE;
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE;
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 
 private:
     std::vector<Event> events;

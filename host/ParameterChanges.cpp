@@ -44,14 +44,6 @@ tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, ParamValue valu
     return kResultOk;
 }
 
-tresult PLUGIN_API ParamValueQueue::queryInterface(const TUID iid, void** obj)
-{
-    QUERY_INTERFACE(iid, obj, FUnknown::iid, IParamValueQueue)
-    QUERY_INTERFACE(iid, obj, IParamValueQueue::iid, IParamValueQueue)
-    *obj = nullptr;
-    return kNoInterface;
-}
-
 ParameterChanges::ParameterChanges(int32 maxQueues, int32 maxPointsPerQueue)
 {
     queues.reserve(static_cast<size_t>(maxQueues > 0 ? maxQueues : 1));
@@ -92,14 +84,6 @@ IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& i
     queues[used].reset(id);
     index = static_cast<int32>(used);
     return &queues[used++];
-}
-
-tresult PLUGIN_API ParameterChanges::queryInterface(const TUID iid, void** obj)
-{
-    QUERY_INTERFACE(iid, obj, FUnknown::iid, IParameterChanges)
-    QUERY_INTERFACE(iid, obj, IParameterChanges::iid, IParameterChanges)
-    *obj = nullptr;
-    return kNoInterface;
 }
 
 } // namespace Host

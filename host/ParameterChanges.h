@@ -3,6 +3,8 @@
 // Capacity is fixed at construction so that filling and reading never allocate on the audio path.
 #pragma once
 
+#include "HostOwned.h"
+
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 
 #include <vector>
@@ -12,11 +14,10 @@ namespace Vst {
 namespace Tarvik {
 namespace Host {
 
-class ParamValueQueue : public IParamValueQueue
+class ParamValueQueue : public HostOwned<IParamValueQueue>
 {
 public:
     explicit ParamValueQueue(int32 maxPoints = 64);
-    virtual ~ParamValueQueue() = default;
 
     void reset(ParamID id);
 
@@ -25,10 +26,6 @@ public:
     tresult PLUGIN_API getPoint(int32 index, int32& sampleOffset, ParamValue& value) SMTG_OVERRIDE;
     /** Keeps points ordered by offset; a point at an existing offset replaces it. */
     tresult PLUGIN_API addPoint(int32 sampleOffset, ParamValue value, int32& index) SMTG_OVERRIDE;
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE;
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 
 private:
     struct Point
@@ -41,11 +38,10 @@ private:
     size_t count = 0;
 };
 
-class ParameterChanges : public IParameterChanges
+class ParameterChanges : public HostOwned<IParameterChanges>
 {
 public:
     explicit ParameterChanges(int32 maxQueues = 64, int32 maxPointsPerQueue = 64);
-    virtual ~ParameterChanges() = default;
 
     /** Empties every queue (keeps the storage). */
     void clear();
@@ -55,10 +51,6 @@ public:
     int32 PLUGIN_API getParameterCount() SMTG_OVERRIDE { return static_cast<int32>(used); }
     IParamValueQueue* PLUGIN_API getParameterData(int32 index) SMTG_OVERRIDE;
     IParamValueQueue* PLUGIN_API addParameterData(const ParamID& id, int32& index) SMTG_OVERRIDE;
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE;
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 
 private:
     std::vector<ParamValueQueue> queues;

@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Golden renders: short scenarios played through the built bundle and compared with reference
+// renders kept in data/. They catch any change to what the instrument sounds like, down to the
+// precision of its arithmetic. The tolerance allows the last-bit differences that another C
+// library's sinf/expf may bring, nothing audible.
+//
+// After an intended change of the sound, regenerate the references and listen to the result:
+//   BRASK_UPDATE_GOLDEN=1 build/tests/golden/brask_golden_tests
+#include "EventList.h"
+#include "ParameterChanges.h"
+#include "PluginInstance.h"
+#include "PluginModule.h"
+#include "ProcessBuffers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using namespace Steinberg::Vst::Tarvik;
+
+namespace {
+
+constexpr double kSampleRate = 48000.0;
+// An odd block size, so that events, control ticks and block edges fall everywhere.
+constexpr int32 kBlock = 100;
+constexpr int32 kLength = 24000;
+/** Largest difference from the reference that still counts as the same sound. */
+constexpr float kTolerance = 1.0e-4f;
+
+constexpr ParamID kModWheel = 0x6D6F6477, kPitchBend = 0x70697462, kFilterModUp = 0x62727468,
+                  kFilterModDown = 0x63743033, kResonance = 0x65787072, kAftertouch = 0x61667474;
+
+struct Action
+{
+    enum Kind
+    {
+        kNoteOn,
+        kNoteOff,
+        kParam
+    } kind;
+    int32 sample;
+    ParamID id;   // the note number for notes
+    double value; // velocity for note-ons
+};
+
+Action on(int32 sample, int32 note, double velocity)
+{
+    return {Action::kNoteOn, sample, static_cast<ParamID>(note), velocity};
+}
+Action off(int32 sample, int32 note)
+{
+    return {Action::kNoteOff, sample, static_cast<ParamID>(note), 0.0};
+}
+Action set(int32 sample, ParamID id, double value)
+{
+    return {Action::kParam, sample, id, value};
+}
+
+struct Scenario
+{
+    const char* name;
+    std::vector<Action> actions;
+};
+
+void PrintTo(const Scenario& scenario, std::ostream* out)
+{
+    *out << scenario.name;
+}
+
+std::vector<Scenario> scenarios()
+{
+    std::vector<Scenario> list;
+    list.push_back({"poly-chord",
+                    {on(0, 60, 0.8), on(0, 64, 0.7), on(37, 67, 0.9), off(12000, 60),
+                     off(12000, 64), off(12050, 67)}});
+    list.push_back({"mono-glide-line",
+                    {set(0, 3, 1.0), set(0, 4, 0.4), set(0, 5, 0.7), on(0, 48, 0.8),
+                     on(6000, 55, 0.8), off(6100, 48), on(12000, 60, 0.5), on(15000, 52, 0.9),
+                     off(18000, 52), off(19000, 60), off(20000, 55)}});
+    std::vector<Action> sweeps{set(0, 7, 0.9), set(0, 9, 0.6), set(0, 19, 0.7), on(0, 57, 1.0),
+                               off(21000, 57)};
+    const ParamID controllers[] = {kModWheel,      kPitchBend, kFilterModUp,
+                                   kFilterModDown, kResonance, kAftertouch};
+    for (int32 step = 0; step < 9; ++step)
+        sweeps.push_back(set(2000 + 2000 * step, controllers[step % 6], (step % 4) / 3.0));
+    list.push_back({"controller-sweeps", sweeps});
+    list.push_back({"noise-vibrato-octave",
+                    {set(0, 21, 0.8), set(0, 20, 0.9), set(0, 22, 0.8), set(0, 23, 0.3),
+                     set(0, 1, 0.7), set(0, 2, 0.2), set(0, 15, 0.3), set(0, 8, 0.9),
+                     on(0, 45, 0.3), on(4000, 52, 1.0), off(16000, 45), off(16000, 52)}});
+    std::vector<Action> staccato{set(0, 10, 0.0), set(0, 18, 0.0), set(0, 3, 0.2)};
+    for (int32 i = 0; i < 12; ++i)
+    {
+        staccato.push_back(on(1500 * i, 60 + 3 * (i % 5), 0.1 + 0.075 * i));
+        if (i % 3 != 2) staccato.push_back(off(1500 * i + 900, 60 + 3 * (i % 5)));
+    }
+    list.push_back({"stealing-fast-release-velocity-off", staccato});
+    return list;
+}
+
+/** Renders a scenario through the bundle; returns the left channel (the right must equal it). */
+std::vector<float> render(const Scenario& scenario)
+{
+    std::string error;
+    auto module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
+    EXPECT_TRUE(module) << error;
+    if (!module) return {};
+    auto instance = Host::PluginInstance::create(module->factory(), error);
+    EXPECT_TRUE(instance) << error;
+    if (!instance || !instance->start(kSampleRate, kBlock, error)) return {};
+
+    Host::ProcessBuffers buffers(kBlock);
+    Host::ParameterChanges changes;
+    Host::EventList events;
+    std::vector<float> left;
+    left.reserve(kLength);
+    for (int32 start = 0; start < kLength; start += kBlock)
+    {
+        changes.clear();
+        events.clear();
+        for (const Action& action : scenario.actions)
+        {
+            if (action.sample < start || action.sample >= start + kBlock) continue;
+            const int32 offset = action.sample - start;
+            const auto note = static_cast<int16>(action.id);
+            if (action.kind == Action::kNoteOn)
+                events.addNoteOn(offset, note, static_cast<float>(action.value));
+            else if (action.kind == Action::kNoteOff)
+                events.addNoteOff(offset, note);
+            else
+                changes.add(action.id, offset, action.value);
+        }
+        instance->process(buffers.prepare(kBlock, &changes, &events));
+        for (int32 i = 0; i < kBlock; ++i)
+        {
+            EXPECT_EQ(buffers.channel(0)[i], buffers.channel(1)[i]);
+            left.push_back(buffers.channel(0)[i]);
+        }
+    }
+    return left;
+}
+
+std::string referencePath(const Scenario& scenario)
+{
+    return std::string(BRASK_GOLDEN_DIR) + "/" + scenario.name + ".f32";
+}
+
+// Reference files are raw little-endian 32-bit floats, as x86-64 stores them.
+std::vector<float> readReference(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<float> samples;
+    float sample = 0.0f;
+    while (file.read(reinterpret_cast<char*>(&sample), sizeof(sample)))
+        samples.push_back(sample);
+    return samples;
+}
+
+void writeReference(const std::string& path, const std::vector<float>& samples)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(samples.data()),
+               static_cast<std::streamsize>(samples.size() * sizeof(float)));
+    ASSERT_TRUE(file) << "cannot write " << path;
+}
+
+class GoldenRender : public ::testing::TestWithParam<Scenario>
+{};
+
+TEST_P(GoldenRender, SoundsLikeItsReference)
+{
+    const Scenario& scenario = GetParam();
+    const std::vector<float> rendered = render(scenario);
+    ASSERT_EQ(rendered.size(), static_cast<size_t>(kLength));
+    const float peak =
+        std::fabs(*std::max_element(rendered.begin(), rendered.end(),
+                                    [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
+    EXPECT_GT(peak, 0.01f) << "the scenario should make sound";
+
+    const std::string path = referencePath(scenario);
+    if (std::getenv("BRASK_UPDATE_GOLDEN"))
+    {
+        writeReference(path, rendered);
+        return;
+    }
+    const std::vector<float> reference = readReference(path);
+    ASSERT_EQ(reference.size(), rendered.size()) << "missing or short reference " << path;
+
+    float largest = 0.0f;
+    size_t where = 0;
+    for (size_t i = 0; i < rendered.size(); ++i)
+    {
+        const float difference = std::fabs(rendered[i] - reference[i]);
+        if (!(difference <= largest))
+        {
+            largest = difference;
+            where = i;
+        }
+    }
+    EXPECT_LE(largest, kTolerance) << "largest difference at sample " << where << ": rendered "
+                                   << rendered[where] << ", reference " << reference[where];
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, GoldenRender, ::testing::ValuesIn(scenarios()),
+                         [](const ::testing::TestParamInfo<Scenario>& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+} // namespace

@@ -2,8 +2,7 @@
 // The controller as a host meets it: the built bundle loaded, its factory asked, processor and
 // controller created, connected and synchronised through the host layer.
 #include "BraskCids.h"
-#include "PluginInstance.h"
-#include "PluginModule.h"
+#include "BuiltBundle.h"
 
 #include "pluginterfaces/vst/ivstunits.h"
 #include "public.sdk/source/common/memorystream.h"
@@ -21,17 +20,12 @@ namespace {
 class LoadedBundle : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
-        ASSERT_TRUE(module) << error;
-        instance = Host::PluginInstance::create(module->factory(), error);
-        ASSERT_TRUE(instance) << error;
-    }
+    void SetUp() override { ASSERT_TRUE(bundle.open(error)) << error; }
 
     std::string error;
-    std::unique_ptr<Host::PluginModule> module;
-    std::unique_ptr<Host::PluginInstance> instance;
+    TestSupport::BuiltBundle bundle;
+    std::unique_ptr<Host::PluginModule>& module = bundle.module;
+    std::unique_ptr<Host::PluginInstance>& instance = bundle.instance;
 };
 
 TEST_F(LoadedBundle, TheFactoryOffersProcessorThenController)

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument as a host hears it: the built bundle loaded through the host layer, playing a
 // chord, a mono line with glide and controller sweeps, then falling silent.
+#include "BuiltBundle.h"
 #include "EventList.h"
 #include "ParameterChanges.h"
-#include "PluginInstance.h"
-#include "PluginModule.h"
 #include "ProcessBuffers.h"
 
 #include <gtest/gtest.h>
@@ -38,18 +37,10 @@ protected:
     void SetUp() override
     {
         std::string error;
-        module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
-        ASSERT_TRUE(module) << error;
-        instance = Host::PluginInstance::create(module->factory(), error);
-        ASSERT_TRUE(instance) << error;
+        ASSERT_TRUE(bundle.open(error)) << error;
         ASSERT_TRUE(instance->start(kSampleRate, kBlock, error)) << error;
         // A short release keeps the tests short.
         changes.add(kEnvRelParam, 0, 0.3);
-    }
-    void TearDown() override
-    {
-        instance.reset();
-        module.reset();
     }
 
     /** One block; returns its peak and checks that every sample is finite and both channels
@@ -83,8 +74,8 @@ protected:
         return -1;
     }
 
-    std::unique_ptr<Host::PluginModule> module;
-    std::unique_ptr<Host::PluginInstance> instance;
+    TestSupport::BuiltBundle bundle;
+    std::unique_ptr<Host::PluginInstance>& instance = bundle.instance;
     Host::ProcessBuffers buffers{kBlock};
     Host::EventList events;
     Host::ParameterChanges changes;

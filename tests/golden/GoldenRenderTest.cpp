@@ -6,10 +6,9 @@
 //
 // After an intended change of the sound, regenerate the references and listen to the result:
 //   BRASK_UPDATE_GOLDEN=1 build/tests/golden/brask_golden_tests
+#include "BuiltBundle.h"
 #include "EventList.h"
 #include "ParameterChanges.h"
-#include "PluginInstance.h"
-#include "PluginModule.h"
 #include "ProcessBuffers.h"
 
 #include <gtest/gtest.h>
@@ -110,11 +109,9 @@ std::vector<Scenario> scenarios()
 std::vector<float> render(const Scenario& scenario)
 {
     std::string error;
-    auto module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
-    EXPECT_TRUE(module) << error;
-    if (!module) return {};
-    auto instance = Host::PluginInstance::create(module->factory(), error);
-    EXPECT_TRUE(instance) << error;
+    TestSupport::BuiltBundle bundle;
+    EXPECT_TRUE(bundle.open(error)) << error;
+    Host::PluginInstance* instance = bundle.instance.get();
     if (!instance || !instance->start(kSampleRate, kBlock, error)) return {};
 
     Host::ProcessBuffers buffers(kBlock);

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The built bundle as a host holds it: the module loaded and its instrument created, initialized
+// and connected. The instance is released before the module that holds its code.
+#pragma once
+
+#include "PluginInstance.h"
+#include "PluginModule.h"
+
+#include <memory>
+#include <string>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace TestSupport {
+
+struct BuiltBundle
+{
+    /** Loads BRASK_TEST_BUNDLE and creates the instance; false with the reason in error. */
+    bool open(std::string& error)
+    {
+        module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
+        if (module) instance = Host::PluginInstance::create(module->factory(), error);
+        return module && instance;
+    }
+
+    ~BuiltBundle() { instance.reset(); }
+
+    std::unique_ptr<Host::PluginModule> module;
+    std::unique_ptr<Host::PluginInstance> instance;
+};
+
+} // namespace TestSupport
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -98,7 +98,11 @@ bool WavWriter::open(const std::string& path, Format format, int sampleRate, std
 
 bool WavWriter::write(const float* left, const float* right, int32_t count)
 {
-    if (!file) return false;
+    if (!file)
+    {
+        failure = "no output file is open";
+        return false;
+    }
     interleaved.resize(static_cast<size_t>(count) * kChannels);
     for (int32_t i = 0; i < count; ++i)
     {

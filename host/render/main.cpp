@@ -101,7 +101,7 @@ private:
 };
 
 /** One line when the PCM file had to clip: how many samples, how loud, and the gain that keeps
-    the peak at full scale. Floating-point files hold any level and never clip. */
+    the peak below full scale. Floating-point files hold any level and never clip. */
 void reportClipping(const WavWriter& writer, const RenderOptions& options)
 {
     if (writer.clippedSamples() == 0) return;

@@ -67,18 +67,28 @@ int main(int argc, char** argv)
         const Presets::Loudness& loudness = audition.loudness;
         const double distance = loudness.rmsDb - Presets::kTargetLoudnessDb;
         const bool fits = loudness.finite && std::abs(distance) <= Presets::kLoudnessToleranceDb &&
-                          loudness.peakDb < Presets::kPeakCeilingDb;
+                          loudness.peakDb < Presets::kPeakCeilingDb &&
+                          quietest > loudness.rmsDb - Presets::kQuietestNoteBelowDb;
         outside += fits ? 0 : 1;
         std::printf("%-22s %-8s %8.2f %8.2f %8.2f  %s%+.1f\n", preset.name.c_str(),
                     preset.category.c_str(), loudness.rmsDb, loudness.peakDb, quietest,
                     fits ? "ok " : "OFF ", distance);
+        if (!fits || quietest < loudness.rmsDb - 10.0)
+        {
+            std::printf("%-22s notes:", "");
+            for (const double level : audition.noteRmsDb)
+                std::printf(" %.1f", level);
+            std::printf("\n");
+        }
         std::fflush(stdout);
         if (!wavFolder.empty() &&
             !writeWav(wavFolder + "/" + preset.name + ".wav", audition, error))
             return fail(error);
     }
-    std::printf("%d of %zu presets outside %.0f +/- %.0f dB RMS or above %.0f dBFS peak\n",
+    std::printf("%d of %zu presets outside %.0f +/- %.0f dB RMS, above %.0f dBFS peak or with a "
+                "note %.0f dB under the phrase\n",
                 outside, bank.presets().size(), Presets::kTargetLoudnessDb,
-                Presets::kLoudnessToleranceDb, Presets::kPeakCeilingDb);
+                Presets::kLoudnessToleranceDb, Presets::kPeakCeilingDb,
+                Presets::kQuietestNoteBelowDb);
     return outside == 0 ? 0 : 1;
 }

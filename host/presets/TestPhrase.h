@@ -31,7 +31,8 @@ struct TestPhrase
     std::vector<uint8_t> midiBytes() const;
 };
 
-/** The phrase of a bank category; categories without one of their own share the keys phrase. */
+/** The phrase of a bank category: strings share the pads' chords, "Init" plays the lead melody,
+    and any other category the keys phrase. */
 const TestPhrase& phraseFor(const std::string& category);
 
 /** Loudness of a render: RMS over the whole phrase of both channels, in dBFS (a full-scale sine
@@ -51,6 +52,9 @@ Loudness measureLoudness(const std::vector<float>& left, const std::vector<float
 constexpr double kTargetLoudnessDb = -18.0;
 constexpr double kLoudnessToleranceDb = 2.0;
 constexpr double kPeakCeilingDb = -1.0;
+/** No note of a phrase may be this much quieter than the whole phrase: a sound that speaks only in
+    part of the keyboard fails. */
+constexpr double kQuietestNoteBelowDb = 15.0;
 
 } // namespace Presets
 } // namespace Tarvik

@@ -20,8 +20,9 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
 
     /** Creates the temporary file beside target and returns its open descriptor, or -1 with a
-        message in error (the target's folder is missing or not writable, the target is a
-        folder). The descriptor belongs to the caller. */
+        message in error (the target's folder is missing or not writable, the target exists but
+        is not a regular file, its links loop). A symbolic link is followed: the file it points
+        to is the one replaced. The descriptor belongs to the caller. */
     int create(const std::string& target, std::string& error);
 
     /** Renames the finished temporary file to the target. */
@@ -30,6 +31,7 @@ public:
     void discard();
 
     const std::string& temporaryPath() const { return temporary; }
+    /** The file that commit replaces: the target with its symbolic links followed. */
     const std::string& targetPath() const { return target; }
 
 private:

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <map>
 
 namespace Steinberg {
@@ -19,6 +20,16 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("");
     app.add_option("out.wav", options.output, "The WAV file to write")->type_name("");
 
+    // A range check lets "nan" through: every comparison with NaN is false.
+    const CLI::Validator finite(
+        [](std::string& input) {
+            double value = 0.0;
+            if (CLI::detail::lexical_cast(input, value) && std::isfinite(value))
+                return std::string();
+            return "Value " + input + " is not a finite number";
+        },
+        "FINITE");
+
     std::string format = "float";
     app.add_option("--format", format, "Sample format of the WAV file")
         ->check(CLI::IsMember({"float", "pcm16", "pcm24"}))
@@ -32,7 +43,12 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
     app.add_option("--tail", options.tailSeconds,
                    "Longest release tail after the last event, in seconds; the tail ends "
                    "earlier once the output has been silent for a moment")
-        ->check(CLI::Range(0.0, 3600.0))
+        ->check(finite & CLI::Range(0.0, 3600.0))
+        ->capture_default_str();
+    app.add_option("--gain", options.gainDecibels,
+                   "Gain in dB applied to the output before it is written, e.g. -6 to keep loud "
+                   "chords from clipping in the pcm formats")
+        ->check(finite & CLI::Range(-120.0, 60.0))
         ->capture_default_str();
     app.add_option("--set", options.settings,
                    "\"Title=value\" before playing, repeatable: a number is a normalized value "

@@ -25,6 +25,7 @@ struct RenderOptions
     int sampleRate = 48000;
     int blockSize = 512;
     double tailSeconds = 5.0;
+    double gainDecibels = 0.0; ///< scales the output before it is written
     bool listParameters = false;
     bool quiet = false;
 };

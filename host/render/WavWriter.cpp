@@ -4,6 +4,11 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
@@ -25,6 +30,14 @@ int subtype(WavWriter::Format format)
         break;
     }
     return SF_FORMAT_FLOAT;
+}
+
+/** The reason for a failed libsndfile call: the system's text when the system refused (errno
+    as the call left it), else libsndfile's own message. */
+std::string failureReason(int errorNumber, int systemError)
+{
+    if (errorNumber == SF_ERR_SYSTEM && systemError != 0) return std::strerror(systemError);
+    return sf_error_number(errorNumber);
 }
 
 } // namespace
@@ -65,16 +78,21 @@ bool WavWriter::open(const std::string& path, Format format, int sampleRate, std
     info.samplerate = sampleRate;
     info.channels = kChannels;
     info.format = SF_FORMAT_WAV | subtype(format);
+    errno = 0;
     file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
     if (!file)
     {
-        error = "cannot write " + path + ": " + sf_strerror(nullptr);
+        error = "cannot write " + path + ": " + failureReason(sf_error(nullptr), errno);
         ::close(fd);
         pending.discard();
         return false;
     }
-    if (format != Format::Float32) sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    clips = format != Format::Float32;
+    if (clips) sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     frames = 0;
+    clipped = 0;
+    peak = 0.0f;
+    failure.clear();
     return true;
 }
 
@@ -84,24 +102,30 @@ bool WavWriter::write(const float* left, const float* right, int32_t count)
     interleaved.resize(static_cast<size_t>(count) * kChannels);
     for (int32_t i = 0; i < count; ++i)
     {
-        interleaved[static_cast<size_t>(i) * kChannels] = left[i];
-        interleaved[static_cast<size_t>(i) * kChannels + 1] = right[i];
+        interleaved[static_cast<size_t>(i) * kChannels] = left[i] * gain;
+        interleaved[static_cast<size_t>(i) * kChannels + 1] = right[i] * gain;
     }
+    for (const float sample : interleaved)
+    {
+        const float level = std::fabs(sample);
+        peak = std::max(peak, level);
+        if (clips && level > 1.0f) ++clipped;
+    }
+    errno = 0;
     const sf_count_t written = sf_writef_float(file, interleaved.data(), count);
+    if (written != count) failure = failureReason(sf_error(file), errno);
     frames += written;
     return written == count;
 }
 
-std::string WavWriter::lastError() const
-{
-    return sf_strerror(file);
-}
-
-bool WavWriter::close()
+bool WavWriter::close(std::string& reason)
 {
     if (!file) return true;
+    errno = 0;
     const int result = sf_close(file);
+    const int systemError = errno;
     file = nullptr;
+    if (result != 0) reason = failureReason(result, systemError);
     return result == 0;
 }
 
@@ -112,10 +136,14 @@ bool WavWriter::commit(std::string& error)
         error = "no output file is open";
         return false;
     }
-    const std::string failure = sf_strerror(file);
-    if (!close())
+    // A write that failed earlier leaves a file that sf_close still finishes without complaint.
+    std::string reason = failure;
+    if (reason.empty() && sf_error(file) != SF_ERR_NO_ERROR) reason = sf_strerror(file);
+    const bool closed = close(reason);
+    if (!closed || !reason.empty())
     {
-        error = "cannot finish " + pending.targetPath() + ": " + failure;
+        error = "cannot finish " + pending.targetPath() + ": " + reason;
+        failure = reason;
         pending.discard();
         return false;
     }
@@ -124,7 +152,8 @@ bool WavWriter::commit(std::string& error)
 
 void WavWriter::discard()
 {
-    close();
+    std::string ignored;
+    close(ignored);
     pending.discard();
 }
 

@@ -37,7 +37,10 @@ public:
     WavWriter& operator=(const WavWriter&) = delete;
 
     bool open(const std::string& path, Format format, int sampleRate, std::string& error);
-    /** Appends frames; PCM formats clip samples outside -1..1 instead of wrapping them. */
+    /** Scales every sample written from now on (1 by default, which leaves them untouched). */
+    void setGain(float factor) { gain = factor; }
+    /** Appends frames, scaled by the gain; PCM formats clip samples outside -1..1 instead of
+        wrapping them. False when the file could not take them (lastError says why). */
     bool write(const float* left, const float* right, int32_t frames);
     /** Finishes the file and puts it under its name. */
     bool commit(std::string& error);
@@ -45,16 +48,26 @@ public:
     void discard();
 
     int64_t framesWritten() const { return frames; }
-    /** libsndfile's last error text. */
-    std::string lastError() const;
+    /** Why the last write failed: the system's reason ("No space left on device") or
+        libsndfile's message. Kept after discard. */
+    const std::string& lastError() const { return failure; }
+    /** Samples that the PCM formats clipped to -1..1 since open (always 0 for float). */
+    int64_t clippedSamples() const { return clipped; }
+    /** The largest magnitude written since open, after the gain. */
+    float peakLevel() const { return peak; }
 
 private:
-    bool close();
+    bool close(std::string& reason);
 
     PendingFile pending;
     sf_private_tag* file = nullptr;
     std::vector<float> interleaved;
     int64_t frames = 0;
+    float gain = 1.0f;
+    bool clips = false;
+    int64_t clipped = 0;
+    float peak = 0.0f;
+    std::string failure;
 };
 
 } // namespace Render

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -99,6 +100,21 @@ private:
     bool shown = false;
 };
 
+/** One line when the PCM file had to clip: how many samples, how loud, and the gain that keeps
+    the peak at full scale. Floating-point files hold any level and never clip. */
+void reportClipping(const WavWriter& writer, const RenderOptions& options)
+{
+    if (writer.clippedSamples() == 0) return;
+    const double peakDecibels = 20.0 * std::log10(static_cast<double>(writer.peakLevel()));
+    const double fittingGain = std::floor((options.gainDecibels - peakDecibels) * 10.0) / 10.0;
+    std::fprintf(stderr,
+                 "brask-render: warning: %lld of %lld samples clipped in %s (peak %+.1f dBFS); "
+                 "--gain %.1f keeps the peak below full scale\n",
+                 static_cast<long long>(writer.clippedSamples()),
+                 static_cast<long long>(writer.framesWritten() * 2), options.output.c_str(),
+                 peakDecibels, fittingGain);
+}
+
 int run(const RenderOptions& options)
 {
     std::string error;
@@ -118,6 +134,7 @@ int run(const RenderOptions& options)
     WavWriter writer;
     if (rendering && !writer.open(options.output, options.format, options.sampleRate, error))
         return fail(error);
+    writer.setGain(static_cast<float>(std::pow(10.0, options.gainDecibels / 20.0)));
 
     const std::string bundle = options.plugin.empty() ? defaultBundle() : options.plugin;
     std::unique_ptr<PluginSession> session = PluginSession::open(bundle, error);
@@ -158,6 +175,7 @@ int run(const RenderOptions& options)
                 return fail("interrupted", 130);
             }
             if (!writer.commit(error)) return fail(error);
+            if (!options.quiet) reportClipping(writer, options);
         }
         else
             renderer.flush();
@@ -180,6 +198,9 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    // Past a file size limit the write fails with a reason to report; by default the signal
+    // would end the program and leave the pending file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     try
     {
         return run(options);

@@ -80,17 +80,29 @@ tresult PLUGIN_API BaseController::setComponentState(IBStream* state)
     // processor's, values that are no numbers, or an early end. Reading stops at the first field
     // that cannot be read, so a damaged count cannot keep this loop going for billions of reads.
     if (!state) return kResultOk;
+    bool changed = false;
+    auto apply = [this, &changed](ParamID id, ParamValue value) {
+        const ParamValue before = getParamNormalized(id);
+        setParamNormalized(id, value);
+        changed = changed || getParamNormalized(id) != before;
+    };
     int32 count = 0;
-    if (!readInt32LE(state, count)) return kResultOk;
-    for (int32 i = 0; i < count; ++i)
+    if (readInt32LE(state, count))
     {
-        double value = 0.0;
-        if (!readDoubleLE(state, value)) return kResultOk;
-        if (std::isfinite(value)) setParamNormalized(static_cast<ParamID>(i), value);
+        int32 i = 0;
+        for (; i < count; ++i)
+        {
+            double value = 0.0;
+            if (!readDoubleLE(state, value)) break;
+            if (std::isfinite(value)) apply(static_cast<ParamID>(i), value);
+        }
+        int32 bypassWord = 0;
+        if (i == count && readInt32LE(state, bypassWord) && getParameterObject(kBypassId))
+            apply(kBypassId, static_cast<double>(bypassWord));
     }
-    int32 bypassWord = 0;
-    if (readInt32LE(state, bypassWord) && getParameterObject(kBypassId))
-        setParamNormalized(kBypassId, static_cast<double>(bypassWord));
+    // The host did not make these changes, so it does not know of them: without this it keeps
+    // showing the values it saw before (the advertised defaults on a new instance).
+    if (changed && componentHandler) componentHandler->restartComponent(kParamValuesChanged);
     return kResultOk;
 }
 

@@ -3,6 +3,7 @@
 
 #include "BraskParameterIds.h"
 #include "IndexedParameter.h"
+#include "OctaveParameter.h"
 #include "ParameterText.h"
 
 #include <cmath>
@@ -43,11 +44,12 @@ const PlainRow kRowsBeforeOctave[] = {
     {18, STR16("ENV Rel"), 0.5, kAutomate}, {19, STR16("LFO Rate"), 0.5, kAutomate},
     {20, STR16("Vibrato"), 0.5, kAutomate}, {21, STR16("Noise"), 0.5, kAutomate},
 };
-// The performance controllers are driven by MIDI data through the host, never automated.
+// The performance controllers are driven by MIDI data through the host, never automated. Pitch
+// Bend rests at its centre, as the engine starts: a host's reset to default must not detune.
 const PlainRow kRowsAfterOctave[] = {
     {23, STR16("Tuning"), 0.5, kAutomate},
     {kModWheelId, STR16("Mod Wheel"), 0.0, 0},
-    {kPitchBendId, STR16("Pitch Bend"), 0.0, 0},
+    {kPitchBendId, STR16("Pitch Bend"), 0.5, 0},
     {kFilterModUpId, STR16("Filter Mod+"), 0.0, 0},
     {kFilterModDownId, STR16("Filter Mod-"), 0.0, 0},
     {kResonanceCtlId, STR16("Filter Resonance"), 0.0, 0},
@@ -99,11 +101,8 @@ tresult PLUGIN_API BraskController::initialize(FUnknown* context)
 
     addPlainRows(kRowsBeforeOctave, std::size(kRowsBeforeOctave));
 
-    // Whole octaves, but continuous: the text shows the plain value without decimals.
-    auto* octave = new RangeParameter(STR16("Octave"), kOctave, STR16(""), -2.0, 2.0, 0.0, 0,
-                                      ParameterInfo::kCanAutomate, kRootUnitId);
-    octave->setPrecision(0);
-    parameters.addParameter(octave);
+    // Whole octaves, but continuous: the text shows the octave that plays.
+    parameters.addParameter(new OctaveParameter(STR16("Octave"), kOctave, kRootUnitId));
 
     addPlainRows(kRowsAfterOctave, std::size(kRowsAfterOctave));
 

@@ -5,6 +5,8 @@
 
 #include "pluginterfaces/base/fstrdefs.h"
 
+#include <cmath>
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
@@ -65,7 +67,9 @@ bool IndexedParameter::fromString(const TChar* string, ParamValue& valueNormaliz
 
 ParamValue IndexedParameter::toPlain(ParamValue valueNormalized) const
 {
-    const ParamValue plain = (info.stepCount + 1) * valueNormalized;
+    // Whole entry indexes only: a host that stores the plain value must read back the entry it
+    // set, and one step up from there must be the next entry.
+    const ParamValue plain = std::floor((info.stepCount + 1) * valueNormalized);
     return plain >= info.stepCount ? info.stepCount : plain;
 }
 

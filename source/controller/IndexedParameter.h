@@ -28,7 +28,8 @@ public:
     /** Accepts an entry text (exact, case-sensitive) or a leading whole number from 0 to step
         count; refuses everything else, the empty text included. */
     bool fromString(const TChar* string, ParamValue& valueNormalized) const SMTG_OVERRIDE;
-    /** (step count + 1) * value, capped at step count and not rounded: 0.3 of 5 steps is 1.8. */
+    /** The entry index: floor((step count + 1) * value), capped at step count; 0.3 of 5 steps
+        is 1. Below 0 it is negative and NaN stays NaN (toString shows entry 0 for both). */
     ParamValue toPlain(ParamValue valueNormalized) const SMTG_OVERRIDE;
     /** index / step count. */
     ParamValue toNormalized(ParamValue plainValue) const SMTG_OVERRIDE;

@@ -62,7 +62,7 @@ const Row kTable[] = {
     {15, "ENV Att", 0, 0.5, 1}, {16, "ENV Dec", 0, 0.5, 1}, {17, "ENV Sus", 0, 0.5, 1},
     {18, "ENV Rel", 0, 0.5, 1}, {19, "LFO Rate", 0, 0.5, 1}, {20, "Vibrato", 0, 0.5, 1},
     {21, "Noise", 0, 0.5, 1}, {22, "Octave", 0, 0.5, 1}, {23, "Tuning", 0, 0.5, 1},
-    {kModw, "Mod Wheel", 0, 0, 0}, {kPitb, "Pitch Bend", 0, 0, 0}, {kBrth, "Filter Mod+", 0, 0, 0},
+    {kModw, "Mod Wheel", 0, 0, 0}, {kPitb, "Pitch Bend", 0, 0.5, 0}, {kBrth, "Filter Mod+", 0, 0, 0},
     {kCt03, "Filter Mod-", 0, 0, 0}, {kExpr, "Filter Resonance", 0, 0, 0},
     {kAftt, "Aftertouch", 0, 0, 0}};
 // clang-format on
@@ -107,8 +107,18 @@ TEST_F(BraskControllerTest, PublishesTheThirtyParametersInOrder)
 
 TEST_F(BraskControllerTest, GlideShowsAndReadsItsModes)
 {
-    EXPECT_DOUBLE_EQ(controller->normalizedParamToPlain(3, 0.3), 1.8);
-    EXPECT_DOUBLE_EQ(controller->normalizedParamToPlain(3, 1.0), 5.0);
+    // The plain value is the entry index: what a host sets it reads back, and one step up from
+    // there is the next entry.
+    for (int32 index = 0; index <= 5; ++index)
+    {
+        const double plain =
+            controller->normalizedParamToPlain(3, controller->plainParamToNormalized(3, index));
+        EXPECT_EQ(plain, index);
+        EXPECT_EQ(shown(3, controller->plainParamToNormalized(3, plain + 1)),
+                  shown(3, (index + 1) / 5.0));
+    }
+    for (auto [value, plain] : {std::pair{0.3, 1.0}, {0.66, 3.0}, {0.99, 5.0}, {1.0, 5.0}})
+        EXPECT_EQ(controller->normalizedParamToPlain(3, value), plain) << value;
     std::string texts;
     for (double value : {0.0, 0.3, 0.6, 0.9, 1.0, 0.16, 0.17, 1e300, -1e300, std::nan("")})
         texts += shown(3, value) + " ";
@@ -131,6 +141,20 @@ TEST_F(BraskControllerTest, GlideShowsAndReadsItsModes)
         EXPECT_EQ(typed(3, text, value), kResultFalse) << ascii(text);
     EXPECT_EQ(controller->setParamNormalized(3, 1.7), kResultOk);
     EXPECT_EQ(controller->getParamNormalized(3), 1.0);
+}
+
+TEST_F(BraskControllerTest, OctaveShowsTheOctaveThatPlays)
+{
+    // The engine steps at multiples of 1/4.9; rounding the plain value would show the
+    // neighbouring octave over about a fifth of the range.
+    std::string texts;
+    for (double value : {0.0, 0.15, 0.2040, 0.2041, 0.25, 0.5, 0.62, 0.8163, 0.8164, 0.999, 1.0})
+        texts += shown(22, value) + " ";
+    EXPECT_EQ(texts, "-2 -2 -2 -1 -1 0 1 1 2 2 2 ");
+    ParamValue value = 0.0;
+    EXPECT_EQ(typed(22, u"-1", value), kResultOk);
+    EXPECT_EQ(value, 0.25);
+    EXPECT_EQ(shown(22, value), "-1");
 }
 
 TEST(BaseParameter, ReadsAFiniteNumberClampedToTheNormalizedRange)

@@ -2,6 +2,7 @@
 // How the controller follows the processor: its state stream, intact, short or damaged; its
 // "activated" message.
 #include "BraskController.h"
+#include "ComponentHandler.h"
 #include "TestSupport.h"
 
 #include "public.sdk/source/vst/hosting/hostclasses.h"
@@ -98,6 +99,27 @@ TEST_F(ComponentState, SkipsValuesThatAreNoNumbersAndClampsOthers)
     for (ParamID id = 0; id < 5; ++id)
         values += std::to_string(controller->getParamNormalized(id)) + " ";
     EXPECT_EQ(values, "0.150000 0.600000 1.000000 0.000000 0.250000 ");
+}
+
+TEST_F(ComponentState, TellsTheHostToRereadValuesThatChanged)
+{
+    Host::ComponentHandler handler;
+    controller->setComponentHandler(&handler);
+    auto restartsAfter = [&](std::vector<uint8_t> bytes) {
+        handler.restarts.clear();
+        CountingStream stream(bytes);
+        controller->setComponentState(&stream);
+        return handler.restarts;
+    };
+    const std::vector<int32> reread = {kParamValuesChanged};
+    EXPECT_EQ(restartsAfter(state(24, 24)), reread);
+    EXPECT_EQ(restartsAfter(state(24, 24)), std::vector<int32>{}) << "nothing changed";
+    EXPECT_EQ(restartsAfter({}), std::vector<int32>{});
+    EXPECT_EQ(restartsAfter(state(1, 1)), std::vector<int32>{}) << "0.01 is OSC Mix already";
+    EXPECT_EQ(restartsAfter(state(24, 3, false)), std::vector<int32>{});
+    controller->setParamNormalized(2, 0.7);
+    EXPECT_EQ(restartsAfter(state(24, 3, false)), reread) << "a short stream changed a value";
+    controller->setComponentHandler(nullptr);
 }
 
 /** A message as a careless host might send it: without an attribute list. */

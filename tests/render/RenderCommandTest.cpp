@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace Steinberg {
 namespace Vst {
@@ -200,6 +204,61 @@ TEST_F(RenderCommand, TheDemoPlaysInFullWithoutClipping)
     }
 }
 
+TEST_F(RenderCommand, GainScalesTheOutputAndPcmClippingIsReported)
+{
+    const std::string song = folder / "song.mid";
+    const Audio plain = render(song, {"--tail", "0"});
+    const Audio quieter = render(song, {"--tail", "0", "--gain", "-6"});
+    ASSERT_EQ(quieter.samples.size(), plain.samples.size());
+    const auto factor = static_cast<float>(std::pow(10.0, -6.0 / 20.0));
+    size_t scaled = 0;
+    for (size_t i = 0; i < plain.samples.size(); ++i)
+        scaled += quieter.samples[i] == plain.samples[i] * factor;
+    EXPECT_EQ(scaled, plain.samples.size());
+
+    // Loud enough to clip: one line after the render for the PCM formats, none for float or
+    // with --quiet.
+    const std::string out = folder / "out.wav";
+    struct Case
+    {
+        std::vector<std::string> options;
+        bool reported;
+    };
+    for (const Case& c :
+         {Case{{"--format", "pcm16"}, true}, Case{{"--format", "pcm24"}, true},
+          Case{{"--format", "float"}, false}, Case{{"--format", "pcm16", "--quiet"}, false}})
+    {
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {"--tail", "0", "--gain", "24", song, out});
+        const RunResult run = runRender(args, folder);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(readWav(out).frames(), 48000u);
+        const std::string expected = c.reported ? "brask-render: warning: " : "";
+        EXPECT_EQ(run.err.substr(0, expected.size()), expected) << c.options[1];
+        EXPECT_EQ(run.err.find(" samples clipped in " + out + " (peak +") != std::string::npos,
+                  c.reported)
+            << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), c.reported ? 1 : 0);
+    }
+}
+
+TEST_F(RenderCommand, AFailedWriteSaysWhyAndLeavesNoFile)
+{
+    // A file size limit fails the writes as a full disk does.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const RunResult run = runRender({folder / "song.mid", folder / "out.wav"}, folder);
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "brask-render: cannot write " + (folder / "out.wav") + ": " +
+                           std::strerror(EFBIG) + "\n");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"song.mid"});
+}
+
 TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
 {
     const std::string songPath = folder / "song.mid";
@@ -210,6 +269,10 @@ TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
     const std::string truncated = folder / "cut.mid";
     ASSERT_TRUE(MidiBytes::writeFile(truncated, cut));
     const std::string out = folder / "out.wav";
+    const std::string pipe = folder / "pipe.wav";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string device = folder / "device.wav";
+    ASSERT_EQ(symlink("/dev/null", device.c_str()), 0);
 
     struct Case
     {
@@ -231,8 +294,13 @@ TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
         {{"--preset", folder / "none.vstpreset", songPath, out}, "cannot open"},
         {{songPath, "/nonexistent/folder/out.wav"}, "cannot write"},
         {{songPath, folder.path}, "is a folder"},
+        {{songPath, pipe}, "not a regular file"},
+        {{songPath, device}, "not a regular file"},
         {{"--format", "mp3", songPath, out}, "--format"},
         {{"--rate", "0", songPath, out}, "--rate"},
+        {{"--gain", "nan", songPath, out}, "--gain"},
+        {{"--gain", "100", songPath, out}, "--gain"},
+        {{"--tail", "nan", songPath, out}, "--tail"},
         {{songPath}, "both"},
     };
     const std::vector<std::string> before = folder.entries();

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
@@ -63,6 +67,84 @@ TEST(WavWriter, IntegerFormatsClipInsteadOfWrapping)
         EXPECT_GT(audio.samples[1], 0.99f);
         EXPECT_NEAR(audio.samples[3], 0.5f, 1e-4f);
     }
+}
+
+TEST(WavWriter, ScalesByTheGainAndCountsWhatThePcmFormatsClip)
+{
+    TempFolder folder;
+    const std::string target = folder / "gain.wav";
+    const float left[2] = {0.25f, 0.5f};
+    const float right[2] = {-0.75f, 0.4f};
+    struct Case
+    {
+        WavWriter::Format format;
+        int64_t clipped;
+    };
+    for (const Case& c : {Case{WavWriter::Format::Float32, 0}, Case{WavWriter::Format::Pcm16, 1},
+                          Case{WavWriter::Format::Pcm24, 1}})
+    {
+        WavWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.open(target, c.format, 48000, error)) << error;
+        writer.setGain(2.0f);
+        ASSERT_TRUE(writer.write(left, right, 2));
+        EXPECT_EQ(writer.clippedSamples(), c.clipped) << "full scale itself is no clip";
+        EXPECT_EQ(writer.peakLevel(), 1.5f);
+        ASSERT_TRUE(writer.commit(error)) << error;
+        const TestSupport::Audio audio = TestSupport::readWav(target);
+        ASSERT_EQ(audio.frames(), 2u);
+        EXPECT_NEAR(audio.samples[0], 0.5f, 1e-4f);
+        EXPECT_NEAR(audio.samples[1], c.clipped ? -1.0f : -1.5f, 1e-4f);
+    }
+}
+
+TEST(WavWriter, ReplacesTheFileALinkPointsToButNothingThatIsNoFile)
+{
+    TempFolder folder;
+    const float samples[1] = {0.5f};
+    auto writeTo = [&](const std::string& path, std::string& error) {
+        WavWriter writer;
+        return writer.open(path, WavWriter::Format::Float32, 44100, error) &&
+               writer.write(samples, samples, 1) && writer.commit(error);
+    };
+    auto isLink = [](const std::string& path) {
+        struct stat info
+        {};
+        return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    };
+
+    // Relative links resolve beside the link, not in the working folder; a link may name a file
+    // that does not exist yet, and links may point to links.
+    std::ofstream(folder / "old.wav") << "earlier take";
+    ASSERT_EQ(symlink("old.wav", (folder / "take.wav").c_str()), 0);
+    ASSERT_EQ(symlink("fresh.wav", (folder / "dangling.wav").c_str()), 0);
+    ASSERT_EQ(symlink((folder / "take.wav").c_str(), (folder / "chain.wav").c_str()), 0);
+    for (const char* name : {"take.wav", "dangling.wav", "chain.wav"})
+    {
+        std::string error;
+        EXPECT_TRUE(writeTo(folder / name, error)) << name << ": " << error;
+        EXPECT_TRUE(isLink(folder / name)) << name << " was replaced instead of followed";
+    }
+    EXPECT_EQ(TestSupport::readWav(folder / "old.wav").frames(), 1u);
+    EXPECT_EQ(TestSupport::readWav(folder / "fresh.wav").frames(), 1u);
+
+    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/null", (folder / "null.wav").c_str()), 0);
+    ASSERT_EQ(symlink("loop.wav", (folder / "loop.wav").c_str()), 0);
+    const std::vector<std::string> before = folder.entries();
+    for (auto [name, message] : {std::pair{"pipe", "not a regular file"},
+                                 {"null.wav", "not a regular file"},
+                                 {"loop.wav", "symbolic links"}})
+    {
+        std::string error;
+        EXPECT_FALSE(writeTo(folder / name, error)) << name;
+        EXPECT_NE(error.find(message), std::string::npos) << name << ": " << error;
+    }
+    EXPECT_EQ(folder.entries(), before);
+    struct stat info
+    {};
+    EXPECT_TRUE(stat((folder / "pipe").c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(isLink(folder / "null.wav"));
 }
 
 } // namespace

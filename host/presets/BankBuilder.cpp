@@ -78,8 +78,7 @@ BankBuilder::BankBuilder(Render::PluginSession& session) : session(session)
         ProcessorState::parse(streamBytes(*stream), init);
 }
 
-bool BankBuilder::stateOf(const BankPreset& preset, ProcessorState& state,
-                          std::string& error) const
+bool BankBuilder::stateOf(const BankPreset& preset, ProcessorState& state, std::string& error) const
 {
     if (init.values.empty())
     {

@@ -24,10 +24,11 @@ constexpr const char* kBankSubfolder = "presets/Tarvik/Brask";
 std::vector<std::string> bankFolders(const std::string& buildBank, const std::string& installPrefix)
 {
     std::vector<std::string> folders;
-    if (!buildBank.empty()) folders.push_back(buildBank);
+    if (!buildBank.empty()) folders.push_back(fs::path(buildBank).lexically_normal().string());
     if (const char* home = std::getenv("HOME"); home && *home)
         folders.push_back(std::string(home) + "/.vst3/" + kBankSubfolder);
-    for (const std::string& prefix : {installPrefix, std::string("/usr/local"), std::string("/usr")})
+    for (const std::string& prefix :
+         {installPrefix, std::string("/usr/local"), std::string("/usr")})
     {
         if (prefix.empty()) continue;
         const std::string folder = prefix + "/share/vst3/" + kBankSubfolder;
@@ -53,7 +54,7 @@ std::vector<BankEntry> scanBank(const std::string& folder)
     }
     std::sort(bank.begin(), bank.end(), [](const BankEntry& a, const BankEntry& b) {
         return a.category != b.category ? a.category < b.category
-                                         : foldCase(a.name) < foldCase(b.name);
+                                        : foldCase(a.name) < foldCase(b.name);
     });
     return bank;
 }

@@ -21,7 +21,8 @@ struct BankEntry
 /** The folders searched, in order: the build tree's bank (buildBank, when given), the user's
     ~/.vst3/presets/Tarvik/Brask, then installPrefix/share/vst3/presets/Tarvik/Brask and the
     usual system prefixes /usr/local and /usr. */
-std::vector<std::string> bankFolders(const std::string& buildBank, const std::string& installPrefix);
+std::vector<std::string> bankFolders(const std::string& buildBank,
+                                     const std::string& installPrefix);
 
 /** The presets of one bank folder, sorted by category and name; empty when there is none. */
 std::vector<BankEntry> scanBank(const std::string& folder);

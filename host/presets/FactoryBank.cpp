@@ -124,8 +124,7 @@ bool FactoryBank::parse(const std::string& text, const std::string& source, Fact
                 return fail(error, source, number,
                             "\"" + preset.name + "\" cannot name a preset file");
             if (bank.find(preset.name))
-                return fail(error, source, number,
-                            "a second preset named \"" + preset.name + "\"");
+                return fail(error, source, number, "a second preset named \"" + preset.name + "\"");
             bank.list.push_back(preset);
             current = &bank.list.back();
             continue;

@@ -42,10 +42,9 @@ bool auditionPreset(const std::string& bundlePath, const std::string& presetPath
         const auto at = [&](double seconds) {
             return static_cast<size_t>(std::lround(seconds * sampleRate));
         };
-        audition.noteRmsDb.push_back(
-            measureLoudness(audition.left, audition.right, at(note.start),
-                            at(note.start + note.duration))
-                .rmsDb);
+        audition.noteRmsDb.push_back(measureLoudness(audition.left, audition.right, at(note.start),
+                                                     at(note.start + note.duration))
+                                         .rmsDb);
     }
     return true;
 }

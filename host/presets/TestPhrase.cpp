@@ -98,12 +98,12 @@ const std::map<std::string, TestPhrase>& phrases()
                                    chord(1.8, 1.7, {44, 51, 55, 60}, 60)}),
                            1.2)},
         // Three-note chord stabs, then a held chord.
-        {"Brass", makePhrase("stabs",
-                             concat({chord(0.0, 0.30, {55, 60, 64}, 85),
-                                     chord(0.5, 0.30, {57, 60, 65}, 85),
-                                     chord(1.0, 0.30, {55, 59, 62}, 85),
-                                     chord(1.5, 1.20, {52, 55, 60}, 85)}),
-                             0.6)},
+        {"Brass",
+         makePhrase(
+             "stabs",
+             concat({chord(0.0, 0.30, {55, 60, 64}, 85), chord(0.5, 0.30, {57, 60, 65}, 85),
+                     chord(1.0, 0.30, {55, 59, 62}, 85), chord(1.5, 1.20, {52, 55, 60}, 85)}),
+             0.6)},
         // Comping chords from C3 to A4, then a single high line.
         {"Keys", makePhrase("comping",
                             concat({chord(0.00, 0.45, {48, 55, 64}, 100),
@@ -114,21 +114,27 @@ const std::map<std::string, TestPhrase>& phrases()
                             0.6)},
         // An arpeggio in sixteenths over two octaves.
         {"Pluck", makePhrase("arpeggio",
-                             {{0.00, 0.12, 48, 112}, {0.15, 0.12, 55, 112},
-                              {0.30, 0.12, 60, 112}, {0.45, 0.12, 64, 112},
-                              {0.60, 0.12, 67, 112}, {0.75, 0.12, 72, 112},
-                              {0.90, 0.12, 67, 112}, {1.05, 0.12, 64, 112},
-                              {1.20, 0.12, 45, 112}, {1.35, 0.12, 52, 112},
-                              {1.50, 0.12, 57, 112}, {1.65, 0.12, 60, 112},
-                              {1.80, 0.12, 64, 112}, {1.95, 0.12, 69, 112},
-                              {2.10, 0.12, 64, 112}, {2.25, 0.40, 60, 112}},
+                             {{0.00, 0.12, 48, 112},
+                              {0.15, 0.12, 55, 112},
+                              {0.30, 0.12, 60, 112},
+                              {0.45, 0.12, 64, 112},
+                              {0.60, 0.12, 67, 112},
+                              {0.75, 0.12, 72, 112},
+                              {0.90, 0.12, 67, 112},
+                              {1.05, 0.12, 64, 112},
+                              {1.20, 0.12, 45, 112},
+                              {1.35, 0.12, 52, 112},
+                              {1.50, 0.12, 57, 112},
+                              {1.65, 0.12, 60, 112},
+                              {1.80, 0.12, 64, 112},
+                              {1.95, 0.12, 69, 112},
+                              {2.10, 0.12, 64, 112},
+                              {2.25, 0.40, 60, 112}},
                              0.6)},
         // Single held notes in three octaves.
-        {"Effects", makePhrase("three keys",
-                               {{0.00, 1.00, 48, 115},
-                                {1.20, 1.00, 60, 115},
-                                {2.40, 1.00, 72, 115}},
-                               0.8)},
+        {"Effects",
+         makePhrase("three keys",
+                    {{0.00, 1.00, 48, 115}, {1.20, 1.00, 60, 115}, {2.40, 1.00, 72, 115}}, 0.8)},
     };
     return table;
 }
@@ -188,7 +194,9 @@ std::vector<uint8_t> TestPhrase::midiBytes() const
 const TestPhrase& phraseFor(const std::string& category)
 {
     const auto& table = phrases();
-    const std::string shared = category == "Strings" ? "Pad" : category == "Init" ? "Lead" : category;
+    const std::string shared = category == "Strings" ? "Pad"
+                               : category == "Init"  ? "Lead"
+                                                     : category;
     const auto found = table.find(shared);
     return found == table.end() ? table.at("Keys") : found->second;
 }
@@ -210,7 +218,9 @@ Loudness measureLoudness(const std::vector<float>& left, const std::vector<float
             peak = std::max(peak, std::fabs(static_cast<double>(sample)));
         }
     }
-    const auto toDb = [](double value) { return value > 1e-10 ? 20.0 * std::log10(value) : -200.0; };
+    const auto toDb = [](double value) {
+        return value > 1e-10 ? 20.0 * std::log10(value) : -200.0;
+    };
     loudness.rmsDb = toDb(std::sqrt(sum / (2.0 * static_cast<double>(end - begin))));
     loudness.peakDb = toDb(peak);
     return loudness;

@@ -19,7 +19,7 @@ namespace Presets {
 
 namespace {
 
-constexpr uint64_t kHeaderSize = 48; // 'VST3', version, 32-character class ID, list offset
+constexpr uint64_t kHeaderSize = 48;    // 'VST3', version, 32-character class ID, list offset
 constexpr uint64_t kListEntrySize = 20; // chunk ID, offset, size
 constexpr int32_t kMaxChunks = 128;     // what the SDK's reader keeps
 
@@ -43,11 +43,20 @@ std::string escapeXml(const std::string& text)
     {
         switch (c)
         {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -69,8 +78,7 @@ std::string unescapeXml(std::string text)
 
 } // namespace
 
-bool VstPresetFile::parse(const std::vector<uint8_t>& bytes, VstPreset& preset,
-                          std::string& error)
+bool VstPresetFile::parse(const std::vector<uint8_t>& bytes, VstPreset& preset, std::string& error)
 {
     const uint64_t size = bytes.size();
     if (size < kHeaderSize || !hasId(bytes, 0, "VST3"))

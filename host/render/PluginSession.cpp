@@ -235,8 +235,7 @@ bool PluginSession::savePreset(const std::string& path, std::string& error)
 }
 
 bool PluginSession::resolveSetting(const std::string& title, const std::string& text, ParamID& id,
-                                   ParamValue& value, std::string& error,
-                                   bool asDisplayText) const
+                                   ParamValue& value, std::string& error, bool asDisplayText) const
 {
     ParameterInfo info{};
     if (!pluginInstance->findParameter(title, info))

@@ -7,6 +7,7 @@
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/vstpresetfile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -142,7 +143,7 @@ bool VstPresetFile::parse(const std::vector<uint8_t>& bytes, VstPreset& preset, 
         else if (hasId(bytes, entry, "Info") && preset.metaInfo.empty())
             preset.metaInfo.assign(begin, end);
     }
-    if (!hasComponentState)
+    if (!hasComponentState || preset.componentState.empty())
     {
         error = "the preset holds no processor state";
         return false;

@@ -116,6 +116,8 @@ TEST(PresetFile, DamagedHeadersListsAndChunksAreRefused)
          "outside the file"},
         {"no processor state", [](Composed& f) { f.bytes[f.componentEntry()] = 'X'; },
          "no processor state"},
+        {"empty processor state", [](Composed& f) { f.put(f.componentEntry() + 12, 0, 8); },
+         "no processor state"},
     };
     for (const auto& c : cases)
     {

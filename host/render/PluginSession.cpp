@@ -2,6 +2,7 @@
 #include "PluginSession.h"
 
 #include "PendingFile.h"
+#include "VstPresetFile.h"
 
 #include "base/source/fobject.h"
 #include "public.sdk/source/common/memorystream.h"
@@ -167,32 +168,35 @@ std::unique_ptr<PluginSession> PluginSession::open(const std::string& bundlePath
 
 bool PluginSession::loadPreset(const std::string& path, std::string& error)
 {
-    IPtr<IBStream> stream = owned(FileStream::open(path.c_str(), "rb"));
-    if (!stream)
-    {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    PresetFile preset(stream);
-    if (!preset.readChunkList())
-    {
-        error = path + " is not a VST 3 preset file";
-        return false;
-    }
+    Presets::VstPreset preset;
+    if (!Presets::VstPresetFile::read(path, preset, error)) return false;
     const FUID processorClass = FUID::fromTUID(pluginInstance->processorClass().cid);
-    if (preset.getClassID() != processorClass)
+    if (preset.classId != processorClass)
     {
         error = path + " is a preset for another plug-in";
         return false;
     }
-    if (!preset.restoreComponentState(pluginInstance->component()) ||
-        !preset.restoreComponentState(pluginInstance->controller()))
+    const auto streamOf = [](std::vector<uint8_t>& bytes) {
+        return owned(new MemoryStream(bytes.data(), static_cast<TSize>(bytes.size())));
+    };
+    IPtr<MemoryStream> componentState = streamOf(preset.componentState);
+    IPtr<MemoryStream> controllerCopy = streamOf(preset.componentState);
+    if (pluginInstance->component()->setState(componentState) != kResultOk ||
+        pluginInstance->controller()->setComponentState(controllerCopy) != kResultOk)
     {
         error = path + " holds no state the plug-in accepts";
         return false;
     }
-    if (preset.contains(kControllerState))
-        preset.restoreControllerState(pluginInstance->controller()); // optional extra
+    if (preset.hasControllerState && !preset.controllerState.empty())
+    {
+        IPtr<MemoryStream> controllerState = streamOf(preset.controllerState);
+        const tresult result = pluginInstance->controller()->setState(controllerState);
+        if (result != kResultOk && result != kNotImplemented)
+        {
+            error = path + " holds a controller state the plug-in refuses";
+            return false;
+        }
+    }
     return true;
 }
 
@@ -230,6 +234,33 @@ bool PluginSession::savePreset(const std::string& path, std::string& error)
     return file.commit(error);
 }
 
+bool PluginSession::resolveSetting(const std::string& title, const std::string& text, ParamID& id,
+                                   ParamValue& value, std::string& error, bool asDisplayText) const
+{
+    ParameterInfo info{};
+    if (!pluginInstance->findParameter(title, info))
+    {
+        error = "unknown parameter \"" + title + "\" (--list-params shows the titles)";
+        return false;
+    }
+    id = info.id;
+    if (!asDisplayText && parseNumber(text, value))
+    {
+        if (isNormalized(value)) return true;
+        error = "value " + text + " for \"" + title + "\" is outside 0..1";
+        return false;
+    }
+    String128 string{};
+    toString128(text, string);
+    if (pluginInstance->controller()->getParamValueByString(info.id, string, value) != kResultOk ||
+        !isNormalized(value))
+    {
+        error = "\"" + text + "\" is not a value of \"" + title + "\"";
+        return false;
+    }
+    return true;
+}
+
 bool PluginSession::applySetting(const std::string& setting, std::string& error)
 {
     std::string title;
@@ -239,36 +270,11 @@ bool PluginSession::applySetting(const std::string& setting, std::string& error)
         error = "--set needs \"Title=value\", not \"" + setting + "\"";
         return false;
     }
-    ParameterInfo info{};
-    if (!pluginInstance->findParameter(title, info))
-    {
-        error = "unknown parameter \"" + title + "\" (--list-params shows the titles)";
-        return false;
-    }
-
-    IEditController* controller = pluginInstance->controller();
-    double value = 0.0;
-    if (parseNumber(text, value))
-    {
-        if (!isNormalized(value))
-        {
-            error = "value " + text + " for \"" + title + "\" is outside 0..1";
-            return false;
-        }
-    }
-    else
-    {
-        String128 string{};
-        toString128(text, string);
-        if (controller->getParamValueByString(info.id, string, value) != kResultOk ||
-            !isNormalized(value))
-        {
-            error = "\"" + text + "\" is not a value of \"" + title + "\"";
-            return false;
-        }
-    }
-    controller->setParamNormalized(info.id, value);
-    applied.emplace_back(info.id, value);
+    ParamID id = 0;
+    ParamValue value = 0.0;
+    if (!resolveSetting(title, text, id, value, error)) return false;
+    pluginInstance->controller()->setParamNormalized(id, value);
+    applied.emplace_back(id, value);
     return true;
 }
 

@@ -24,7 +24,9 @@ public:
         VST 3 module or holds no instrument. */
     static std::unique_ptr<PluginSession> open(const std::string& bundlePath, std::string& error);
 
-    /** Loads a .vstpreset file into processor and controller (before the instance starts). */
+    /** Loads a .vstpreset file into processor and controller (before the instance starts). A
+        file whose chunks do not fit, that belongs to another plug-in or whose state the plug-in
+        refuses is not applied, and error says why in one line. */
     bool loadPreset(const std::string& path, std::string& error);
     /** Writes the processor's state (and the controller's, where it keeps one) as a .vstpreset
         file; the file appears only when complete. */
@@ -33,6 +35,10 @@ public:
     /** Applies "Title=value" to the controller and records it for the processor. The value is a
         normalized number in 0..1, or else a display text converted by the controller. */
     bool applySetting(const std::string& setting, std::string& error);
+    /** Finds the parameter of a title and converts the value text as applySetting does,
+        without applying anything; with asDisplayText, a number is read as a display text too. */
+    bool resolveSetting(const std::string& title, const std::string& text, ParamID& id,
+                        ParamValue& value, std::string& error, bool asDisplayText = false) const;
     /** Every setting applied so far, in order, for the processor's first block. */
     const std::vector<std::pair<ParamID, ParamValue>>& settings() const { return applied; }
 

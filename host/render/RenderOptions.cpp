@@ -55,8 +55,10 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
                    "0..1, anything else a display text, e.g. \"VCF Freq=0.3\" or \"Glide=Mono\"")
         ->type_name("TEXT")
         ->allow_extra_args(false);
-    app.add_option("--preset", options.preset, "Load a .vstpreset file before the --set values")
-        ->type_name("FILE");
+    app.add_option("--preset", options.preset,
+                   "Load a .vstpreset file, or a factory preset by name (any letter case, e.g. "
+                   "\"acid squelch\"), before the --set values")
+        ->type_name("FILE|NAME");
     app.add_option("--save-preset", options.savePreset,
                    "Save the plug-in's state (preset and --set values) as a .vstpreset file")
         ->type_name("FILE");
@@ -65,11 +67,18 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("PATH");
     app.add_flag("--list-params", options.listParameters,
                  "Print every parameter with its ID, value and display text");
+    app.add_flag("--list-presets", options.listPresets,
+                 "Print the factory bank by category. The bank is looked for in the build tree "
+                 "beside this program, then in ~/.vst3/presets/Tarvik/Brask, then in "
+                 "PREFIX/share/vst3/presets/Tarvik/Brask for the install prefix, /usr/local "
+                 "and /usr");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar; only errors are printed");
     app.footer("Examples:\n"
                "  brask-render song.mid song.wav\n"
                "  brask-render --set \"Glide=Mono-Glide\" --format pcm24 lead.mid lead.wav\n"
-               "  brask-render --list-params\n\n"
+               "  brask-render --preset \"Acid Squelch\" bass.mid bass.wav\n"
+               "  brask-render --list-params\n"
+               "  brask-render --list-presets\n\n"
                "Exit status: 0 on success, 1 when the render failed, 2 for a wrong command "
                "line.");
 
@@ -99,7 +108,8 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
         error = "give both the MIDI file and the WAV file to write";
         return {false, 2};
     }
-    if (options.input.empty() && !options.listParameters && options.savePreset.empty())
+    if (options.input.empty() && !options.listParameters && !options.listPresets &&
+        options.savePreset.empty())
     {
         error = "nothing to do: give a MIDI file and a WAV file (--help shows the options)";
         return {false, 2};

@@ -18,7 +18,7 @@ struct RenderOptions
     std::string input;  ///< MIDI file; empty when the run only lists or saves
     std::string output; ///< WAV file
     std::string plugin; ///< bundle; empty for the one built beside the program
-    std::string preset;
+    std::string preset; ///< a .vstpreset file or the name of a factory preset
     std::string savePreset;
     std::vector<std::string> settings; ///< "Title=value", in order
     WavWriter::Format format = WavWriter::Format::Float32;
@@ -27,6 +27,7 @@ struct RenderOptions
     double tailSeconds = 5.0;
     double gainDecibels = 0.0; ///< scales the output before it is written
     bool listParameters = false;
+    bool listPresets = false;
     bool quiet = false;
 };
 

@@ -7,6 +7,9 @@
 #include "Renderer.h"
 #include "WavWriter.h"
 
+#include "BankLocator.h"
+#include "VstPresetFile.h"
+
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -17,6 +20,7 @@
 #include <unistd.h>
 
 using namespace Steinberg::Vst::Tarvik::Render;
+namespace Presets = Steinberg::Vst::Tarvik::Presets;
 
 namespace {
 
@@ -40,19 +44,24 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
+/** The folder of the running program, with a trailing '/'; empty when unknown. */
+std::string programFolder()
+{
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (length <= 0) return "";
+    std::string folder(self, static_cast<size_t>(length));
+    folder.resize(folder.find_last_of('/') + 1);
+    return folder;
+}
+
 /** The bundle built with this program: beside the build tree it lives in, else where the build
     put it. */
 std::string defaultBundle()
 {
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (length > 0)
-    {
-        std::string folder(self, static_cast<size_t>(length));
-        folder.resize(folder.find_last_of('/') + 1);
-        const std::string beside = folder + "../../Tarvik-Brask.vst3";
-        if (exists(beside)) return beside;
-    }
+    const std::string folder = programFolder();
+    if (!folder.empty() && exists(folder + "../../Tarvik-Brask.vst3"))
+        return folder + "../../Tarvik-Brask.vst3";
     return BRASK_DEFAULT_BUNDLE;
 }
 
@@ -115,8 +124,73 @@ void reportClipping(const WavWriter& writer, const RenderOptions& options)
                  peakDecibels, fittingGain);
 }
 
+std::vector<std::string> factoryBankFolders()
+{
+    const std::string folder = programFolder();
+    return Presets::bankFolders(folder.empty() ? "" : folder + "../../presets",
+                                BRASK_INSTALL_PREFIX);
+}
+
+/** A path names a file; anything else that contains no '/' and does not end in ".vstpreset"
+    names a factory preset. */
+bool resolvePreset(const std::string& preset, std::string& path, std::string& error)
+{
+    const bool looksLikePath =
+        preset.find('/') != std::string::npos ||
+        (preset.size() > 10 && preset.compare(preset.size() - 10, 10, ".vstpreset") == 0);
+    if (looksLikePath || exists(preset))
+    {
+        path = preset;
+        return true;
+    }
+    std::string folder;
+    const std::vector<Presets::BankEntry> bank = Presets::findBank(factoryBankFolders(), folder);
+    if (bank.empty())
+    {
+        error = "no file \"" + preset + "\" and no factory bank installed to look it up in";
+        return false;
+    }
+    const Presets::BankEntry* entry = Presets::findPreset(bank, preset);
+    if (!entry)
+    {
+        error = "no factory preset named \"" + preset + "\" (--list-presets shows the bank)";
+        return false;
+    }
+    path = entry->path;
+    return true;
+}
+
+int listPresets()
+{
+    std::string folder;
+    const std::vector<Presets::BankEntry> bank = Presets::findBank(factoryBankFolders(), folder);
+    if (bank.empty()) return fail("no factory bank found (--help says where it is looked for)");
+    std::cout << "Factory bank in " << folder << ":\n";
+    for (const Presets::BankEntry& entry : bank)
+    {
+        Presets::VstPreset preset;
+        std::string error;
+        const std::string description =
+            Presets::VstPresetFile::read(entry.path, preset, error)
+                ? Presets::VstPresetFile::metaInfoValue(preset.metaInfo, "Comment")
+                : "(damaged: " + error + ")";
+        char line[160];
+        std::snprintf(line, sizeof(line), "  %-8s %-20s ", entry.category.c_str(),
+                      entry.name.c_str());
+        std::cout << line << description << "\n";
+    }
+    return 0;
+}
+
 int run(const RenderOptions& options)
 {
+    if (options.listPresets)
+    {
+        const int listed = listPresets();
+        if (listed != 0 ||
+            (options.input.empty() && !options.listParameters && options.savePreset.empty()))
+            return listed;
+    }
     std::string error;
     MidiFile song;
     const bool rendering = !options.input.empty();
@@ -139,7 +213,13 @@ int run(const RenderOptions& options)
     const std::string bundle = options.plugin.empty() ? defaultBundle() : options.plugin;
     std::unique_ptr<PluginSession> session = PluginSession::open(bundle, error);
     if (!session) return fail(error);
-    if (!options.preset.empty() && !session->loadPreset(options.preset, error)) return fail(error);
+    if (!options.preset.empty())
+    {
+        std::string presetPath;
+        if (!resolvePreset(options.preset, presetPath, error) ||
+            !session->loadPreset(presetPath, error))
+            return fail(error);
+    }
     for (const std::string& setting : options.settings)
     {
         if (!session->applySetting(setting, error)) return fail(error);

@@ -188,6 +188,22 @@ TEST_F(RenderCommand, ASavedPresetRendersIdenticallyWhenLoaded)
     EXPECT_NE(list.out.find("Mono-Glide"), std::string::npos) << list.out;
 }
 
+TEST_F(RenderCommand, FactoryPresetsAreFoundByNameInAnyCase)
+{
+    const RunResult list = runRender({"--list-presets"}, folder);
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("  Bass     Acid Squelch "), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("  Init     Init "), std::string::npos) << list.out;
+
+    const Audio byName = render(folder / "song.mid", {"--tail", "0", "--preset", "aCID squelch"});
+    const Audio byFile =
+        render(folder / "song.mid",
+               {"--tail", "0", "--preset", BRASK_BANK_DIR "/Bass/Acid Squelch.vstpreset"});
+    const Audio plain = render(folder / "song.mid", {"--tail", "0"});
+    EXPECT_TRUE(byName.samples == byFile.samples);
+    EXPECT_FALSE(byName.samples == plain.samples);
+}
+
 TEST_F(RenderCommand, TheDemoPlaysInFullWithoutClipping)
 {
     const Audio demo = render(
@@ -274,6 +290,30 @@ TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
     const std::string device = folder / "device.wav";
     ASSERT_EQ(symlink("/dev/null", device.c_str()), 0);
 
+    // A good preset, then copies damaged where a careless reader would trust them.
+    const std::string good = folder / "good.vstpreset";
+    ASSERT_EQ(runRender({"--save-preset", good}, folder).exitCode, 0);
+    const std::string goodBytes = readText(good);
+    const auto damaged = [&](const std::string& name, const std::function<void(std::string&)>& f) {
+        std::string bytes = goodBytes;
+        f(bytes);
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+        return folder / name;
+    };
+    const auto listOffset = [](const std::string& bytes) {
+        uint64_t offset = 0;
+        for (int i = 7; i >= 0; --i)
+            offset = (offset << 8) | static_cast<uint8_t>(bytes[40 + static_cast<size_t>(i)]);
+        return offset;
+    };
+    const std::string pastEnd = damaged("past-end.vstpreset", [&](std::string& bytes) {
+        bytes[listOffset(bytes) + 8 + 4 + 3] = 0x7F; // the first chunk's offset
+    });
+    const std::string cutShort =
+        damaged("cut.vstpreset", [](std::string& bytes) { bytes.resize(bytes.size() - 1); });
+    const std::string otherPlugin = damaged(
+        "other.vstpreset", [](std::string& bytes) { bytes[8] = bytes[8] == 'A' ? 'B' : 'A'; });
+
     struct Case
     {
         std::vector<std::string> args;
@@ -292,6 +332,10 @@ TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
         {{"--plugin", BRASK_FX_MODULE, songPath, out}, "holds no instrument"},
         {{"--preset", text, songPath, out}, "not a VST 3 preset"},
         {{"--preset", folder / "none.vstpreset", songPath, out}, "cannot open"},
+        {{"--preset", pastEnd, songPath, out}, "outside the file"},
+        {{"--preset", cutShort, songPath, out}, "chunk list"},
+        {{"--preset", otherPlugin, songPath, out}, "another plug-in"},
+        {{"--preset", "No Such Sound", songPath, out}, "no factory preset named"},
         {{songPath, "/nonexistent/folder/out.wav"}, "cannot write"},
         {{songPath, folder.path}, "is a folder"},
         {{songPath, pipe}, "not a regular file"},

@@ -63,6 +63,7 @@ TEST(ProcessorState, RoundTripIsBitExactAndSoundsTheSame)
     ProcessorRig second;
     loadState(second.processor, saved);
     EXPECT_EQ(saveState(second.processor), saved);
+    second.process(0); // while active, a state takes effect at the next block
     for (int32 i = 0; i < kSoundParamCount; ++i)
         EXPECT_EQ(std::memcmp(&first.processor->paramValues[i], &second.processor->paramValues[i],
                               sizeof(double)),
@@ -94,6 +95,7 @@ TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
 
     // The first 10 values only: parameters 10..23 and bypass stay.
     loadState(rig.processor, std::vector<char>(changed.begin(), changed.begin() + 4 + 80));
+    rig.process(0);
     for (int32 i = 0; i < 24; ++i)
         EXPECT_EQ(rig.processor->paramValues[i], i < 10 ? 0.25 : before[static_cast<size_t>(i)]);
     EXPECT_EQ(saveState(rig.processor)[196], 0);
@@ -105,6 +107,7 @@ TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
     putDouble(changed, 5, -std::numeric_limits<double>::infinity());
     putDouble(changed, 12, 0.75);
     loadState(rig.processor, changed);
+    rig.process(0);
     EXPECT_EQ(rig.processor->paramValues[3], 0.25);
     EXPECT_EQ(rig.processor->paramValues[4], 0.25);
     EXPECT_EQ(rig.processor->paramValues[5], 0.25);
@@ -113,6 +116,7 @@ TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
 
     // An empty stream changes nothing, and the instrument still plays.
     loadState(rig.processor, {});
+    rig.process(0);
     EXPECT_EQ(rig.processor->paramValues[12], 0.75);
     rig.changes.add(kBypassParamId, 0, 0.0);
     rig.events.addNoteOn(0, 60, 1.0f);

@@ -15,25 +15,11 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Steinberg::Vst::Tarvik;
+using TestRig::loadState;
 using TestRig::ProcessorRig;
+using TestRig::saveState;
 
 namespace {
-
-std::vector<char> saveState(IComponent* component)
-{
-    IPtr<MemoryStream> stream = owned(new MemoryStream());
-    component->getState(stream);
-    return std::vector<char>(stream->getData(), stream->getData() + stream->getSize());
-}
-
-void loadState(IComponent* component, const std::vector<char>& bytes)
-{
-    IPtr<MemoryStream> stream = owned(new MemoryStream());
-    int32 written = 0;
-    stream->write(const_cast<char*>(bytes.data()), static_cast<int32>(bytes.size()), &written);
-    stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    component->setState(stream);
-}
 
 void putDouble(std::vector<char>& bytes, size_t index, double value)
 {

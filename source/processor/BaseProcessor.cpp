@@ -86,7 +86,11 @@ tresult PLUGIN_API BaseProcessor::setActive(TBool state)
     // The audio thread is stopped (activation never overlaps process): a state it has not
     // taken yet is applied here, and from now on the UI thread owns the values until the
     // next activation hands them over again.
-    if (incomingState.take()) applyState(incomingState.readSlot());
+    if (incomingState.take())
+    {
+        applyState(incomingState.readSlot());
+        recalc();
+    }
     active = state != 0;
     if (active)
     {

@@ -506,7 +506,9 @@ TEST_F(FrameTest, StateSetWhileActiveIsTakenOverByTheNextBlock)
     EXPECT_EQ(processor->setState(stateStream(1, {0.6}, 0)), kResultOk);
     EXPECT_EQ(processor->setState(stateStream(4, {0.25}, 0)), kResultOk);
     EXPECT_EQ(savedValues(processor), (std::vector<double>{0.25, 0.7, 0.3, 0.4}));
+    const int recalcsBefore = processor->recalcCount;
     processor->setActive(false);
+    EXPECT_EQ(processor->recalcCount, recalcsBefore + 1);
     EXPECT_EQ(processor->paramValues[0], 0.25);
     EXPECT_FALSE(processor->bypass);
 }

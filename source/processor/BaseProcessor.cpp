@@ -83,16 +83,16 @@ void BaseProcessor::setBypass(bool state, int32 /*sampleOffset*/)
 
 tresult PLUGIN_API BaseProcessor::setActive(TBool state)
 {
-    // The audio thread is stopped (activation never overlaps process): a state it has not
-    // taken yet is applied here, and from now on the UI thread owns the values until the
-    // next activation hands them over again.
+    // Activation never overlaps process, so the audio thread is stopped here: a state it has
+    // not taken yet is applied now, and on activation the values in use are what getState
+    // reads until the audio thread publishes newer ones.
     if (incomingState.take())
     {
         applyState(incomingState.readSlot());
         recalc();
     }
     active = state != 0;
-    if (active)
+    if (state)
     {
         StateSnapshot& now = uiScratch;
         std::copy(paramValues, paramValues + paramCount, now.values.begin());
@@ -100,10 +100,7 @@ tresult PLUGIN_API BaseProcessor::setActive(TBool state)
         now.generation = setGeneration;
         publishedState.reset(now);
         appliedGeneration = setGeneration;
-    }
 
-    if (state)
-    {
         if (IPtr<IMessage> message = owned(allocateMessage()))
         {
             message->setMessageID("activated");

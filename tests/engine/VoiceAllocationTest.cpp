@@ -278,4 +278,32 @@ TEST(VoiceAllocation, NoteZeroDoesNotCountAsHeldInMono)
     EXPECT_EQ(rig.state().lastNote, 50);
 }
 
+TEST(VoiceAllocation, MonoLeavesNoVoiceSoundingOnceEveryKeyIsUp)
+{
+    // Steps: > 0 a note-on, < 0 the note-off of -step, 0 a switch to "Mono".
+    const std::vector<std::vector<int32>> performances = {
+        {0, 60, 60, -60},                        // one key struck twice in mono
+        {62, 64, 0, -62, -64},                   // poly voices, then mono returns to a queued one
+        {60, 62, 64, -62, 0, 67, -60, -64, -67}, // a queue entry of 0 pushed onto a sounding voice
+    };
+    for (size_t p = 0; p < performances.size(); ++p)
+    {
+        EngineRig rig;
+        rig.set(kEnvRel, 0.0); // releases end within a few samples
+        for (int32 step : performances[p])
+        {
+            if (step == 0)
+                rig.set(kGlide, kMonoValue);
+            else if (step > 0)
+                rig.noteOn(0, step);
+            else
+                rig.noteOff(0, -step);
+            rig.render(200);
+        }
+        rig.render(4410);
+        for (int32 v = 0; v < kVoiceCount; ++v)
+            EXPECT_EQ(rig.voice(v).env, 0.0f) << "performance " << p << ", voice " << v;
+    }
+}
+
 } // namespace

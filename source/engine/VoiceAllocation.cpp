@@ -130,6 +130,9 @@ void startNote(EngineState& engine, const double* paramValues, int32 note, int32
                                                            static_cast<double>(engine.glideBend));
     voice.period = static_cast<float>(period * startRatio);
     if (voice.period < kMinPeriod) voice.period = kMinPeriod;
+    // The start floor holds for oscillator 2 too, as the target's does: below 3 samples its
+    // pulse train's DC correction fails and the sawtooth integrator runs far above full scale.
+    if (voice.detune * voice.period < kMinPeriod) voice.period = kMinPeriod / voice.detune;
 
     engine.lastNote = note;
     voice.noteId = noteId;

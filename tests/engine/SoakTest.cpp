@@ -31,10 +31,10 @@ constexpr int32 kMaxBlock = 4096;
 constexpr float kPeakLimit = 15.848932f;
 
 /** A random value for a sound parameter. OSC Tune stays at or below the middle: above it,
-    oscillator 2 runs faster than oscillator 1, and a glide that starts at the 3-sample period
-    floor takes it below that floor, where the pulse train's DC correction no longer holds and
-    the integrator drifts far above full scale. That is the instrument's design, not a fault
-    this test looks for. */
+    oscillator 2 runs faster than oscillator 1, and at the top notes vibrato, mod wheel and bend
+    take it below 3 samples a period, where the pulse train's DC correction no longer holds and
+    the integrator climbs far above full scale. That is the instrument's design at the edge of
+    its range, not a fault this test looks for. */
 double soundValue(ParamID id, double unit)
 {
     return id == kOscTune ? 0.5 * unit : unit;

@@ -4,6 +4,7 @@
 #include "MidiFile.h"
 #include "PluginSession.h"
 #include "RenderOptions.h"
+#include "RenderPlatform.h"
 #include "Renderer.h"
 #include "WavWriter.h"
 
@@ -14,7 +15,6 @@
 #include <cstdio>
 #include <iostream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Steinberg::Vst::Tarvik::Render;
 
@@ -44,12 +44,9 @@ bool exists(const std::string& path)
     put it. */
 std::string defaultBundle()
 {
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (length > 0)
+    const std::string folder = Platform::programFolder();
+    if (!folder.empty())
     {
-        std::string folder(self, static_cast<size_t>(length));
-        folder.resize(folder.find_last_of('/') + 1);
         const std::string beside = folder + "../../Tarvik-Brask.vst3";
         if (exists(beside)) return beside;
     }
@@ -155,8 +152,8 @@ int run(const RenderOptions& options)
 
         if (rendering)
         {
-            ProgressBar progress(!options.quiet && isatty(STDERR_FILENO), renderer.maxFrames(song),
-                                 rate);
+            ProgressBar progress(!options.quiet && Platform::errorsGoToTerminal(),
+                                 renderer.maxFrames(song), rate);
             bool writeFailed = false;
             const bool complete = renderer.render(
                 song,
@@ -198,9 +195,7 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    // Past a file size limit the write fails with a reason to report; by default the signal
-    // would end the program and leave the pending file behind.
-    std::signal(SIGXFSZ, SIG_IGN);
+    Platform::reportFileSizeLimitAsError();
     try
     {
         return run(options);

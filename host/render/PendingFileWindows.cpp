@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pending file on Windows: a uniquely named file beside the target, opened in binary mode and
-// moved over the target with MoveFileEx when complete. Paths are in the ANSI code page, as the C
-// library's file functions take them.
+// moved over the target with MoveFileEx when complete. Paths are in the process's code page, as
+// the C library's file functions take them: UTF-8 for brask-render (its manifest).
 #include "PendingFile.h"
 
 #include <windows.h>

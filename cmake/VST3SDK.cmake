@@ -43,7 +43,7 @@ target_compile_options(vst3sdk PRIVATE -w)
 find_package(Threads REQUIRED)
 target_link_libraries(vst3sdk PUBLIC Threads::Threads ${CMAKE_DL_LIBS})
 if(WIN32)
-    # FUID generation and string conversion reach COM and the Windows shell.
+    # FUID::generate calls CoCreateGuid.
     target_link_libraries(vst3sdk PUBLIC ole32)
 endif()
 

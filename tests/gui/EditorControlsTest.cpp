@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 
 #include "editor/ParameterBinding.h"
+#include "platform/CDrawContext.h"
 #include "views/CAnimKnob.h"
 #include "views/CAnimationSplashScreen.h"
 #include "views/COptionMenu.h"
@@ -333,6 +334,8 @@ TEST(OptionMenu, PopupOpensInsideTheEditor)
     ASSERT_TRUE(top->isPopupOpen());
     EXPECT_GE(top->getPopupRect().top, 26) << "below the control";
     EXPECT_EQ(top->getHighlightedIndex(), 0) << "the current entry";
+    EXPECT_GT(top->getPopupRect().getWidth(), measureStringWidth(top->getFont(), "Gamma") + 18)
+        << "wide enough for every entry";
     rig.click(199, 149); // outside: closes without a change
     EXPECT_FALSE(top->isPopupOpen());
 

@@ -224,10 +224,8 @@ bool COptionMenu::popup()
     if (!frame || entries.empty() || popupView) return false;
     CCoord rowHeight = std::ceil(font.size + kRowPadding);
     CCoord width = size.getWidth();
-    // Measuring needs a draw context; the entries' lengths at an average glyph width suffice.
     for (const std::string& entry : entries)
-        width = std::max(width,
-                         kCheckWidth + kSidePadding + 2 + CCoord(entry.size()) * font.size * 0.6);
+        width = std::max(width, kCheckWidth + 2 + measureStringWidth(font, entry) + kSidePadding);
     CCoord height = rowHeight * CCoord(entries.size()) + 4;
     CRect own = localToFrame(size);
     CRect frameRect = frame->getViewSize();

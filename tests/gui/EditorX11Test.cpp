@@ -37,6 +37,7 @@ public:
 
     ~XServer()
     {
+        if (keepAlive) xcb_disconnect(keepAlive);
         if (pid > 0)
         {
             kill(pid, SIGTERM);
@@ -58,7 +59,7 @@ private:
             if (pid == 0)
             {
                 execlp("Xvfb", "Xvfb", displayName.c_str(), "-screen", "0", "640x480x24",
-                       "-nolisten", "tcp", static_cast<char*>(nullptr));
+                       "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
                 _exit(127);
             }
             if (pid < 0) break;
@@ -84,11 +85,18 @@ private:
             }
         }
         if (display.empty() && std::getenv("DISPLAY")) display = std::getenv("DISPLAY");
-        if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+        if (!display.empty())
+        {
+            setenv("DISPLAY", display.c_str(), 1);
+            // One connection for the whole program, so that the server never resets between
+            // tests (it does when its last client leaves).
+            keepAlive = xcb_connect(display.c_str(), nullptr);
+        }
     }
 
     pid_t pid = -1;
     std::string display;
+    xcb_connection_t* keepAlive = nullptr;
 };
 
 /** The host's run loop and plug frame: handlers on descriptors, timers, resize requests. */
@@ -217,7 +225,8 @@ public:
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
                           values);
         xcb_map_window(connection, window);
-        xcb_flush(connection);
+        // A round trip, so the window exists before the editor's own connection looks for it.
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     ~TestHostWindow()
     {

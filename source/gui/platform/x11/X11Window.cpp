@@ -287,6 +287,16 @@ struct X11Window::Impl
         cairo_surface_flush(surface);
     }
 
+    void forwardKey(xcb_key_press_event_t key)
+    {
+        key.event = parent;
+        key.child = XCB_NONE;
+        xcb_send_event(connection, 1, parent, XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE,
+                       reinterpret_cast<const char*>(&key));
+    }
+
+    void handleEvent(xcb_generic_event_t* event);
+
     CPoint toEditor(int x, int y) const { return CPoint(x / scale, y / scale); }
 
     void handleButtonPress(const xcb_button_press_event_t* event)
@@ -491,63 +501,81 @@ void X11Window::onTimer()
     impl->callback->platformOnTimer();
 }
 
+void X11Window::Impl::handleEvent(xcb_generic_event_t* event)
+{
+    switch (event->response_type & 0x7F)
+    {
+    case XCB_EXPOSE:
+    {
+        auto* expose = reinterpret_cast<xcb_expose_event_t*>(event);
+        exposed.emplace_back(expose->x, expose->y, expose->x + expose->width,
+                             expose->y + expose->height);
+        break;
+    }
+    case XCB_BUTTON_PRESS:
+        handleButtonPress(reinterpret_cast<xcb_button_press_event_t*>(event));
+        break;
+    case XCB_BUTTON_RELEASE:
+    {
+        auto* release = reinterpret_cast<xcb_button_release_event_t*>(event);
+        if (release->detail >= 1 && release->detail <= 3)
+            callback->platformOnMouseUp(toEditor(release->event_x, release->event_y),
+                                        buttonStateOf(release->state) & (kShift | kControl | kAlt));
+        break;
+    }
+    case XCB_MOTION_NOTIFY:
+    {
+        auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
+        callback->platformOnMouseMoved(toEditor(motion->event_x, motion->event_y),
+                                       buttonStateOf(motion->state));
+        break;
+    }
+    case XCB_KEY_PRESS:
+    case XCB_KEY_RELEASE:
+    {
+        auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
+        VstKeyCode code = translateKey(key);
+        bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
+        bool used = pressed ? callback->platformOnKeyDown(code) : callback->platformOnKeyUp(code);
+        // Keys the editor does not use while it holds the focus (host shortcuts while
+        // typing) go on to the host's window.
+        if (!used && connection) forwardKey(*key);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 void X11Window::processEvents()
 {
     Impl& self = *impl;
     if (!self.connection) return;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(self.connection))
+    for (;;)
     {
-        switch (event->response_type & 0x7F)
+        while (xcb_generic_event_t* event = xcb_poll_for_event(self.connection))
         {
-        case XCB_EXPOSE:
+            self.handleEvent(event);
+            std::free(event);
+            if (!self.connection) return;
+        }
+        if (xcb_connection_has_error(self.connection))
         {
-            auto* expose = reinterpret_cast<xcb_expose_event_t*>(event);
-            self.exposed.emplace_back(expose->x, expose->y, expose->x + expose->width,
-                                      expose->y + expose->height);
-            break;
+            // The server is gone: stop listening, or the host would call us for ever.
+            if (self.eventHandlerRegistered) self.runLoop->unregisterEventHandler(self.handler);
+            self.eventHandlerRegistered = false;
+            return;
         }
-        case XCB_BUTTON_PRESS:
-            self.handleButtonPress(reinterpret_cast<xcb_button_press_event_t*>(event));
-            break;
-        case XCB_BUTTON_RELEASE:
-        {
-            auto* release = reinterpret_cast<xcb_button_release_event_t*>(event);
-            if (release->detail >= 1 && release->detail <= 3)
-                self.callback->platformOnMouseUp(self.toEditor(release->event_x, release->event_y),
-                                                 buttonStateOf(release->state) &
-                                                     (kShift | kControl | kAlt));
-            break;
-        }
-        case XCB_MOTION_NOTIFY:
-        {
-            auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
-            self.callback->platformOnMouseMoved(self.toEditor(motion->event_x, motion->event_y),
-                                                buttonStateOf(motion->state));
-            break;
-        }
-        case XCB_KEY_PRESS:
-            self.callback->platformOnKeyDown(
-                self.translateKey(reinterpret_cast<xcb_key_press_event_t*>(event)));
-            break;
-        case XCB_KEY_RELEASE:
-            self.callback->platformOnKeyUp(
-                self.translateKey(reinterpret_cast<xcb_key_press_event_t*>(event)));
-            break;
-        default:
-            break;
-        }
-        std::free(event);
+        self.paint();
+        xcb_flush(self.connection);
+        // Drawing may have read events from the socket into xcb's queue; the descriptor
+        // would not wake the run loop for them.
+        xcb_generic_event_t* queued = xcb_poll_for_queued_event(self.connection);
+        if (!queued) return;
+        self.handleEvent(queued);
+        std::free(queued);
         if (!self.connection) return;
     }
-    if (xcb_connection_has_error(self.connection))
-    {
-        // The server is gone: stop listening, or the host would call us for ever.
-        if (self.eventHandlerRegistered) self.runLoop->unregisterEventHandler(self.handler);
-        self.eventHandlerRegistered = false;
-        return;
-    }
-    self.paint();
-    xcb_flush(self.connection);
 }
 
 bool isPlatformWindowTypeSupported(FIDString type)

@@ -3,6 +3,8 @@
 // driven by a test run loop, as a Linux host drives it.
 #include "GuiTestSupport.h"
 
+#include "views/COptionMenu.h"
+
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <gtest/gtest.h>
@@ -427,7 +429,12 @@ TEST_F(EditorX11, AttachEmbedsDrawsAndRemovesCleanly)
     EXPECT_TRUE(frame->timers.empty()) << "an idle editor runs no timer";
     EXPECT_EQ(frame->timerRegistrations, 0);
 
+    // Closing with a menu open and a text field being typed into ends both.
+    rig->frame().platformOnMouseDown(CPoint(55, 20), kLButton);
+    rig->frame().platformOnMouseDown(CPoint(150, 18), kLButton);
+    EXPECT_TRUE(rig->find<COptionMenu>()->isPopupOpen());
     EXPECT_EQ(rig->editor->removed(), kResultOk);
+    EXPECT_FALSE(rig->find<COptionMenu>()->isPopupOpen());
     EXPECT_TRUE(host->children().empty());
     EXPECT_TRUE(frame->handlers.empty());
     EXPECT_TRUE(frame->timers.empty());

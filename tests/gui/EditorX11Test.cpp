@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 
 #include "views/COptionMenu.h"
+#include "views/CTextEdit.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -284,6 +285,11 @@ public:
         std::free(reply);
         return result;
     }
+    void takeFocus()
+    {
+        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+        xcb_flush(connection);
+    }
     xcb_window_t focus() const
     {
         xcb_get_input_focus_reply_t* reply =
@@ -477,6 +483,16 @@ TEST_F(EditorX11, MouseAndKeyEventsEditParameters)
     EXPECT_NEAR(rig->controller->getParamNormalized(kKnobId), 0.7, 1e-6);
     EXPECT_TRUE(rig->handler->wellBracketed());
     EXPECT_TRUE(frame->timers.empty()) << "no timer after typing";
+
+    // The host taking the focus back (a click in its window) ends typing without an edit.
+    host->button(editor, XCB_BUTTON_PRESS, 1, 55, 20);
+    host->button(editor, XCB_BUTTON_RELEASE, 1, 55, 20, XCB_BUTTON_MASK_1);
+    EXPECT_TRUE(frame->runUntil([&] { return rig->find<CTextEdit>()->isTyping(); }));
+    frame->runUntil([&] { return host->focus() == editor; });
+    host->takeFocus();
+    EXPECT_TRUE(frame->runUntil([&] { return !rig->find<CTextEdit>()->isTyping(); }));
+    EXPECT_TRUE(frame->timers.empty());
+    EXPECT_EQ(rig->handler->count('b'), 3);
     EXPECT_EQ(rig->editor->removed(), kResultOk);
 }
 

@@ -530,6 +530,20 @@ void X11Window::Impl::handleEvent(xcb_generic_event_t* event)
                                        buttonStateOf(motion->state));
         break;
     }
+    case XCB_FOCUS_OUT:
+    {
+        auto* focus = reinterpret_cast<xcb_focus_out_event_t*>(event);
+        if (focus->detail == XCB_NOTIFY_DETAIL_INFERIOR || focus->mode == XCB_NOTIFY_MODE_GRAB ||
+            focus->mode == XCB_NOTIFY_MODE_UNGRAB)
+            break;
+        // Events may be late: only a focus that really is elsewhere now ends typing.
+        xcb_get_input_focus_reply_t* now =
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+        bool elsewhere = now && now->focus != window;
+        std::free(now);
+        if (elsewhere) callback->platformOnFocusLost();
+        break;
+    }
     case XCB_KEY_PRESS:
     case XCB_KEY_RELEASE:
     {

@@ -515,12 +515,18 @@ TEST_F(EditorX11, ContentScaleResizesAndRedraws)
     EXPECT_EQ(rig->editor->removed(), kResultOk);
 }
 
-TEST_F(EditorX11, AttachFailsCleanlyWithoutRunLoop)
+TEST_F(EditorX11, AttachFailsCleanlyWithoutRunLoopOrParent)
 {
     frame->offerRunLoop = false;
     EXPECT_EQ(rig->editor->attached(host->parent(), kPlatformTypeX11EmbedWindowID), kResultFalse);
     EXPECT_TRUE(host->children().empty());
     EXPECT_EQ(rig->editor->attached(host->parent(), kPlatformTypeHWND), kResultFalse);
+    frame->offerRunLoop = true;
+    EXPECT_EQ(rig->editor->attached(reinterpret_cast<void*>(uintptr_t(0x7ffffff)),
+                                    kPlatformTypeX11EmbedWindowID),
+              kResultFalse)
+        << "a window that does not exist";
+    EXPECT_TRUE(frame->handlers.empty());
 }
 
 TEST_F(EditorX11, ManyOpenAndCloseCyclesLeaveNothingBehind)

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <poll.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -61,6 +62,7 @@ private:
             pid = fork();
             if (pid == 0)
             {
+                prctl(PR_SET_PDEATHSIG, SIGTERM); // no server left behind by a crashed test
                 execlp("Xvfb", "Xvfb", displayName.c_str(), "-screen", "0", "640x480x24",
                        "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
                 _exit(127);

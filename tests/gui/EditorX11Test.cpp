@@ -498,6 +498,21 @@ TEST_F(EditorX11, MouseAndKeyEventsEditParameters)
     EXPECT_EQ(rig->editor->removed(), kResultOk);
 }
 
+TEST_F(EditorX11, HostMayCloseTheEditorFromInsideAnEdit)
+{
+    ASSERT_TRUE(attach());
+    xcb_window_t editor = host->editorWindow();
+    rig->handler->afterEnd = [this] { rig->editor->removed(); };
+    host->button(editor, XCB_BUTTON_PRESS, 4, 113, 30); // wheel: one whole gesture
+    host->button(editor, XCB_BUTTON_PRESS, 4, 113, 30); // arrives after the close
+    EXPECT_TRUE(frame->runUntil([&] { return host->children().empty(); }));
+    EXPECT_TRUE(frame->handlers.empty());
+    EXPECT_EQ(rig->handler->count('e'), 1);
+    rig->handler->afterEnd = nullptr;
+    EXPECT_TRUE(attach()) << "and open it again";
+    EXPECT_EQ(rig->editor->removed(), kResultOk);
+}
+
 TEST_F(EditorX11, ContentScaleResizesAndRedraws)
 {
     ASSERT_TRUE(attach());

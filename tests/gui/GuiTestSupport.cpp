@@ -192,6 +192,7 @@ tresult PLUGIN_API RecordingHandler::performEdit(ParamID id, ParamValue value)
 tresult PLUGIN_API RecordingHandler::endEdit(ParamID id)
 {
     edits.push_back({'e', id, 0});
+    if (afterEnd) afterEnd();
     return kResultOk;
 }
 

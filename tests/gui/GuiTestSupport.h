@@ -9,6 +9,7 @@
 
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,6 +73,8 @@ public:
     bool wellBracketed() const;
     int count(char kind) const;
     std::vector<Edit> edits;
+    /** Called after each endEdit, as a host may react to an edit. */
+    std::function<void()> afterEnd;
 
     OBJ_METHODS(RecordingHandler, FObject)
     DEFINE_INTERFACES

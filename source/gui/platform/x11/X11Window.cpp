@@ -155,6 +155,7 @@ struct X11Window::Impl
     Linux::IRunLoop* runLoop = nullptr;
     RunLoopHandler* handler = nullptr;
     bool eventHandlerRegistered = false;
+    int dispatching = 0;
     bool timerRunning = false;
 
     xcb_connection_t* connection = nullptr;
@@ -498,7 +499,20 @@ void X11Window::setContentScale(double scale)
 
 void X11Window::onTimer()
 {
+    if (!impl->connection) return;
+    ++impl->dispatching;
     impl->callback->platformOnTimer();
+    --impl->dispatching;
+}
+
+void X11Window::close()
+{
+    impl->release();
+}
+
+bool X11Window::isDispatching() const
+{
+    return impl->dispatching > 0;
 }
 
 void X11Window::Impl::handleEvent(xcb_generic_event_t* event)
@@ -565,6 +579,12 @@ void X11Window::processEvents()
 {
     Impl& self = *impl;
     if (!self.connection) return;
+    struct DispatchScope
+    {
+        int& depth;
+        explicit DispatchScope(int& depth) : depth(depth) { ++depth; }
+        ~DispatchScope() { --depth; }
+    } scope(self.dispatching);
     for (;;)
     {
         while (xcb_generic_event_t* event = xcb_poll_for_event(self.connection))

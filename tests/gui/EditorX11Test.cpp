@@ -529,6 +529,10 @@ TEST_F(EditorX11, ContentScaleResizesAndRedraws)
     EXPECT_TRUE(frame->runUntil([&] { return host->size(editor) == CPoint(400, 300); }));
     EXPECT_TRUE(frame->runUntil([&] { return host->pixel(editor, 390, 290) == 0x203040; }));
     EXPECT_EQ(host->pixel(editor, 30, 30), uint32_t(2 * kFrameStep) << 16);
+    // Pointer positions are in device pixels: 226, 60 is the fader at 113, 30.
+    host->button(editor, XCB_BUTTON_PRESS, 4, 226, 60);
+    EXPECT_TRUE(frame->runUntil([&] { return rig->handler->count('e') == 1; }));
+    EXPECT_NEAR(rig->controller->getParamNormalized(kFaderId), 0.6, 1e-6);
     EXPECT_EQ(rig->editor->removed(), kResultOk);
 }
 

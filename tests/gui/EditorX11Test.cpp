@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
@@ -71,7 +72,9 @@ private:
             for (int wait = 0; wait < 100; ++wait)
             {
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                if (stat(socket.c_str(), &info) == 0)
+                // Another program may have taken the same display at the same moment: the
+                // server is ours only when its lock names our child.
+                if (stat(socket.c_str(), &info) == 0 && lockOwner(lock) == pid)
                 {
                     display = displayName;
                     break;
@@ -97,6 +100,14 @@ private:
             // tests (it does when its last client leaves).
             keepAlive = xcb_connect(display.c_str(), nullptr);
         }
+    }
+
+    static pid_t lockOwner(const std::string& lock)
+    {
+        std::ifstream file(lock);
+        long owner = -1;
+        file >> owner;
+        return file ? pid_t(owner) : pid_t(-1);
     }
 
     pid_t pid = -1;

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace Steinberg {
@@ -158,9 +159,10 @@ constexpr uint32 kControllers[] = {kModWheelId,      kPitchBendId,    kFilterMod
 
 /** About three seconds of playing: chords of up to ten notes (so voices are stolen), single
     notes, releases, controller moves and a few parameter moves, then a release to silence. */
-uint64_t play(const Scenario& scenario)
+uint64_t play(const Scenario& scenario, RenderPath path)
 {
     EngineRig rig(scenario.sampleRate);
+    rig.path = path;
     rig.set(kGlide, scenario.glide);
     for (const auto& [param, value] : scenario.params)
         rig.set(param, value);
@@ -233,22 +235,36 @@ void PrintTo(const Scenario& scenario, std::ostream* out)
     *out << scenario.name;
 }
 
-class RenderFingerprint : public testing::TestWithParam<Scenario>
+/** Both ways through the sample loop must give the reference bits. */
+class RenderFingerprint : public testing::TestWithParam<std::tuple<Scenario, RenderPath>>
 {};
 
 TEST_P(RenderFingerprint, MatchesTheReferenceBitForBit)
 {
-    const Scenario& scenario = GetParam();
-    const uint64_t fingerprint = play(scenario);
+    const auto& [scenario, path] = GetParam();
+    const uint64_t fingerprint = play(scenario, path);
     if (std::getenv("BRASK_PRINT_FINGERPRINTS"))
         std::printf("%s 0x%016" PRIX64 "ull\n", scenario.name, fingerprint);
     EXPECT_EQ(fingerprint, scenario.fingerprint) << scenario.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenarios, RenderFingerprint, testing::ValuesIn(kScenarios),
-                         [](const testing::TestParamInfo<Scenario>& info) {
-                             return std::string(info.param.name);
+INSTANTIATE_TEST_SUITE_P(Scenarios, RenderFingerprint,
+                         testing::Combine(testing::ValuesIn(kScenarios),
+                                          testing::Values(RenderPath::kScalar, RenderPath::kLanes)),
+                         [](const testing::TestParamInfo<std::tuple<Scenario, RenderPath>>& info) {
+                             const bool lanes = std::get<1>(info.param) == RenderPath::kLanes;
+                             return std::string(std::get<0>(info.param).name) +
+                                    (lanes ? "_lanes" : "_scalar");
                          });
+
+TEST(RenderPaths, LanesRunInSse2WhereTheTargetHasIt)
+{
+#if defined(__SSE2__) && defined(BRASK_SIMD)
+    EXPECT_TRUE(renderLanesAvailable());
+#else
+    GTEST_SKIP() << "no SSE2 lanes in this build";
+#endif
+}
 
 } // namespace
 } // namespace Tarvik

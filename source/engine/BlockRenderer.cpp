@@ -41,6 +41,8 @@ constexpr float kSawLeak = 0.997f;
 
 #if BRASK_RENDER_LANES
 constexpr int32_t kLaneWidth = 4;
+/** Sounding voices from which the lanes pay. */
+constexpr int32_t kFewestLaneVoices = 2;
 
 inline __m128 select(__m128 mask, __m128 ifSet, __m128 otherwise)
 {
@@ -184,166 +186,216 @@ private:
     }
 
 #if BRASK_RENDER_LANES
+    static constexpr int32_t kGroups = kVoiceCount / kLaneWidth;
+
     void renderLanes(float* left, float* right, int32_t begin, int32_t end)
     {
-        lanes.load(engine.voices);
-        // With equal factors both channels get the same products, so the same sums.
-        const bool sameGains =
-            std::memcmp(lanes.leftGain, lanes.rightGain, sizeof(lanes.leftGain)) == 0;
-        alignas(16) float outLeft[kVoiceCount];
-        alignas(16) float outRight[kVoiceCount];
+        packSoundingVoices();
         for (int32_t i = begin; i < end; ++i)
         {
+            // A voice that has fallen silent keeps its state from now on: out of the lanes.
+            if (!allLanesSounding())
+            {
+                unpackVoices();
+                packSoundingVoices();
+            }
+            // A lone voice is quicker on its own than with the lanes' bookkeeping.
+            if (laneCount < kFewestLaneVoices)
+            {
+                renderScalar(left, right, i, end);
+                return;
+            }
             const float noise = noiseStep(noiseState) * noiseLevel;
             const bool isTick = tick();
-            for (int32_t first = 0; first < kVoiceCount; first += kLaneWidth)
-                renderGroup(first, noise, isTick, outLeft + first, outRight + first);
-
-            // An idle voice adds +0, which changes no sum: a sum that starts at +0 is never -0.
             float sumLeft = 0.0f;
-            for (int32_t v = 0; v < kVoiceCount; ++v)
-                sumLeft += outLeft[v];
-            left[i] = sumLeft;
-            if (sameGains)
-            {
-                right[i] = sumLeft;
-                continue;
-            }
             float sumRight = 0.0f;
-            for (int32_t v = 0; v < kVoiceCount; ++v)
-                sumRight += outRight[v];
+            renderLaneSample(noise, isTick, sumLeft, sumRight);
+            left[i] = sumLeft;
             right[i] = sumRight;
         }
-        lanes.store(engine.voices);
+        unpackVoices();
     }
 
-    /** One sample of the voices first..first+3: their left and right contributions, +0 for
-        idle voices. */
-    void renderGroup(int32_t first, float noise, bool isTick, float* outLeft, float* outRight)
+    /** The sounding voices into the lanes in voice order, so that lane order is voice order. */
+    void packSoundingVoices()
     {
-        const __m128 level = _mm_load_ps(lanes.level + first);
-        const __m128 active = _mm_cmpgt_ps(level, _mm_set1_ps(kVoiceIdleLevel));
-        const int activeMask = _mm_movemask_ps(active);
-        if (activeMask == 0)
+        laneCount = 0;
+        for (int32_t v = 0; v < kVoiceCount; ++v)
         {
-            _mm_store_ps(outLeft, _mm_setzero_ps());
-            _mm_store_ps(outRight, _mm_setzero_ps());
-            return;
+            if (!(engine.voices[v].amp.level > kVoiceIdleLevel)) continue;
+            laneVoice[laneCount] = v;
+            lanes.load(laneCount++, engine.voices[v]);
+        }
+        groupCount = (laneCount + kLaneWidth - 1) / kLaneWidth;
+        for (int32_t lane = laneCount; lane < groupCount * kLaneWidth; ++lane)
+            lanes.clear(lane);
+        // With equal factors both channels get the same products, so the same sums.
+        sameGains = std::memcmp(lanes.leftGain, lanes.rightGain, sizeof(float) * laneCount) == 0;
+    }
+
+    void unpackVoices()
+    {
+        for (int32_t lane = 0; lane < laneCount; ++lane)
+            lanes.store(lane, engine.voices[laneVoice[lane]]);
+    }
+
+    bool allLanesSounding() const
+    {
+        const __m128 idle = _mm_set1_ps(kVoiceIdleLevel);
+        for (int32_t g = 0; g < groupCount; ++g)
+        {
+            const int32_t inGroup = std::min(kLaneWidth, laneCount - g * kLaneWidth);
+            const int expected = (1 << inGroup) - 1;
+            const int sounding =
+                _mm_movemask_ps(_mm_cmpgt_ps(_mm_load_ps(lanes.level + g * kLaneWidth), idle));
+            if ((sounding & expected) != expected) return false;
+        }
+        return true;
+    }
+
+    /** One sample of every lane; all lanes hold sounding voices. Each stage runs over the
+        groups before the next begins, which leaves the groups' work independent for the
+        processor to overlap; only the tick and the sums go lane by lane in voice order. */
+    void renderLaneSample(float noise, bool isTick, float& sumLeft, float& sumRight)
+    {
+        __m128 out1[kGroups];
+        __m128 out2[kGroups];
+        __m128 input[kGroups];
+        __m128 level[kGroups];
+        for (int32_t g = 0; g < groupCount; ++g)
+            out1[g] = stepOscillators<1>(lanes.osc1, g * kLaneWidth);
+        for (int32_t g = 0; g < groupCount; ++g)
+            out2[g] = stepOscillators<2>(lanes.osc2, g * kLaneWidth);
+        for (int32_t g = 0; g < groupCount; ++g)
+        {
+            const int32_t first = g * kLaneWidth;
+            const __m128 saw = _mm_sub_ps(
+                _mm_sub_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_load_ps(lanes.saw + first),
+                                                            _mm_set1_ps(kSawLeak)),
+                                                 _mm_load_ps(lanes.osc1.dc + first)),
+                                      out1[g]),
+                           _mm_load_ps(lanes.osc2.dc + first)),
+                out2[g]);
+            _mm_store_ps(lanes.saw + first, saw);
+            input[g] = _mm_add_ps(saw, _mm_set1_ps(noise));
+
+            const __m128 before = _mm_load_ps(lanes.level + first);
+            const __m128 target = _mm_load_ps(lanes.target + first);
+            const __m128 rate = _mm_load_ps(lanes.rate + first);
+            level[g] = _mm_add_ps(before, _mm_mul_ps(_mm_sub_ps(target, before), rate));
+            _mm_store_ps(lanes.level + first, level[g]);
+        }
+        if (isTick) tickLanes();
+
+        for (int32_t g = 0; g < groupCount; ++g)
+        {
+            const int32_t first = g * kLaneWidth;
+            const __m128 cutoff =
+                _mm_min_ps(_mm_set1_ps(shape.cutoffLimit), _mm_load_ps(lanes.cutoff + first));
+            const __m128 band = _mm_load_ps(lanes.band + first);
+            const __m128 low = _mm_add_ps(_mm_load_ps(lanes.low + first), _mm_mul_ps(cutoff, band));
+            const __m128 error = _mm_mul_ps(
+                _mm_sub_ps(_mm_sub_ps(_mm_add_ps(_mm_mul_ps(band, _mm_set1_ps(shape.damping)), low),
+                                      input[g]),
+                           _mm_load_ps(lanes.prevInput + first)),
+                cutoff);
+            const __m128 limited =
+                _mm_min_ps(_mm_set1_ps(kBandStateLimit),
+                           _mm_max_ps(_mm_set1_ps(-kBandStateLimit), _mm_sub_ps(band, error)));
+            _mm_store_ps(lanes.cutoff + first, cutoff);
+            _mm_store_ps(lanes.low + first, low);
+            _mm_store_ps(
+                lanes.band + first,
+                _mm_sub_ps(limited,
+                           _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(limited, _mm_set1_ps(0.2f)), limited),
+                                      limited)));
+            _mm_store_ps(lanes.prevInput + first, input[g]);
+
+            const __m128 out =
+                _mm_mul_ps(_mm_mul_ps(low, level[g]), _mm_load_ps(lanes.gainFactor + first));
+            _mm_store_ps(outLeft + first, _mm_mul_ps(out, _mm_load_ps(lanes.leftGain + first)));
+            if (!sameGains)
+                _mm_store_ps(outRight + first,
+                             _mm_mul_ps(out, _mm_load_ps(lanes.rightGain + first)));
         }
 
-        const __m128 out1 = stepOscillators<1>(lanes.osc1, first, active, activeMask);
-        const __m128 out2 = stepOscillators<2>(lanes.osc2, first, active, activeMask);
-        const __m128 saw = _mm_load_ps(lanes.saw + first);
-        const __m128 newSaw =
-            _mm_sub_ps(_mm_sub_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(saw, _mm_set1_ps(kSawLeak)),
-                                                        _mm_load_ps(lanes.osc1.dc + first)),
-                                             out1),
-                                  _mm_load_ps(lanes.osc2.dc + first)),
-                       out2);
-        _mm_store_ps(lanes.saw + first, select(active, newSaw, saw));
-        const __m128 input = _mm_add_ps(newSaw, _mm_set1_ps(noise));
-
-        const __m128 target = _mm_load_ps(lanes.target + first);
-        const __m128 rate = _mm_load_ps(lanes.rate + first);
-        const __m128 newLevel = _mm_add_ps(level, _mm_mul_ps(_mm_sub_ps(target, level), rate));
-        _mm_store_ps(lanes.level + first, select(active, newLevel, level));
-        if (isTick) tickLanes(first, activeMask);
-
-        // The filter step.
-        const __m128 cutoff =
-            _mm_min_ps(_mm_set1_ps(shape.cutoffLimit), _mm_load_ps(lanes.cutoff + first));
-        const __m128 low = _mm_load_ps(lanes.low + first);
-        const __m128 band = _mm_load_ps(lanes.band + first);
-        const __m128 prevInput = _mm_load_ps(lanes.prevInput + first);
-        const __m128 newLow = _mm_add_ps(low, _mm_mul_ps(cutoff, band));
-        const __m128 error = _mm_mul_ps(
-            _mm_sub_ps(
-                _mm_sub_ps(_mm_add_ps(_mm_mul_ps(band, _mm_set1_ps(shape.damping)), newLow), input),
-                prevInput),
-            cutoff);
-        const __m128 limited =
-            _mm_min_ps(_mm_set1_ps(kBandStateLimit),
-                       _mm_max_ps(_mm_set1_ps(-kBandStateLimit), _mm_sub_ps(band, error)));
-        const __m128 newBand = _mm_sub_ps(
-            limited,
-            _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(limited, _mm_set1_ps(0.2f)), limited), limited));
-        _mm_store_ps(lanes.cutoff + first,
-                     select(active, cutoff, _mm_load_ps(lanes.cutoff + first)));
-        _mm_store_ps(lanes.low + first, select(active, newLow, low));
-        _mm_store_ps(lanes.band + first, select(active, newBand, band));
-        _mm_store_ps(lanes.prevInput + first, select(active, input, prevInput));
-
-        const __m128 out =
-            _mm_mul_ps(_mm_mul_ps(newLow, newLevel), _mm_load_ps(lanes.gainFactor + first));
-        _mm_store_ps(outLeft,
-                     _mm_and_ps(active, _mm_mul_ps(out, _mm_load_ps(lanes.leftGain + first))));
-        _mm_store_ps(outRight,
-                     _mm_and_ps(active, _mm_mul_ps(out, _mm_load_ps(lanes.rightGain + first))));
+        for (int32_t lane = 0; lane < laneCount; ++lane)
+            sumLeft += outLeft[lane];
+        if (sameGains)
+        {
+            sumRight = sumLeft;
+            return;
+        }
+        for (int32_t lane = 0; lane < laneCount; ++lane)
+            sumRight += outRight[lane];
     }
 
-    /** One step of oscillator 1 or 2 of four voices. A lane whose phase is back at the bottom
+    /** One step of oscillator 1 or 2 in four lanes. A lane whose phase is back at the bottom
         starts its new cycle through the scalar step. */
     template <int number>
-    __m128 stepOscillators(OscillatorLanes& osc, int32_t first, __m128 active, int activeMask)
+    __m128 stepOscillators(OscillatorLanes& osc, int32_t first)
     {
         const __m128 phase = _mm_load_ps(osc.phase + first);
         const __m128 max = _mm_load_ps(osc.max + first);
         const __m128 increment = _mm_load_ps(osc.increment + first);
         const __m128 sin0 = _mm_load_ps(osc.sin0 + first);
         const __m128 sin1 = _mm_load_ps(osc.sin1 + first);
-        const __m128 coef = _mm_load_ps(osc.coef + first);
 
         const __m128 rising = _mm_add_ps(phase, increment);
-        const __m128 inCycle = _mm_cmpgt_ps(rising, _mm_set1_ps(1.0f));
+        // Not above 1 (NaN included, as in the scalar test): a new cycle.
+        const int starts = _mm_movemask_ps(_mm_cmpngt_ps(rising, _mm_set1_ps(1.0f)));
+        Oscillator starting[kLaneWidth];
+        for (int lane = 0; lane < kLaneWidth; ++lane)
+            if (starts & (1 << lane)) starting[lane] = osc.get(first + lane);
+
         const __m128 turns = _mm_cmpgt_ps(rising, max);
         const __m128 x =
             select(turns, _mm_sub_ps(_mm_mul_ps(_mm_set1_ps(2.0f), max), rising), rising);
-        const __m128 newIncrement =
-            select(turns, _mm_xor_ps(increment, _mm_set1_ps(-0.0f)), increment);
-        const __m128 y = _mm_sub_ps(_mm_mul_ps(coef, sin0), sin1);
-        __m128 out = _mm_div_ps(y, x);
-
-        const __m128 steps = _mm_and_ps(active, inCycle);
-        _mm_store_ps(osc.phase + first, select(steps, x, phase));
-        _mm_store_ps(osc.increment + first, select(steps, newIncrement, increment));
-        _mm_store_ps(osc.sin1 + first, select(steps, sin0, sin1));
-        _mm_store_ps(osc.sin0 + first, select(steps, y, sin0));
-
-        int starts = activeMask & ~_mm_movemask_ps(inCycle);
+        const __m128 y = _mm_sub_ps(_mm_mul_ps(_mm_load_ps(osc.coef + first), sin0), sin1);
+        _mm_store_ps(osc.phase + first, x);
+        _mm_store_ps(osc.increment + first,
+                     _mm_xor_ps(increment, _mm_and_ps(turns, _mm_set1_ps(-0.0f))));
+        _mm_store_ps(osc.sin1 + first, sin0);
+        _mm_store_ps(osc.sin0 + first, y);
+        const __m128 out = _mm_div_ps(y, x);
         if (starts == 0) return out;
+
         alignas(16) float outs[kLaneWidth];
         _mm_store_ps(outs, out);
         for (int lane = 0; lane < kLaneWidth; ++lane)
         {
             if (!(starts & (1 << lane))) continue;
-            const int32_t v = first + lane;
-            const Voice& voice = engine.voices[v];
-            Oscillator oscillator = osc.get(v);
+            const Voice& voice = engine.voices[laneVoice[first + lane]];
+            Oscillator& oscillator = starting[lane];
             outs[lane] = number == 1 ? oscillator.step(voice.osc1Level, period1(voice))
                                      : oscillator.step(voice.osc2Level, period2(voice));
-            osc.set(v, oscillator);
+            osc.set(first + lane, oscillator);
         }
         return _mm_load_ps(outs);
     }
 
-    /** The control tick of the sounding voices first..first+3, in voice order on their
-        records: it is rare, and the shared cutoff modulation moves once per voice. */
-    void tickLanes(int32_t first, int activeMask)
+    /** The control tick of every lane, in voice order on the records: it is rare, and the
+        shared cutoff modulation moves once per sounding voice. */
+    void tickLanes()
     {
-        for (int lane = 0; lane < kLaneWidth; ++lane)
+        for (int32_t lane = 0; lane < laneCount; ++lane)
         {
-            if (!(activeMask & (1 << lane))) continue;
-            const int32_t v = first + lane;
-            Voice& voice = engine.voices[v];
-            voice.amp = {lanes.level[v], lanes.rate[v], lanes.target[v]};
+            Voice& voice = engine.voices[laneVoice[lane]];
+            voice.amp = {lanes.level[lane], lanes.rate[lane], lanes.target[lane]};
             tickVoice(voice);
-            lanes.rate[v] = voice.amp.rate;
-            lanes.target[v] = voice.amp.target;
-            lanes.cutoff[v] = voice.filter.cutoff;
+            lanes.rate[lane] = voice.amp.rate;
+            lanes.target[lane] = voice.amp.target;
+            lanes.cutoff[lane] = voice.filter.cutoff;
         }
     }
 
     VoiceLanes lanes;
+    alignas(16) float outLeft[kVoiceCount] = {};  // the lanes' samples, times leftGain
+    alignas(16) float outRight[kVoiceCount] = {}; // and times rightGain
+    int32_t laneVoice[kVoiceCount] = {};
+    int32_t laneCount = 0;
+    int32_t groupCount = 0;
+    bool sameGains = true;
 #else
     void renderLanes(float* left, float* right, int32_t begin, int32_t end)
     {

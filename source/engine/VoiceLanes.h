@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The voices' per-sample state as arrays, lane v being voice v, so that one SSE2 instruction
-// works on four voices. The voice records stay the engine's state: the lanes are loaded from
-// them before a run of samples and stored back after it, so note events, ticks and everything
-// outside the sample loop keep working on the records.
+// The sounding voices' per-sample state as arrays, so that one SSE2 instruction works on four
+// voices. The voice records stay the engine's state: the lanes are loaded from them before a
+// run of samples and stored back after it, so note events, ticks and everything outside the
+// sample loop keep working on the records.
 #pragma once
 
 #include "EngineState.h"
@@ -55,43 +55,49 @@ struct VoiceLanes
     alignas(16) float leftGain[kVoiceCount];
     alignas(16) float rightGain[kVoiceCount];
 
-    void load(const Voice* voices)
+    /** Puts a voice into a lane. */
+    void load(int32_t lane, const Voice& voice)
     {
-        for (int32_t v = 0; v < kVoiceCount; ++v)
-        {
-            const Voice& voice = voices[v];
-            osc1.set(v, voice.osc1);
-            osc2.set(v, voice.osc2);
-            saw[v] = voice.saw;
-            level[v] = voice.amp.level;
-            rate[v] = voice.amp.rate;
-            target[v] = voice.amp.target;
-            cutoff[v] = voice.filter.cutoff;
-            low[v] = voice.filter.low;
-            band[v] = voice.filter.band;
-            prevInput[v] = voice.filter.prevInput;
-            gainFactor[v] = voice.gainFactor;
-            leftGain[v] = voice.leftGain;
-            rightGain[v] = voice.rightGain;
-        }
+        osc1.set(lane, voice.osc1);
+        osc2.set(lane, voice.osc2);
+        saw[lane] = voice.saw;
+        level[lane] = voice.amp.level;
+        rate[lane] = voice.amp.rate;
+        target[lane] = voice.amp.target;
+        cutoff[lane] = voice.filter.cutoff;
+        low[lane] = voice.filter.low;
+        band[lane] = voice.filter.band;
+        prevInput[lane] = voice.filter.prevInput;
+        gainFactor[lane] = voice.gainFactor;
+        leftGain[lane] = voice.leftGain;
+        rightGain[lane] = voice.rightGain;
     }
 
-    void store(Voice* voices) const
+    /** Gives a lane's state back to its voice. */
+    void store(int32_t lane, Voice& voice) const
     {
-        for (int32_t v = 0; v < kVoiceCount; ++v)
-        {
-            Voice& voice = voices[v];
-            voice.osc1 = osc1.get(v);
-            voice.osc2 = osc2.get(v);
-            voice.saw = saw[v];
-            voice.amp.level = level[v];
-            voice.amp.rate = rate[v];
-            voice.amp.target = target[v];
-            voice.filter.cutoff = cutoff[v];
-            voice.filter.low = low[v];
-            voice.filter.band = band[v];
-            voice.filter.prevInput = prevInput[v];
-        }
+        voice.osc1 = osc1.get(lane);
+        voice.osc2 = osc2.get(lane);
+        voice.saw = saw[lane];
+        voice.amp.level = level[lane];
+        voice.amp.rate = rate[lane];
+        voice.amp.target = target[lane];
+        voice.filter.cutoff = cutoff[lane];
+        voice.filter.low = low[lane];
+        voice.filter.band = band[lane];
+        voice.filter.prevInput = prevInput[lane];
+    }
+
+    /** A lane without a voice: its values stay finite and its samples 0, so that it costs no
+        more than a busy lane and never slows the arithmetic with special values. */
+    void clear(int32_t lane)
+    {
+        const Oscillator still{2.0f, 4.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f}; // never back at 1
+        osc1.set(lane, still);
+        osc2.set(lane, still);
+        saw[lane] = level[lane] = rate[lane] = target[lane] = 0.0f;
+        cutoff[lane] = low[lane] = band[lane] = prevInput[lane] = 0.0f;
+        gainFactor[lane] = leftGain[lane] = rightGain[lane] = 0.0f;
     }
 };
 

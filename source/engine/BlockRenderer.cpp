@@ -190,6 +190,14 @@ private:
 
     void renderLanes(float* left, float* right, int32_t begin, int32_t end)
     {
+        int32_t sounding = 0;
+        for (const Voice& voice : engine.voices)
+            sounding += voice.amp.level > kVoiceIdleLevel ? 1 : 0;
+        if (sounding < kFewestLaneVoices)
+        {
+            renderScalar(left, right, begin, end);
+            return;
+        }
         packSoundingVoices();
         for (int32_t i = begin; i < end; ++i)
         {
@@ -209,7 +217,10 @@ private:
             const bool isTick = tick();
             float sumLeft = 0.0f;
             float sumRight = 0.0f;
-            renderLaneSample(noise, isTick, sumLeft, sumRight);
+            if (groupCount == 1)
+                renderLaneSample<1>(noise, isTick, sumLeft, sumRight);
+            else
+                renderLaneSample<kGroups>(noise, isTick, sumLeft, sumRight);
             left[i] = sumLeft;
             right[i] = sumRight;
         }
@@ -256,6 +267,7 @@ private:
     /** One sample of every lane; all lanes hold sounding voices. Each stage runs over the
         groups before the next begins, which leaves the groups' work independent for the
         processor to overlap; only the tick and the sums go lane by lane in voice order. */
+    template <int32_t groupCount>
     void renderLaneSample(float noise, bool isTick, float& sumLeft, float& sumRight)
     {
         __m128 out1[kGroups];

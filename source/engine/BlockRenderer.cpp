@@ -70,14 +70,6 @@ public:
     void run(float* left, float* right, int32_t numSamples, RenderPath path)
     {
         const int32_t* record = engine.eventBuffer;
-        if (engine.activeVoices <= 0 && record[0] >= numSamples)
-        {
-            std::memset(left, 0, sizeof(float) * static_cast<size_t>(numSamples));
-            std::memset(right, 0, sizeof(float) * static_cast<size_t>(numSamples));
-            finish();
-            return;
-        }
-
         const bool inLanes = path == RenderPath::kLanes && BRASK_RENDER_LANES;
         int32_t position = 0;
         for (;;)
@@ -454,6 +446,14 @@ void renderBlock(EngineState& engine, float* left, float* right, int32_t numSamp
                  RenderPath path)
 {
     if (numSamples <= 0) return;
+    if (engine.activeVoices <= 0 && engine.eventBuffer[0] >= numSamples)
+    {
+        // Nothing sounds and nothing starts: no generator moves.
+        std::memset(left, 0, sizeof(float) * static_cast<size_t>(numSamples));
+        std::memset(right, 0, sizeof(float) * static_cast<size_t>(numSamples));
+        engine.eventBuffer[0] = kEventTerminator;
+        return;
+    }
     BlockRender(engine).run(left, right, numSamples, path);
 }
 

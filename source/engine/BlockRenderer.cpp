@@ -5,9 +5,10 @@
 // min and max give the same bits in a vector lane as in a scalar register, so each voice keeps
 // its operations in the scalar order. What cannot run in lanes runs per lane on the records, in
 // voice order: a cycle start (sine, cosine and floor from the C library) and the control tick,
-// whose shared cutoff modulation moves once per sounding voice. Idle voices are masked out of
-// every state update, a group of four idle voices is skipped, and the voices' samples are
-// summed into the output one by one in voice order.
+// whose shared cutoff modulation moves once per sounding voice. Only sounding voices take
+// lanes, packed in voice order, so idle voices cost nothing and the voices' samples are summed
+// into the output one by one in voice order; a voice that falls silent leaves the lanes at that
+// sample, and a lone voice runs through the scalar loop.
 #include "BlockRenderer.h"
 
 #include "Envelope.h"

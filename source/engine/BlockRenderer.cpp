@@ -195,7 +195,7 @@ private:
         for (int32_t i = begin; i < end; ++i)
         {
             // A voice that has fallen silent keeps its state from now on: out of the lanes.
-            if (!allLanesSounding())
+            if (laneFell)
             {
                 unpackVoices();
                 packSoundingVoices();
@@ -233,28 +233,20 @@ private:
         groupCount = (laneCount + kLaneWidth - 1) / kLaneWidth;
         for (int32_t lane = laneCount; lane < groupCount * kLaneWidth; ++lane)
             lanes.clear(lane);
-        // With equal factors both channels get the same products, so the same sums.
-        sameGains = std::memcmp(lanes.leftGain, lanes.rightGain, sizeof(float) * laneCount) == 0;
+        // With equal factors both channels get the same sums (a sum that starts at +0 never
+        // becomes -0, so even factors of +0 and -0 count as equal).
+        sameGains = true;
+        for (int32_t lane = 0; lane < laneCount; ++lane)
+            if (lanes.leftGain[lane] != lanes.rightGain[lane]) sameGains = false;
+        for (int32_t g = 0; g < groupCount; ++g)
+            laneMask[g] = (1 << std::min(kLaneWidth, laneCount - g * kLaneWidth)) - 1;
+        laneFell = false;
     }
 
     void unpackVoices()
     {
         for (int32_t lane = 0; lane < laneCount; ++lane)
             lanes.store(lane, engine.voices[laneVoice[lane]]);
-    }
-
-    bool allLanesSounding() const
-    {
-        const __m128 idle = _mm_set1_ps(kVoiceIdleLevel);
-        for (int32_t g = 0; g < groupCount; ++g)
-        {
-            const int32_t inGroup = std::min(kLaneWidth, laneCount - g * kLaneWidth);
-            const int expected = (1 << inGroup) - 1;
-            const int sounding =
-                _mm_movemask_ps(_mm_cmpgt_ps(_mm_load_ps(lanes.level + g * kLaneWidth), idle));
-            if ((sounding & expected) != expected) return false;
-        }
-        return true;
     }
 
     /** One sample of every lane; all lanes hold sounding voices. Each stage runs over the
@@ -289,6 +281,9 @@ private:
             const __m128 rate = _mm_load_ps(lanes.rate + first);
             level[g] = _mm_add_ps(before, _mm_mul_ps(_mm_sub_ps(target, before), rate));
             _mm_store_ps(lanes.level + first, level[g]);
+            // Not above the idle level (NaN included): silent from the next sample on.
+            const int fell = _mm_movemask_ps(_mm_cmpngt_ps(level[g], _mm_set1_ps(kVoiceIdleLevel)));
+            laneFell = laneFell || (fell & laneMask[g]) != 0;
         }
         if (isTick) tickLanes();
 
@@ -400,6 +395,8 @@ private:
     int32_t laneVoice[kVoiceCount] = {};
     int32_t laneCount = 0;
     int32_t groupCount = 0;
+    int laneMask[kGroups] = {}; // per group, the lanes that hold a voice
+    bool laneFell = false;      // a lane's voice is no longer sounding
     bool sameGains = true;
 #else
     void renderLanes(float* left, float* right, int32_t begin, int32_t end)

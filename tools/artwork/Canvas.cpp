@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Canvas.h"
 
+#include <png.h>
+
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace Brask {
 namespace Artwork {
@@ -96,10 +102,39 @@ double Canvas::spacedText(const std::string& utf8, double x, double y, Align ali
 
 void Canvas::writePng(const std::string& path) const
 {
+    // libpng rather than cairo's writer: cairo drops the alpha channel of opaque images, and
+    // every bitmap of the editor is an RGBA file.
     cairo_surface_flush(surface);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
-    if (status != CAIRO_STATUS_SUCCESS)
-        throw std::runtime_error("cannot write " + path + ": " + cairo_status_to_string(status));
+    const int width = pixelWidth(), height = pixelHeight();
+    std::vector<png_byte> rows(std::size_t(width) * std::size_t(height) * 4);
+    for (int y = 0; y < height; ++y)
+    {
+        const auto* in = reinterpret_cast<const std::uint32_t*>(pixels() + y * stride());
+        png_byte* out = &rows[std::size_t(y) * std::size_t(width) * 4];
+        for (int x = 0; x < width; ++x, out += 4)
+        {
+            const std::uint32_t p = in[x];
+            const unsigned a = p >> 24;
+            // Cairo keeps colours premultiplied by alpha; PNG wants them straight.
+            auto straight = [a](unsigned c) { return png_byte(a ? (c * 255 + a / 2) / a : 0); };
+            out[0] = straight((p >> 16) & 0xFF);
+            out[1] = straight((p >> 8) & 0xFF);
+            out[2] = straight(p & 0xFF);
+            out[3] = png_byte(a);
+        }
+    }
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                         std::fclose);
+    if (!file) throw std::runtime_error("cannot write " + path);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(width);
+    image.height = png_uint_32(height);
+    image.format = PNG_FORMAT_RGBA;
+    if (!png_image_write_to_stdio(&image, file.get(), 0, rows.data(), 0, nullptr))
+        throw std::runtime_error("cannot write " + path + ": " + image.message);
+    png_image_free(&image);
 }
 
 } // namespace Artwork

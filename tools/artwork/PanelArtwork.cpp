@@ -403,7 +403,7 @@ void drawPanel(Canvas& canvas, const PanelLayout& layout)
     for (const PlacedControl& c : layout.controls)
     {
         // Fader fields stand closer than their width; narrower windows keep a gap between them.
-        if (c.className == "CTextEdit") drawReadout(canvas, c.frame, 46.0);
+        if (c.className == "CTextEdit") drawReadout(canvas, c.frame, 44.0);
         if (c.className == "COptionMenu") drawReadout(canvas, c.frame, c.frame.w);
     }
     drawMenuArrow(canvas, labelledControl(layout, "Root::Glide").frame);

@@ -32,7 +32,11 @@ ParamID ParameterBinding::getParameterID() const
 
 double ParameterBinding::normalizedOf(const CControl* control)
 {
-    return std::min(1.0, std::max(0.0, double(control->getValueNormalized())));
+    // In double, so that list entries map to exact steps (2 of 3 is 2.0 / 3.0).
+    double range = double(control->getMax()) - double(control->getMin());
+    if (range == 0) return 0;
+    double normalized = (double(control->getValue()) - double(control->getMin())) / range;
+    return std::min(1.0, std::max(0.0, normalized));
 }
 
 void ParameterBinding::addControl(CControl* control)

@@ -8,6 +8,7 @@
 
 #include "base/source/updatehandler.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace VSTGUI {
@@ -189,6 +190,15 @@ void VST3Editor::bindControls(CView* view)
     binding->addControl(control);
 }
 
+void VST3Editor::deleteClosedWindows()
+{
+    closedWindows.erase(std::remove_if(closedWindows.begin(), closedWindows.end(),
+                                       [](const std::unique_ptr<IPlatformWindow>& closed) {
+                                           return !closed->isDispatching();
+                                       }),
+                        closedWindows.end());
+}
+
 ParameterBinding* VST3Editor::getBinding(ParamID id) const
 {
     auto it = bindings.find(id);
@@ -216,6 +226,7 @@ tresult PLUGIN_API VST3Editor::isPlatformTypeSupported(FIDString type)
 tresult PLUGIN_API VST3Editor::attached(void* parent, FIDString type)
 {
     if (window || !parent || !isPlatformWindowTypeSupported(type)) return kResultFalse;
+    deleteClosedWindows();
     window = createPlatformWindow(parent, type, plugFrame, frame.get(), editorSize, contentScale);
     if (!window) return kResultFalse;
     frame->setPlatformFrame(window.get());
@@ -235,7 +246,9 @@ tresult PLUGIN_API VST3Editor::removed()
     CPoint nowhere(-1, -1);
     frame->onMouseUp(nowhere, CButtonState());
     frame->setPlatformFrame(nullptr);
-    window.reset();
+    window->close();
+    closedWindows.push_back(std::move(window));
+    deleteClosedWindows();
     return CPluginView::removed();
 }
 

@@ -100,6 +100,7 @@ public:
 private:
     void init(UTF8StringPtr templateName, UTF8StringPtr xmlFile);
     void bindControls(CView* view);
+    void deleteClosedWindows();
     Steinberg::ViewRect scaledRect() const;
 
     const ResourceTable& resources;
@@ -110,6 +111,8 @@ private:
     std::unique_ptr<CFrame> frame;
     std::map<Steinberg::Vst::ParamID, ParameterBinding*> bindings;
     std::unique_ptr<IPlatformWindow> window;
+    // Windows closed from inside their own event dispatch, deleted once it has returned.
+    std::vector<std::unique_ptr<IPlatformWindow>> closedWindows;
     CPoint editorSize;
     double contentScale = 1.0;
 };

@@ -47,6 +47,10 @@ public:
     virtual CCoord getStringWidth(const std::string& text) = 0;
 };
 
+/** Width of one line of UTF-8 text in `font`, for layout outside of drawing. Defined by the
+ *  graphics backend. */
+CCoord measureStringWidth(const CFontDesc& font, const std::string& text);
+
 /** Draw context state saved for the lifetime of a scope. */
 class ConcatClip
 {

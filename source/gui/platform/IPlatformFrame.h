@@ -27,6 +27,8 @@ public:
     virtual bool platformOnKeyDown(const VstKeyCode& key) = 0;
     virtual bool platformOnKeyUp(const VstKeyCode& key) = 0;
     virtual void platformOnTimer() = 0;
+    /** The window lost the keyboard focus to someone else (the user clicked the host). */
+    virtual void platformOnFocusLost() = 0;
 };
 
 class IPlatformFrame

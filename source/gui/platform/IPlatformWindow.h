@@ -16,6 +16,11 @@ class IPlatformWindow : public IPlatformFrame
 public:
     /** Redraws at `scale` device pixels per editor pixel, resizing the window to match. */
     virtual void setContentScale(double scale) = 0;
+    /** Destroys the window and unregisters from the host; the object stays, inert. */
+    virtual void close() = 0;
+    /** True while the window is handing an event or a timer tick to the editor: then the
+     *  object must outlive the call, even if the editor closed the window from inside it. */
+    virtual bool isDispatching() const = 0;
 };
 
 /** True for the host window types this platform can embed into. */

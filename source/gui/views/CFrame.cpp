@@ -26,6 +26,7 @@ void CFrame::setPlatformFrame(IPlatformFrame* frame)
 {
     if (platformFrame) platformFrame->stopTimer();
     platformFrame = frame;
+    timerInterval = 0;
     updateTimer();
     if (platformFrame) platformFrame->invalidRect(size);
 }
@@ -190,27 +191,42 @@ void CFrame::collectGarbage()
     removedOverlays.clear();
 }
 
-void CFrame::registerAnimation(CView* view)
+bool CFrame::isRegistered(const CView* view) const
 {
-    if (std::find(animations.begin(), animations.end(), view) == animations.end())
-        animations.push_back(view);
+    return std::any_of(animations.begin(), animations.end(),
+                       [view](const Animation& a) { return a.view == view; });
+}
+
+void CFrame::registerAnimation(CView* view, std::uint32_t interval)
+{
+    unregisterAnimation(view);
+    animations.push_back({view, std::max<std::uint32_t>(1, interval)});
     updateTimer();
 }
 
 void CFrame::unregisterAnimation(CView* view)
 {
-    animations.erase(std::remove(animations.begin(), animations.end(), view), animations.end());
+    animations.erase(std::remove_if(animations.begin(), animations.end(),
+                                    [view](const Animation& a) { return a.view == view; }),
+                     animations.end());
     updateTimer();
 }
 
 void CFrame::updateTimer()
 {
     if (!platformFrame) return;
-    bool wanted = !animations.empty();
-    if (wanted && !platformFrame->isTimerRunning())
-        platformFrame->startTimer(kAnimationInterval);
-    else if (!wanted && platformFrame->isTimerRunning())
-        platformFrame->stopTimer();
+    std::uint32_t wanted = 0;
+    for (const Animation& animation : animations)
+        wanted = wanted == 0 ? animation.interval : std::min(wanted, animation.interval);
+    if (wanted == 0)
+    {
+        if (platformFrame->isTimerRunning()) platformFrame->stopTimer();
+    }
+    else if (!platformFrame->isTimerRunning() || wanted != timerInterval)
+    {
+        platformFrame->startTimer(wanted);
+    }
+    timerInterval = wanted;
 }
 
 std::uint64_t CFrame::getTicks() const
@@ -258,13 +274,20 @@ bool CFrame::platformOnKeyUp(const VstKeyCode& key)
     return onKeyUp(copy) == 1;
 }
 
+void CFrame::platformOnFocusLost()
+{
+    CView* old = focusView;
+    focusView = nullptr;
+    if (old) old->looseFocus();
+    collectGarbage();
+}
+
 void CFrame::platformOnTimer()
 {
     // A view may unregister itself from its own tick.
-    std::vector<CView*> current = animations;
-    for (CView* view : current)
-        if (std::find(animations.begin(), animations.end(), view) != animations.end())
-            view->onAnimationTimer();
+    std::vector<Animation> current = animations;
+    for (const Animation& animation : current)
+        if (isRegistered(animation.view)) animation.view->onAnimationTimer();
     collectGarbage();
 }
 

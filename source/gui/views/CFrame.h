@@ -28,7 +28,7 @@ public:
 class CFrame : public CViewContainer, public IPlatformFrameCallback
 {
 public:
-    /** Interval of the animation timer. */
+    /** Timer interval of smooth animations (fades). */
     static constexpr std::uint32_t kAnimationInterval = 16;
 
     explicit CFrame(const CRect& size, VSTGUIEditorInterface* editor = nullptr);
@@ -73,8 +73,9 @@ public:
         return index < overlays.size() ? overlays[index].view.get() : nullptr;
     }
 
-    /** Calls view->onAnimationTimer() on every timer tick until unregistered. */
-    void registerAnimation(CView* view);
+    /** Calls view->onAnimationTimer() at least every `interval` ms until unregistered; the
+     *  timer runs at the shortest interval asked for. */
+    void registerAnimation(CView* view, std::uint32_t interval = kAnimationInterval);
     void unregisterAnimation(CView* view);
     bool isAnimating() const { return !animations.empty(); }
     /** Milliseconds of a monotonic clock (the platform frame's, when there is one). */
@@ -89,6 +90,8 @@ public:
     bool platformOnKeyDown(const VstKeyCode& key) override;
     bool platformOnKeyUp(const VstKeyCode& key) override;
     void platformOnTimer() override;
+    /** Typing ends as on a click outside; the focus is not asked back. */
+    void platformOnFocusLost() override;
 
 private:
     struct Overlay
@@ -109,7 +112,15 @@ private:
     CPoint mouseViewOrigin;
     std::vector<Overlay> overlays;
     std::vector<std::unique_ptr<CView>> removedOverlays;
-    std::vector<CView*> animations;
+    struct Animation
+    {
+        CView* view;
+        std::uint32_t interval;
+    };
+    bool isRegistered(const CView* view) const;
+
+    std::vector<Animation> animations;
+    std::uint32_t timerInterval = 0;
 };
 
 } // namespace VSTGUI

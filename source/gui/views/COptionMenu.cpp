@@ -23,9 +23,16 @@ constexpr CColor kPopupHighlight{60, 110, 200, 255};
 class COptionMenu::Popup : public CView
 {
 public:
-    Popup(COptionMenu& menu, const CRect& size, CCoord rowHeight)
-        : CView(size), menu(menu), rowHeight(rowHeight), highlighted(menu.getCurrentIndex())
+    Popup(COptionMenu& owner, const CRect& size, CCoord rowHeight)
+        : CView(size), menu(&owner), rowHeight(rowHeight), highlighted(owner.getCurrentIndex())
     {}
+    ~Popup() override
+    {
+        if (menu && menu->popupView == this) menu->popupView = nullptr;
+    }
+    /** The menu is going away before the popup. */
+    void detach() { menu = nullptr; }
+
     int32_t getHighlighted() const { return highlighted; }
 
     void draw(CDrawContext& context) override
@@ -34,9 +41,9 @@ public:
         context.setFrameColor(kPopupFrame);
         context.setLineWidth(1);
         context.drawRect(CRect(size).inset(0.5, 0.5), kDrawFilledAndStroked);
-        context.setFont(menu.getFont());
-        int32_t current = menu.getCurrentIndex();
-        for (int32_t i = 0; i < menu.getNbEntries(); ++i)
+        context.setFont(menu->getFont());
+        int32_t current = menu->getCurrentIndex();
+        for (int32_t i = 0; i < menu->getNbEntries(); ++i)
         {
             CRect row = rowRect(i);
             if (i == highlighted)
@@ -57,7 +64,7 @@ public:
             context.setFontColor(kWhiteCColor);
             CRect textRect = row;
             textRect.left += kCheckWidth + 2;
-            context.drawString(menu.entries[static_cast<std::size_t>(i)], textRect, kLeftText);
+            context.drawString(menu->entries[static_cast<std::size_t>(i)], textRect, kLeftText);
         }
     }
 
@@ -80,7 +87,7 @@ public:
 
     int32_t onKeyDown(VstKeyCode& key) override
     {
-        int32_t count = menu.getNbEntries();
+        int32_t count = menu->getNbEntries();
         if (key.character != 0) return 1;
         switch (key.virt)
         {
@@ -123,7 +130,7 @@ private:
     {
         if (!size.pointInside(where)) return -1;
         auto row = static_cast<int32_t>(std::floor((where.y - size.top - 2) / rowHeight));
-        return row >= 0 && row < menu.getNbEntries() ? row : -1;
+        return row >= 0 && row < menu->getNbEntries() ? row : -1;
     }
     void setHighlighted(int32_t index)
     {
@@ -134,17 +141,17 @@ private:
     }
     void choose(int32_t index)
     {
-        COptionMenu& owner = menu;
+        COptionMenu* owner = menu;
         close();
-        owner.selectEntry(index);
+        owner->selectEntry(index);
     }
     void close()
     {
-        menu.popupView = nullptr;
-        if (CFrame* frame = menu.getFrame()) frame->removeOverlay(this);
+        menu->popupView = nullptr;
+        if (CFrame* frame = menu->getFrame()) frame->removeOverlay(this);
     }
 
-    COptionMenu& menu;
+    COptionMenu* menu;
     CCoord rowHeight;
     int32_t highlighted;
 };
@@ -165,6 +172,7 @@ COptionMenu::~COptionMenu()
     {
         Popup* open = popupView;
         popupView = nullptr;
+        open->detach();
         if (CFrame* frame = getFrame()) frame->removeOverlay(open);
     }
 }
@@ -224,10 +232,8 @@ bool COptionMenu::popup()
     if (!frame || entries.empty() || popupView) return false;
     CCoord rowHeight = std::ceil(font.size + kRowPadding);
     CCoord width = size.getWidth();
-    // Measuring needs a draw context; the entries' lengths at an average glyph width suffice.
     for (const std::string& entry : entries)
-        width = std::max(width,
-                         kCheckWidth + kSidePadding + 2 + CCoord(entry.size()) * font.size * 0.6);
+        width = std::max(width, kCheckWidth + 2 + measureStringWidth(font, entry) + kSidePadding);
     CCoord height = rowHeight * CCoord(entries.size()) + 4;
     CRect own = localToFrame(size);
     CRect frameRect = frame->getViewSize();

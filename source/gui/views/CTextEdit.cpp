@@ -85,7 +85,7 @@ void CTextEdit::beginTyping()
     {
         blinkStart = frame->getTicks();
         frame->setFocusView(this);
-        frame->registerAnimation(this);
+        frame->registerAnimation(this, kCaretTimerInterval);
     }
     invalid();
 }

@@ -19,6 +19,8 @@ public:
 
     /** Caret blink half period. */
     static constexpr std::uint64_t kCaretBlinkTime = 500;
+    /** How often the caret's phase is looked at. */
+    static constexpr std::uint32_t kCaretTimerInterval = 100;
 
     CTextEdit(const CRect& size, CControlListener* listener = nullptr, int32_t tag = -1,
               UTF8StringPtr text = nullptr, std::shared_ptr<CBitmap> background = nullptr,

@@ -172,6 +172,21 @@ void CairoDrawContext::drawString(const std::string& text, const CRect& rect, CH
     cairo_restore(cr);
 }
 
+CCoord measureStringWidth(const CFontDesc& font, const std::string& text)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* cr = cairo_create(surface);
+    CCoord width = 0;
+    {
+        CairoDrawContext context(cr, 1.0);
+        context.setFont(font);
+        width = context.getStringWidth(text);
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return width;
+}
+
 CCoord CairoDrawContext::getStringWidth(const std::string& text)
 {
     if (text.empty() || !isValidUtf8(text)) return 0;

@@ -155,6 +155,7 @@ struct X11Window::Impl
     Linux::IRunLoop* runLoop = nullptr;
     RunLoopHandler* handler = nullptr;
     bool eventHandlerRegistered = false;
+    int dispatching = 0;
     bool timerRunning = false;
 
     xcb_connection_t* connection = nullptr;
@@ -286,6 +287,16 @@ struct X11Window::Impl
         cairo_destroy(cr);
         cairo_surface_flush(surface);
     }
+
+    void forwardKey(xcb_key_press_event_t key)
+    {
+        key.event = parent;
+        key.child = XCB_NONE;
+        xcb_send_event(connection, 1, parent, XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE,
+                       reinterpret_cast<const char*>(&key));
+    }
+
+    void handleEvent(xcb_generic_event_t* event);
 
     CPoint toEditor(int x, int y) const { return CPoint(x / scale, y / scale); }
 
@@ -488,66 +499,117 @@ void X11Window::setContentScale(double scale)
 
 void X11Window::onTimer()
 {
+    if (!impl->connection) return;
+    ++impl->dispatching;
     impl->callback->platformOnTimer();
+    --impl->dispatching;
+}
+
+void X11Window::close()
+{
+    impl->release();
+}
+
+bool X11Window::isDispatching() const
+{
+    return impl->dispatching > 0;
+}
+
+void X11Window::Impl::handleEvent(xcb_generic_event_t* event)
+{
+    switch (event->response_type & 0x7F)
+    {
+    case XCB_EXPOSE:
+    {
+        auto* expose = reinterpret_cast<xcb_expose_event_t*>(event);
+        exposed.emplace_back(expose->x, expose->y, expose->x + expose->width,
+                             expose->y + expose->height);
+        break;
+    }
+    case XCB_BUTTON_PRESS:
+        handleButtonPress(reinterpret_cast<xcb_button_press_event_t*>(event));
+        break;
+    case XCB_BUTTON_RELEASE:
+    {
+        auto* release = reinterpret_cast<xcb_button_release_event_t*>(event);
+        if (release->detail >= 1 && release->detail <= 3)
+            callback->platformOnMouseUp(toEditor(release->event_x, release->event_y),
+                                        buttonStateOf(release->state) & (kShift | kControl | kAlt));
+        break;
+    }
+    case XCB_MOTION_NOTIFY:
+    {
+        auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
+        callback->platformOnMouseMoved(toEditor(motion->event_x, motion->event_y),
+                                       buttonStateOf(motion->state));
+        break;
+    }
+    case XCB_FOCUS_OUT:
+    {
+        auto* focus = reinterpret_cast<xcb_focus_out_event_t*>(event);
+        if (focus->detail == XCB_NOTIFY_DETAIL_INFERIOR || focus->mode == XCB_NOTIFY_MODE_GRAB ||
+            focus->mode == XCB_NOTIFY_MODE_UNGRAB)
+            break;
+        // Events may be late: only a focus that really is elsewhere now ends typing.
+        xcb_get_input_focus_reply_t* now =
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+        bool elsewhere = now && now->focus != window;
+        std::free(now);
+        if (elsewhere) callback->platformOnFocusLost();
+        break;
+    }
+    case XCB_KEY_PRESS:
+    case XCB_KEY_RELEASE:
+    {
+        auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
+        VstKeyCode code = translateKey(key);
+        bool pressed = (event->response_type & 0x7F) == XCB_KEY_PRESS;
+        bool used = pressed ? callback->platformOnKeyDown(code) : callback->platformOnKeyUp(code);
+        // Keys the editor does not use while it holds the focus (host shortcuts while
+        // typing) go on to the host's window.
+        if (!used && connection) forwardKey(*key);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void X11Window::processEvents()
 {
     Impl& self = *impl;
     if (!self.connection) return;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(self.connection))
+    struct DispatchScope
     {
-        switch (event->response_type & 0x7F)
+        int& depth;
+        explicit DispatchScope(int& depth) : depth(depth) { ++depth; }
+        ~DispatchScope() { --depth; }
+    } scope(self.dispatching);
+    for (;;)
+    {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(self.connection))
         {
-        case XCB_EXPOSE:
+            self.handleEvent(event);
+            std::free(event);
+            if (!self.connection) return;
+        }
+        if (xcb_connection_has_error(self.connection))
         {
-            auto* expose = reinterpret_cast<xcb_expose_event_t*>(event);
-            self.exposed.emplace_back(expose->x, expose->y, expose->x + expose->width,
-                                      expose->y + expose->height);
-            break;
+            // The server is gone: stop listening, or the host would call us for ever.
+            if (self.eventHandlerRegistered) self.runLoop->unregisterEventHandler(self.handler);
+            self.eventHandlerRegistered = false;
+            return;
         }
-        case XCB_BUTTON_PRESS:
-            self.handleButtonPress(reinterpret_cast<xcb_button_press_event_t*>(event));
-            break;
-        case XCB_BUTTON_RELEASE:
-        {
-            auto* release = reinterpret_cast<xcb_button_release_event_t*>(event);
-            if (release->detail >= 1 && release->detail <= 3)
-                self.callback->platformOnMouseUp(self.toEditor(release->event_x, release->event_y),
-                                                 buttonStateOf(release->state) &
-                                                     (kShift | kControl | kAlt));
-            break;
-        }
-        case XCB_MOTION_NOTIFY:
-        {
-            auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
-            self.callback->platformOnMouseMoved(self.toEditor(motion->event_x, motion->event_y),
-                                                buttonStateOf(motion->state));
-            break;
-        }
-        case XCB_KEY_PRESS:
-            self.callback->platformOnKeyDown(
-                self.translateKey(reinterpret_cast<xcb_key_press_event_t*>(event)));
-            break;
-        case XCB_KEY_RELEASE:
-            self.callback->platformOnKeyUp(
-                self.translateKey(reinterpret_cast<xcb_key_press_event_t*>(event)));
-            break;
-        default:
-            break;
-        }
-        std::free(event);
+        self.paint();
+        xcb_flush(self.connection);
+        // Drawing may have read events from the socket into xcb's queue; the descriptor
+        // would not wake the run loop for them.
+        xcb_generic_event_t* queued = xcb_poll_for_queued_event(self.connection);
+        if (!queued) return;
+        self.handleEvent(queued);
+        std::free(queued);
         if (!self.connection) return;
     }
-    if (xcb_connection_has_error(self.connection))
-    {
-        // The server is gone: stop listening, or the host would call us for ever.
-        if (self.eventHandlerRegistered) self.runLoop->unregisterEventHandler(self.handler);
-        self.eventHandlerRegistered = false;
-        return;
-    }
-    self.paint();
-    xcb_flush(self.connection);
 }
 
 bool isPlatformWindowTypeSupported(FIDString type)

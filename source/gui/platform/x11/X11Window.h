@@ -34,6 +34,8 @@ public:
     void setKeyboardFocus(bool take) override;
     std::uint64_t getTicks() const override;
     void setContentScale(double scale) override;
+    void close() override;
+    bool isDispatching() const override;
 
     /** Handles every pending X event (the run loop calls this when the descriptor is ready). */
     void processEvents();

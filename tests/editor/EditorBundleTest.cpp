@@ -203,7 +203,7 @@ TEST_F(EditorBundleTest, HostSideChangeMovesItsControl)
     // The LFO knob and the filter fader, with their read-outs, now look different.
     VSTGUI::OffscreenImage old;
     old.width = before.width, old.height = before.height, old.pixels = before.pixels;
-    EXPECT_GT(mismatch(after, old, 328, 185, 64, 86), 0.05);
+    EXPECT_GT(mismatch(after, old, 328, 185, 64, 86), 0.02);
     EXPECT_GT(mismatch(after, old, 432, 83, 30, 145), 0.05);
 }
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

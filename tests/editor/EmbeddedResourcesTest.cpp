@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The resource table built into the module: the description and every bitmap at both scales,
 // byte for byte as written.
-#include "EmbeddedResources.h"
+#include "description/EmbeddedResources.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <strings.h>
 
 namespace {
 
@@ -42,6 +43,16 @@ TEST(EmbeddedResourcesTest, ModuleCarriesTheDescriptionAndEveryBitmap)
         expected.insert(std::string(bitmap) + "#2x.png");
     }
     EXPECT_EQ(names, expected);
+
+    // Looked up by file name without regard to case, as the editor asks for them.
+    const VSTGUI::ResourceTable& table = VSTGUI::moduleResources();
+    for (const char* name : {"tarvik_brask.UIDESC", "BRASK_KNOB.png", "brask_about#2X.PNG"})
+    {
+        const VSTGUI::EmbeddedResource* found = table.find(name);
+        ASSERT_NE(found, nullptr) << name;
+        EXPECT_EQ(strcasecmp(found->name, name), 0) << name;
+    }
+    EXPECT_EQ(table.find("Brask_knob"), nullptr);
 }
 
 } // namespace

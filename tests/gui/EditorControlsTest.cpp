@@ -229,6 +229,33 @@ TEST(KnobControl, ControlsWithoutParameterSendNothing)
     EXPECT_TRUE(rig.handler->edits.empty());
 }
 
+TEST(Binding, SubControllersHearTheirControlsAndDieWithTheEditor)
+{
+    int deleted = 0;
+    {
+        EditorRig rig("Nested");
+        auto* knob = rig.find<CAnimKnob>();
+        ASSERT_NE(knob, nullptr);
+        EXPECT_NE(knob->getListener(), rig.editor) << "the sub-controller listens";
+        EXPECT_FLOAT_EQ(knob->getValue(), 0.25f) << "and the parameter still shows";
+        rig.frame().onWheel(CPoint(5, 5), 1, 0);
+        EXPECT_EQ(rig.controller->subValueChanges, 1);
+        EXPECT_TRUE(rig.handler->edits.empty()) << "edits go to the sub-controller only";
+
+        std::vector<CView*> views;
+        collect(&rig.frame(), views);
+        ASSERT_EQ(views.size(), 6u) << "the unknown sub-controller leaves its view alone";
+        EXPECT_EQ(views[4]->getViewSize(), CRect(20, 35, 25, 40)) << "custom view placed";
+        deleted = rig.controller->subControllersDeleted;
+        EXPECT_EQ(deleted, 0);
+        rig.editor->release();
+        deleted = rig.controller->subControllersDeleted;
+        rig.editor =
+            new VST3Editor(rig.controller, "Empty", "test.uidesc", rig.ownResources->table());
+    }
+    EXPECT_EQ(deleted, 1);
+}
+
 TEST(Binding, HostSideChangesRedrawTheBoundControls)
 {
     OffscreenRig rig;

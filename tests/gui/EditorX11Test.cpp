@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
@@ -71,7 +72,9 @@ private:
             for (int wait = 0; wait < 100; ++wait)
             {
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                if (stat(socket.c_str(), &info) == 0)
+                // Another program may have taken the same display at the same moment: the
+                // server is ours only when its lock names our child.
+                if (stat(socket.c_str(), &info) == 0 && lockOwner(lock) == pid)
                 {
                     display = displayName;
                     break;
@@ -97,6 +100,14 @@ private:
             // tests (it does when its last client leaves).
             keepAlive = xcb_connect(display.c_str(), nullptr);
         }
+    }
+
+    static pid_t lockOwner(const std::string& lock)
+    {
+        std::ifstream file(lock);
+        long owner = -1;
+        file >> owner;
+        return file ? pid_t(owner) : pid_t(-1);
     }
 
     pid_t pid = -1;
@@ -529,6 +540,10 @@ TEST_F(EditorX11, ContentScaleResizesAndRedraws)
     EXPECT_TRUE(frame->runUntil([&] { return host->size(editor) == CPoint(400, 300); }));
     EXPECT_TRUE(frame->runUntil([&] { return host->pixel(editor, 390, 290) == 0x203040; }));
     EXPECT_EQ(host->pixel(editor, 30, 30), uint32_t(2 * kFrameStep) << 16);
+    // Pointer positions are in device pixels: 226, 60 is the fader at 113, 30.
+    host->button(editor, XCB_BUTTON_PRESS, 4, 226, 60);
+    EXPECT_TRUE(frame->runUntil([&] { return rig->handler->count('e') == 1; }));
+    EXPECT_NEAR(rig->controller->getParamNormalized(kFaderId), 0.6, 1e-6);
     EXPECT_EQ(rig->editor->removed(), kResultOk);
 }
 

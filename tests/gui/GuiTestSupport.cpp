@@ -116,6 +116,14 @@ std::string testDescription()
     <view class="CAnimKnob" origin="60, 40" size="10, 10" bitmap="knob" control-tag="Root::Hidden"
           height-of-one-image="10"/>
   </template>
+  <template name="Nested" class="CViewContainer" origin="0, 0" size="50, 50">
+    <view class="CViewContainer" origin="0, 0" size="50, 30" sub-controller="TestSub">
+      <view class="CAnimKnob" origin="0, 0" size="10, 10" bitmap="knob" control-tag="Root::Knob"
+            height-of-one-image="10"/>
+    </view>
+    <view class="CView" custom-view-name="Custom" origin="20, 35" size="5, 5"/>
+    <view class="CViewContainer" origin="0, 40" size="10, 10" sub-controller="Unknown"/>
+  </template>
   <template name="Empty" class="CViewContainer" origin="0, 0" size="64, 32"/>
   <custom><attributes SelectedTemplate="Editor"/></custom>
   <control-tags>
@@ -236,6 +244,35 @@ tresult PLUGIN_API TestController::getParamValueByString(ParamID id, TChar* stri
     tresult result = EditController::getParamValueByString(id, string, value);
     if (result == kResultOk && (value < 0 || value > 1)) return kResultFalse;
     return result;
+}
+
+namespace {
+
+class TestSubController : public VSTGUI::IController
+{
+public:
+    explicit TestSubController(TestController& owner) : owner(owner) {}
+    ~TestSubController() override { ++owner.subControllersDeleted; }
+    void valueChanged(VSTGUI::CControl*) override { ++owner.subValueChanges; }
+
+private:
+    TestController& owner;
+};
+
+} // namespace
+
+VSTGUI::IController* TestController::createSubController(VSTGUI::UTF8StringPtr name,
+                                                         const VSTGUI::IUIDescription*,
+                                                         VSTGUI::VST3Editor*)
+{
+    return std::string(name) == "TestSub" ? new TestSubController(*this) : nullptr;
+}
+
+VSTGUI::CView* TestController::createCustomView(VSTGUI::UTF8StringPtr name,
+                                                const VSTGUI::UIAttributes&,
+                                                const VSTGUI::IUIDescription*, VSTGUI::VST3Editor*)
+{
+    return std::string(name) == "Custom" ? new VSTGUI::CView(VSTGUI::CRect()) : nullptr;
 }
 
 EditorRig::EditorRig(const char* templateName, TestResources* resources)

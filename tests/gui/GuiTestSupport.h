@@ -93,6 +93,17 @@ public:
                                              ParamValue& value) SMTG_OVERRIDE;
     int opened = 0;
     int closed = 0;
+    /** Sub-controller "TestSub": its value changes, and how many were deleted. */
+    int subValueChanges = 0;
+    int subControllersDeleted = 0;
+    VSTGUI::IController* createSubController(VSTGUI::UTF8StringPtr name,
+                                             const VSTGUI::IUIDescription* description,
+                                             VSTGUI::VST3Editor* editor) override;
+    /** Custom view "Custom": a plain view. */
+    VSTGUI::CView* createCustomView(VSTGUI::UTF8StringPtr name,
+                                    const VSTGUI::UIAttributes& attributes,
+                                    const VSTGUI::IUIDescription* description,
+                                    VSTGUI::VST3Editor* editor) override;
     void didOpen(VSTGUI::VST3Editor*) override { ++opened; }
     void willClose(VSTGUI::VST3Editor*) override { ++closed; }
 };

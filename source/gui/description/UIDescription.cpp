@@ -151,8 +151,9 @@ public:
             std::string cls = className ? *className : (isTemplate ? "CViewContainer" : "");
             view = create(cls);
             if (!view) return nullptr; // unknown classes are left out with their children
-            apply(*view, attributes, controller);
         }
+        // A custom view takes the description's attributes too (origin, size, tag, ...).
+        apply(*view, attributes, controller);
         if (auto* container = dynamic_cast<CViewContainer*>(view))
         {
             for (const pugi::xml_node& child : node.children("view"))

@@ -41,6 +41,7 @@ double ParameterBinding::normalizedOf(const CControl* control)
 
 void ParameterBinding::addControl(CControl* control)
 {
+    if (!control) return;
     const ParameterInfo& info = parameter->getInfo();
     ParamID id = info.id;
     EditController* owner = controller;

@@ -29,7 +29,7 @@ void CViewContainer::removeView(CView* view, bool withForget)
     std::unique_ptr<CView> owned = std::move(*it);
     children.erase(it);
     owned->parent = nullptr;
-    if (!withForget) owned.release();
+    if (!withForget) (void)owned.release(); // the caller owns it again
 }
 
 void CViewContainer::drawBackgroundRect(CDrawContext& context, const CRect& /*updateRect*/)

@@ -38,7 +38,8 @@ std::shared_ptr<IPlatformBitmap> createPlatformBitmapFromPNG(const unsigned char
                                                              std::size_t size)
 {
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (!data || size < sizeof(kSignature) || std::memcmp(data, kSignature, sizeof(kSignature)))
+    if (!data || size < sizeof(kSignature) ||
+        std::memcmp(data, kSignature, sizeof(kSignature)) != 0)
         return nullptr;
     MemoryReader reader{data, size, 0};
     cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readFromMemory, &reader);

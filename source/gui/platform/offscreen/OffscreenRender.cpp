@@ -50,7 +50,7 @@ OffscreenImage renderToImage(CFrame& frame, double scale)
                         static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y)
     {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + std::ptrdiff_t(y) * stride);
         for (int x = 0; x < image.width; ++x)
         {
             std::uint32_t p = row[x];

@@ -402,9 +402,15 @@ void drawPanel(Canvas& canvas, const PanelLayout& layout)
 
     for (const PlacedControl& c : layout.controls)
     {
-        // Fader fields stand closer than their width; narrower windows keep a gap between them.
-        if (c.className == "CTextEdit") drawReadout(canvas, c.frame, 44.0);
         if (c.className == "COptionMenu") drawReadout(canvas, c.frame, c.frame.w);
+        if (c.className != "CTextEdit") continue;
+        // Fader fields stand closer than their width; narrower windows keep a gap between them.
+        bool crowded = false;
+        for (const PlacedControl& other : layout.controls)
+            crowded = crowded || (&other != &c && other.className == "CTextEdit" &&
+                                  other.frame.y == c.frame.y &&
+                                  std::abs(other.frame.x - c.frame.x) < c.frame.w);
+        drawReadout(canvas, c.frame, crowded ? 44.0 : c.frame.w);
     }
     drawMenuArrow(canvas, labelledControl(layout, "Root::Glide").frame);
 

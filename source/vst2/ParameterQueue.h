@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ParameterQueue: parameter changes on their way from the host's threads to the audio thread.
-// A bounded ring of fixed capacity: pushing and popping never allocate, lock or wait. Any number
-// of threads may push at once (VST 2 hosts call setParameter from whichever thread automates);
-// exactly one thread, the audio thread, pops.
+// Each parameter has a slot with its latest value; the queue carries the indexes of parameters
+// whose slots have changed since the audio thread last looked. Any number of threads may push at
+// once (VST 2 hosts call setParameter from whichever thread automates); one thread, the audio
+// thread, pops. Nothing allocates, locks or waits after construction, and nothing is lost: a
+// parameter is queued at most once, so the queue cannot fill, and the newest value always
+// arrives (the processor only takes a block's last value of a parameter anyway).
 #pragma once
 
 #include "pluginterfaces/vst/vsttypes.h"
 
-#include <array>
 #include <atomic>
 #include <cstddef>
+#include <memory>
 
 namespace Steinberg {
 namespace Vst {
@@ -18,65 +21,33 @@ namespace Tarvik {
 class ParameterQueue
 {
 public:
-    static constexpr size_t kCapacity = 4096; // a power of two
+    /** Slots for parameters 0 .. count - 1. */
+    explicit ParameterQueue(int32 count);
 
-    struct Change
-    {
-        ParamID id;
-        ParamValue value;
-    };
+    /** Any thread. False only for an index outside the slots. */
+    bool push(int32 index, ParamValue value);
 
-    ParameterQueue()
-    {
-        for (size_t i = 0; i < kCapacity; ++i)
-            cells[i].sequence.store(i, std::memory_order_relaxed);
-    }
-
-    /** False when the ring is full (the consumer has fallen kCapacity changes behind). */
-    bool push(const Change& change)
-    {
-        size_t position = tail.load(std::memory_order_relaxed);
-        for (;;)
-        {
-            Cell& cell = cells[position & (kCapacity - 1)];
-            const size_t sequence = cell.sequence.load(std::memory_order_acquire);
-            const auto lag = static_cast<std::ptrdiff_t>(sequence - position);
-            if (lag == 0)
-            {
-                // The cell is free for this position: claim the position, then fill the cell.
-                if (tail.compare_exchange_weak(position, position + 1, std::memory_order_relaxed))
-                {
-                    cell.change = change;
-                    cell.sequence.store(position + 1, std::memory_order_release);
-                    return true;
-                }
-            }
-            else if (lag < 0)
-                return false;
-            else
-                position = tail.load(std::memory_order_relaxed);
-        }
-    }
-
-    /** Audio thread only. False when nothing is waiting. */
-    bool pop(Change& change)
-    {
-        Cell& cell = cells[head & (kCapacity - 1)];
-        if (cell.sequence.load(std::memory_order_acquire) != head + 1) return false;
-        change = cell.change;
-        cell.sequence.store(head + kCapacity, std::memory_order_release);
-        ++head;
-        return true;
-    }
+    /** Audio thread only. False when no parameter has changed. */
+    bool pop(int32& index, ParamValue& value);
 
 private:
+    struct Slot
+    {
+        std::atomic<ParamValue> value{0.0};
+        std::atomic<bool> queued{false};
+    };
     struct Cell
     {
         std::atomic<size_t> sequence{0};
-        Change change{};
+        int32 index = 0;
     };
 
-    std::array<Cell, kCapacity> cells;
+    bool enqueue(int32 index);
+
+    int32 count;
+    size_t capacity; // a power of two, at least count
+    std::unique_ptr<Slot[]> slots;
+    std::unique_ptr<Cell[]> cells;
     alignas(64) std::atomic<size_t> tail{0};
     alignas(64) size_t head = 0;
 };

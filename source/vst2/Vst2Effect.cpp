@@ -125,8 +125,9 @@ public:
     }
     tresult PLUGIN_API performEdit(ParamID id, ParamValue value) SMTG_OVERRIDE
     {
-        if (owner.indexOf(id) < 0) return kInvalidArgument;
-        owner.parameterQueue.push({id, value});
+        const int index = owner.indexOf(id);
+        if (index < 0 || !std::isfinite(value)) return kInvalidArgument;
+        owner.parameterQueue->push(index, std::min(1.0, std::max(0.0, value)));
         return tell(audioMasterAutomate, id, static_cast<float>(value));
     }
     tresult PLUGIN_API endEdit(ParamID id) SMTG_OVERRIDE
@@ -173,6 +174,7 @@ Vst2Effect* Vst2Effect::create(IPluginFactory* factory, const TUID processorClas
     std::unique_ptr<Vst2Effect> effect(new Vst2Effect(host));
     if (!effect->build(factory, processorClassId)) return nullptr;
     effect->record.uniqueID = uniqueId;
+    effect->record.version = effect->vendorVersion;
     return effect.release();
 }
 
@@ -251,6 +253,7 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
         automatable.push_back((info.flags & ParameterInfo::kCanAutomate) != 0);
     }
     record.numParams = parameterCount();
+    parameterQueue.reset(new ParameterQueue(parameterCount()));
 
     SpeakerArrangement output = SpeakerArr::kStereo;
     if (processor->setBusArrangements(nullptr, 0, &output, 1) != kResultTrue) return false;
@@ -433,19 +436,16 @@ int Vst2Effect::indexOf(ParamID id) const
     return found == parameterIds.end() ? -1 : static_cast<int>(found - parameterIds.begin());
 }
 
-void Vst2Effect::applyParameter(ParamID id, ParamValue value)
+void Vst2Effect::applyParameter(int index, ParamValue value)
 {
-    // The processor first: a full queue must not leave the controller showing what the
-    // processor never got.
-    if (!parameterQueue.push({id, value})) return;
-    controller->setParamNormalized(id, value);
+    parameterQueue->push(index, value);
+    controller->setParamNormalized(parameterIds[static_cast<size_t>(index)], value);
 }
 
 void Vst2Effect::setParameter(int index, float value)
 {
     if (index < 0 || index >= parameterCount() || !std::isfinite(value)) return;
-    applyParameter(parameterIds[static_cast<size_t>(index)],
-                   std::min(1.0, std::max(0.0, static_cast<double>(value))));
+    applyParameter(index, std::min(1.0, std::max(0.0, static_cast<double>(value))));
 }
 
 float Vst2Effect::getParameter(int index) const
@@ -477,7 +477,7 @@ bool Vst2Effect::parameterFromText(int index, const char* text)
     ParamValue value = 0.0;
     if (controller->getParamValueByString(id, wide, value) != kResultOk || !std::isfinite(value))
         return false;
-    applyParameter(id, std::min(1.0, std::max(0.0, value)));
+    applyParameter(index, std::min(1.0, std::max(0.0, value)));
     return true;
 }
 
@@ -564,15 +564,16 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
     }
     programName = chunk.programName.substr(0, kVstMaxProgNameLen - 1);
 
-    // Changes still waiting in the queue would land after the restored values; the restored
-    // values follow them so that the last word is the chunk's.
+    // Moves still waiting in the queue would land after the restored values; the restored
+    // values replace them so that the last word is the chunk's.
     const uint32_t count = static_cast<uint32_t>(chunk.processorState[0]) |
                            static_cast<uint32_t>(chunk.processorState[1]) << 8 |
                            static_cast<uint32_t>(chunk.processorState[2]) << 16 |
                            static_cast<uint32_t>(chunk.processorState[3]) << 24;
     for (uint32_t id = 0; id < count; ++id)
     {
-        if (indexOf(id) >= 0) parameterQueue.push({id, controller->getParamNormalized(id)});
+        const int index = indexOf(id);
+        if (index >= 0) parameterQueue->push(index, controller->getParamNormalized(id));
     }
     return true;
 }
@@ -615,9 +616,10 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
     }
 
     // The host's parameter changes since the last block, ahead of this block's MIDI.
-    ParameterQueue::Change change{};
-    while (parameterQueue.pop(change))
-        blockInput.addChange(change.id, 0, change.value);
+    int32 index = 0;
+    ParamValue value = 0.0;
+    while (parameterQueue->pop(index, value))
+        blockInput.addChange(parameterIds[static_cast<size_t>(index)], 0, value);
     blockInput.clampOffsets(frames);
 
     // Blocks larger than the set-up maximum are rendered in pieces, each with its own events.

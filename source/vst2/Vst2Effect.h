@@ -81,7 +81,7 @@ private:
     void processEvents(const VstEvents* events);
 
     int indexOf(ParamID id) const;
-    void applyParameter(ParamID id, ParamValue value);
+    void applyParameter(int index, ParamValue value);
     void silence(float** outputs, int frames);
     void render(float** outputs, int frames, bool accumulate);
 
@@ -115,7 +115,7 @@ private:
     std::vector<uint8_t> savedChunk;
 
     // Audio thread.
-    ParameterQueue parameterQueue;
+    std::unique_ptr<ParameterQueue> parameterQueue; // sized to the parameters
     MidiTranslator midi;
     BlockInput blockInput;
     BlockParameterChanges pieceChanges;

@@ -26,6 +26,8 @@ namespace {
 constexpr size_t kParameterTextSize = 24;
 constexpr size_t kNameSize = 64; // effect, vendor and product names
 constexpr int kVst2Version = 2400;
+// A new instance plays the sound that the factory bank calls "Init".
+constexpr const char* kInitialProgramName = "Init";
 constexpr int32 kMinBlockSize = 1;
 constexpr int32 kMaxBlockSize = 1 << 16;
 
@@ -263,7 +265,7 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
         component->activateBus(kEvent, kInput, i, true);
 
     readIdentity(factory, processorClassId);
-    programName = effectName;
+    programName = kInitialProgramName;
     editor.reset(new Vst2EditorHost(host, &record));
     record.flags = effFlagsCanReplacing | effFlagsProgramChunks;
     if (isInstrument) record.flags |= effFlagsIsSynth;

@@ -97,7 +97,7 @@ TEST_F(Bundle, EntryHooksAnswerTrueInAnyOrder)
     EXPECT_TRUE(initDll());
     EXPECT_TRUE(initDll());
     EXPECT_TRUE(exitDll());
-    EXPECT_EQ(module->symbol("VSTPluginMain"), nullptr);
+    EXPECT_NE(module->symbol("VSTPluginMain"), nullptr); // the VST 2 entry lives beside them
 }
 
 TEST_F(Bundle, UnknownClassesAndInterfacesAreRefused)

@@ -274,7 +274,7 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_EQ(instance->dispatch(effGetVendorVersion), 1606);
         EXPECT_EQ(instance->dispatch(effGetPlugCategory), kPlugCategSynth);
         EXPECT_EQ(instance->dispatch(effGetVstVersion), 2400);
-        EXPECT_EQ(instance->text(effGetProgramName), "Brask");
+        EXPECT_EQ(instance->text(effGetProgramName), "Init");
     }
 }
 

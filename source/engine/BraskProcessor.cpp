@@ -3,6 +3,7 @@
 
 #include "BlockRenderer.h"
 #include "BraskCids.h"
+#include "Envelope.h"
 #include "NoteEvents.h"
 #include "ParameterMapping.h"
 
@@ -54,13 +55,26 @@ tresult PLUGIN_API BraskProcessor::terminate()
 
 tresult PLUGIN_API BraskProcessor::setActive(TBool state)
 {
-    if (state) recalc();
+    // Hosts deactivate to reset (transport jumps, device restarts, a new sample rate): nothing
+    // of the previous run may sound on, and the same material must render the same again.
+    if (state)
+    {
+        restartEngine(engine);
+        keptEvents = 0;
+        recalc();
+    }
     return BaseProcessor::setActive(state);
+}
+
+uint32 PLUGIN_API BraskProcessor::getTailSamples()
+{
+    return tailSamples.load(std::memory_order_relaxed);
 }
 
 void BraskProcessor::recalc()
 {
     recalcEngine(engine, paramValues, processSetup.sampleRate);
+    tailSamples.store(releaseSamples(engine.ampRelease), std::memory_order_relaxed);
 }
 
 void BraskProcessor::setParameter(ParamID id, ParamValue value, int32 sampleOffset)
@@ -76,7 +90,7 @@ void BraskProcessor::setParameter(ParamID id, ParamValue value, int32 sampleOffs
 void BraskProcessor::processEvents(IEventList* events)
 {
     if (!events) return;
-    NoteEventWriter writer(engine);
+    NoteEventWriter writer(engine, keptEvents);
     const int32 count = events->getEventCount();
     for (int32 i = 0; i < count; ++i)
     {
@@ -102,6 +116,12 @@ void BraskProcessor::processAudio(ProcessData& data)
     // The frame calls this only with two channel buffers on output bus 0.
     float** channels = data.outputs[0].channelBuffers32;
     renderBlock(engine, paramValues, channels[0], channels[1], data.numSamples);
+    keptEvents = 0;
+}
+
+void BraskProcessor::eventsNotRendered(bool deferred)
+{
+    keptEvents = keepUnplayedEvents(engine, deferred);
 }
 
 } // namespace Tarvik

@@ -8,6 +8,8 @@
 #include "BaseProcessor.h"
 #include "EngineState.h"
 
+#include <atomic>
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
@@ -25,7 +27,12 @@ public:
 
     tresult PLUGIN_API initialize(FUnknown* context) SMTG_OVERRIDE;
     tresult PLUGIN_API terminate() SMTG_OVERRIDE;
+    /** Activation starts from a silent engine, as initialize leaves it, with the parameter
+        values, the MIDI performance controllers and bypass kept; then recalc. */
     tresult PLUGIN_API setActive(TBool state) SMTG_OVERRIDE;
+    /** Any thread: the samples the amplitude release takes from full level to silence at the
+        current "ENV Rel" and sample rate, as the last recalc left it. */
+    uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE;
 
     /** The engine's state, for inspection. */
     const EngineState& engineState() const { return engine; }
@@ -34,6 +41,9 @@ protected:
     void processAudio(ProcessData& data) SMTG_OVERRIDE;
     /** Copies the block's note-on and note-off events into the engine's event buffer. */
     void processEvents(IEventList* events) SMTG_OVERRIDE;
+    /** Note events of a block without samples play at the start of the next rendered block;
+        of a block that passed unheard (bypass) only the note-offs do, so no note hangs. */
+    void eventsNotRendered(bool deferred) SMTG_OVERRIDE;
     /** IDs 0..23 are stored for the next recalc; the MIDI performance controllers act at once;
         others are ignored. NaN is ignored and values outside 0..1 are clamped. */
     void setParameter(ParamID id, ParamValue value, int32 sampleOffset) SMTG_OVERRIDE;
@@ -41,6 +51,10 @@ protected:
 
 private:
     EngineState engine{};
+    /** Records at the head of the event buffer kept from blocks that were not rendered. */
+    int32 keptEvents = 0;
+    /** Written by recalc (either thread), read by getTailSamples on the UI thread. */
+    std::atomic<uint32> tailSamples{0};
 };
 
 } // namespace Tarvik

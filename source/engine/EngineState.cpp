@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EngineState.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace Steinberg {
@@ -32,6 +33,24 @@ void resetEngine(EngineState& engine)
     engine.lastNote = 0;
     engine.voiceMode = kModePoly;
     engine.noiseState = 22222;
+}
+
+void restartEngine(EngineState& engine)
+{
+    const EngineState kept = engine;
+    resetEngine(engine);
+    auto keep = [](float& field, float value) {
+        if (std::isfinite(value)) field = value;
+    };
+    keep(engine.filterModCtl, kept.filterModCtl);
+    keep(engine.modWheel, kept.modWheel);
+    keep(engine.aftertouch, kept.aftertouch);
+    keep(engine.resoScale, kept.resoScale);
+    if (std::isfinite(kept.bendRatio) && std::isfinite(kept.bendInverse))
+    {
+        engine.bendRatio = kept.bendRatio;
+        engine.bendInverse = kept.bendInverse;
+    }
 }
 
 } // namespace Tarvik

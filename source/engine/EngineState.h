@@ -142,6 +142,10 @@ inline bool glidesFromLastNote(int32 mode)
     the parameter mapping derives are left for it to fill. */
 void resetEngine(EngineState& engine);
 
+/** resetEngine, but the MIDI performance controllers keep their values (a non-finite one goes
+    back to its neutral value): silent voices, empty events, noise and LFO at their start. */
+void restartEngine(EngineState& engine);
+
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -13,6 +13,10 @@ namespace Tarvik {
 /** Envelope target during the attack. */
 constexpr float kAttackTarget = 2.0f;
 
+/** Samples a release at this rate per sample takes from full level (1.0) to the idle level;
+    0xFFFFFFFF when it never gets there (a rate that rounded to 0). */
+uint32 releaseSamples(float releaseRate);
+
 /** Every sample. */
 inline void ampEnvelopeStep(Voice& voice)
 {

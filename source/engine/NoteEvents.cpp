@@ -13,9 +13,37 @@ int32 midiVelocity(float velocity)
     return static_cast<int32>(velocity * 127.0f);
 }
 
-NoteEventWriter::NoteEventWriter(EngineState& engine) : buffer(engine.eventBuffer)
+NoteEventWriter::NoteEventWriter(EngineState& engine, int32 keptRecords)
+    : buffer(engine.eventBuffer), records(keptRecords)
 {
-    buffer[0] = kEventTerminator;
+    buffer[records * kEventRecordSize] = kEventTerminator;
+}
+
+int32 keepUnplayedEvents(EngineState& engine, bool keepNoteOns)
+{
+    int32* buffer = engine.eventBuffer;
+    int32 kept = 0;
+    for (int32 i = 0; i < kMaxBlockEvents && buffer[i * kEventRecordSize] != kEventTerminator; ++i)
+    {
+        const int32* record = buffer + i * kEventRecordSize;
+        const bool noteOff = record[2] == 0;
+        if (!noteOff && !keepNoteOns) continue;
+        if (!keepNoteOns)
+        {
+            bool repeated = false;
+            for (int32 k = 0; k < kept && !repeated; ++k)
+                repeated = buffer[k * kEventRecordSize + 1] == record[1];
+            if (repeated) continue;
+        }
+        int32* into = buffer + kept * kEventRecordSize;
+        into[0] = 0;
+        into[1] = record[1];
+        into[2] = record[2];
+        into[3] = record[3];
+        ++kept;
+    }
+    buffer[kept * kEventRecordSize] = kEventTerminator;
+    return kept;
 }
 
 void NoteEventWriter::addNoteOn(int32 sampleOffset, int32 note, float velocity, int32 noteId)

@@ -43,13 +43,23 @@ void release(Voice& voice, const EngineState& engine)
     voice.note = 0;
 }
 
+/** Voices 1..7 can still sound in a mono mode when it was switched on while they played. Such
+    a voice goes when its queue entry does: without a note no key could ever release it. */
+void releaseIfSounding(Voice& voice, const EngineState& engine)
+{
+    if (voice.env > kVoiceIdleLevel) releaseEnvelopes(voice, engine);
+}
+
 /** A new note on voice 0 while it already holds one: it changes pitch without a new attack
     and pushes the held note into the queue. */
 void legatoChange(EngineState& engine, int32 note, int32 velocity, int32 noteId)
 {
     Voice* voices = engine.voices;
     for (int32 i = kVoiceCount - 1; i > 0; --i)
+    {
         voices[i].note = voices[i - 1].note;
+        if (voices[i].note == 0) releaseIfSounding(voices[i], engine);
+    }
 
     Voice& voice = voices[0];
     const float period = notePeriod(engine, note);
@@ -120,6 +130,9 @@ void startNote(EngineState& engine, const double* paramValues, int32 note, int32
                                                            static_cast<double>(engine.glideBend));
     voice.period = static_cast<float>(period * startRatio);
     if (voice.period < kMinPeriod) voice.period = kMinPeriod;
+    // The start floor holds for oscillator 2 too, as the target's does: below 3 samples its
+    // pulse train's DC correction fails and the sawtooth integrator runs far above full scale.
+    if (voice.detune * voice.period < kMinPeriod) voice.period = kMinPeriod / voice.detune;
 
     engine.lastNote = note;
     voice.noteId = noteId;
@@ -156,6 +169,15 @@ void stopNote(EngineState& engine, int32 note)
         return;
     }
 
+    // The key is up: queue entries of the same note (struck twice) go with it, as every voice
+    // holding a note goes in the polyphonic modes.
+    for (int32 k = 1; k < kVoiceCount; ++k)
+        if (voices[k].note == note)
+        {
+            voices[k].note = 0;
+            releaseIfSounding(voices[k], engine);
+        }
+
     // Back to the most recent note still held, legato; or release.
     for (int32 k = 1; k < kVoiceCount; ++k)
     {
@@ -164,6 +186,7 @@ void stopNote(EngineState& engine, int32 note)
             Voice& voice = voices[0];
             voice.note = voices[k].note;
             voices[k].note = 0;
+            releaseIfSounding(voices[k], engine);
             const float period = notePeriod(engine, voice.note);
             voice.targetPeriod = period;
             if (engine.voiceMode == kModeMono) voice.period = period;

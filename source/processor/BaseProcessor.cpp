@@ -54,11 +54,20 @@ void BaseProcessor::allocParameters(uint32 count)
     if (paramValues) return;
     paramCount = count;
     paramValues = new ParamValue[count]();
+    // Every slot of the handover gets its room here, so the audio thread only copies.
+    StateSnapshot empty;
+    empty.values.assign(count, 0.0);
+    incomingState.reset(empty);
+    publishedState.reset(empty);
+    lastSetState = empty;
+    uiScratch = empty;
 }
 
 void BaseProcessor::recalc() {}
 
 void BaseProcessor::processEvents(IEventList* /*events*/) {}
+
+void BaseProcessor::eventsNotRendered(bool /*deferred*/) {}
 
 void BaseProcessor::setParameter(ParamID id, ParamValue value, int32 /*sampleOffset*/)
 {
@@ -74,8 +83,24 @@ void BaseProcessor::setBypass(bool state, int32 /*sampleOffset*/)
 
 tresult PLUGIN_API BaseProcessor::setActive(TBool state)
 {
+    // Activation never overlaps process, so the audio thread is stopped here: a state it has
+    // not taken yet is applied now, and on activation the values in use are what getState
+    // reads until the audio thread publishes newer ones.
+    if (incomingState.take())
+    {
+        applyState(incomingState.readSlot());
+        recalc();
+    }
+    active = state != 0;
     if (state)
     {
+        StateSnapshot& now = uiScratch;
+        std::copy(paramValues, paramValues + paramCount, now.values.begin());
+        now.bypass = bypass;
+        now.generation = setGeneration;
+        publishedState.reset(now);
+        appliedGeneration = setGeneration;
+
         if (IPtr<IMessage> message = owned(allocateMessage()))
         {
             message->setMessageID("activated");
@@ -87,37 +112,104 @@ tresult PLUGIN_API BaseProcessor::setActive(TBool state)
     return AudioEffect::setActive(state);
 }
 
+const BaseProcessor::StateSnapshot& BaseProcessor::currentState()
+{
+    if (!active)
+    {
+        std::copy(paramValues, paramValues + paramCount, uiScratch.values.begin());
+        uiScratch.bypass = bypass;
+        return uiScratch;
+    }
+    publishedState.take();
+    const StateSnapshot& inUse = publishedState.readSlot();
+    // Until the audio thread has applied the last state set, that state is the current one.
+    return inUse.generation == setGeneration ? inUse : lastSetState;
+}
+
 tresult PLUGIN_API BaseProcessor::getState(IBStream* state)
 {
     if (!state) return kInvalidArgument;
+    const StateSnapshot& current = currentState();
     writeInt32LE(state, static_cast<int32>(paramCount));
     for (uint32 i = 0; i < paramCount; ++i)
-        writeDoubleLE(state, paramValues[i]);
-    writeInt32LE(state, bypass ? 1 : 0);
+        writeDoubleLE(state, current.values[i]);
+    writeInt32LE(state, current.bypass ? 1 : 0);
     return kResultOk;
+}
+
+void BaseProcessor::readState(IBStream* state, StateSnapshot& into) const
+{
+    // Reading stops at the first field that cannot be read: what follows keeps its value.
+    int32 storedCount = 0;
+    if (!readInt32LE(state, storedCount)) return;
+    // A state from a version with another number of values: the values both know are read,
+    // the others skipped, so the bypass word is found where it was written.
+    const uint32 stored = storedCount > 0 ? static_cast<uint32>(storedCount) : 0;
+    const uint32 known = std::min(stored, paramCount);
+    for (uint32 i = 0; i < known; ++i)
+    {
+        double value = 0.0;
+        if (!readDoubleLE(state, value)) return;
+        // A damaged value (NaN, infinite, outside 0..1) keeps the parameter's previous value.
+        if (isValidNormalized(value)) into.values[i] = value;
+    }
+    for (uint32 i = known; i < stored; ++i)
+    {
+        double skipped = 0.0;
+        if (!readDoubleLE(state, skipped)) return;
+    }
+    int32 bypassWord = 0;
+    if (readInt32LE(state, bypassWord)) into.bypass = bypassWord != 0;
+}
+
+void BaseProcessor::applyState(const StateSnapshot& snapshot)
+{
+    std::copy(snapshot.values.begin(), snapshot.values.end(), paramValues);
+    bypass = snapshot.bypass; // no crossfade: the change takes effect at the next block
 }
 
 tresult PLUGIN_API BaseProcessor::setState(IBStream* state)
 {
     if (!state) return kInvalidArgument;
 
-    // The stored count is not trusted: the processor reads as many values as it has.
-    int32 storedCount = 0;
-    readInt32LE(state, storedCount);
-
-    for (uint32 i = 0; i < paramCount; ++i)
+    const StateSnapshot& current = currentState();
+    if (!active)
     {
-        double value = 0.0;
-        // A damaged value (NaN, infinite, outside 0..1) keeps the parameter's previous value.
-        if (readDoubleLE(state, value) && isValidNormalized(value)) paramValues[i] = value;
+        StateSnapshot& parsed = uiScratch; // current is uiScratch here
+        readState(state, parsed);
+        applyState(parsed);
+        recalc();
+        return kResultOk;
     }
 
-    int32 bypassWord = 0;
-    if (readInt32LE(state, bypassWord))
-        bypass = bypassWord != 0; // no crossfade: the change takes effect at the next block
-
-    recalc();
+    // While audio runs the stream is parsed here, on top of the current state, and the
+    // complete result is handed to the audio thread, which applies it at its next block.
+    StateSnapshot& parsed = incomingState.writeSlot();
+    parsed.values = current.values;
+    parsed.bypass = current.bypass;
+    readState(state, parsed);
+    parsed.generation = ++setGeneration;
+    lastSetState = parsed;
+    incomingState.publish();
     return kResultOk;
+}
+
+bool BaseProcessor::takeIncomingState()
+{
+    if (!incomingState.take()) return false;
+    const StateSnapshot& incoming = incomingState.readSlot();
+    applyState(incoming);
+    appliedGeneration = incoming.generation;
+    return true;
+}
+
+void BaseProcessor::publishState()
+{
+    StateSnapshot& slot = publishedState.writeSlot();
+    std::copy(paramValues, paramValues + paramCount, slot.values.begin());
+    slot.bypass = bypass;
+    slot.generation = appliedGeneration;
+    publishedState.publish();
 }
 
 tresult PLUGIN_API BaseProcessor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
@@ -134,7 +226,7 @@ tresult PLUGIN_API BaseProcessor::setupProcessing(ProcessSetup& setup)
 {
     // A setup that could not be processed is refused before anything is touched. Rates beyond
     // any audio interface's would drive the derived periods and rates out of range.
-    if (!(setup.sampleRate > 0.0 && setup.sampleRate <= kMaxSampleRate) ||
+    if (!(setup.sampleRate >= kMinSampleRate && setup.sampleRate <= kMaxSampleRate) ||
         setup.maxSamplesPerBlock <= 0)
         return kResultFalse;
 
@@ -152,15 +244,31 @@ tresult PLUGIN_API BaseProcessor::setupProcessing(ProcessSetup& setup)
 
 tresult PLUGIN_API BaseProcessor::process(ProcessData& data)
 {
-    if (processParameterChanges(data.inputParameterChanges)) recalc();
+    // A state set since the last block and this block's changes lead to one recalc, so the
+    // block sounds as if the state had been applied the moment it was set.
+    const bool stateApplied = takeIncomingState();
+    const bool parametersChanged = processParameterChanges(data.inputParameterChanges);
+    if (stateApplied || parametersChanged)
+    {
+        recalc();
+        publishState();
+    }
     processEvents(data.inputEvents);
 
+    audioRendered = false;
     if (data.numSamples > 0 && !processBypass(data) && hasStereoOutput(data))
     {
-        processAudio(data);
+        renderAudio(data);
         updateSilenceFlags(data);
     }
+    if (!audioRendered) eventsNotRendered(data.numSamples <= 0 && !bypass);
     return kResultOk;
+}
+
+void BaseProcessor::renderAudio(ProcessData& data)
+{
+    processAudio(data);
+    audioRendered = true;
 }
 
 bool BaseProcessor::hasStereoOutput(const ProcessData& data)
@@ -222,7 +330,7 @@ void BaseProcessor::renderCrossfade(ProcessData& data)
     if (fadeBufferSize <= 0)
     {
         // No crossfade buffers (the host never set processing up): switch without a fade.
-        processAudio(data);
+        renderAudio(data);
         return;
     }
 
@@ -247,7 +355,7 @@ void BaseProcessor::renderCrossfade(ProcessData& data)
 
         channels[0] = fadeBufferL;
         channels[1] = fadeBufferR;
-        processAudio(piece);
+        renderAudio(piece);
         channels[0] = outputs[0];
         channels[1] = outputs[1];
 

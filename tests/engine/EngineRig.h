@@ -150,6 +150,22 @@ public:
     Host::ParameterChanges changes;
 };
 
+inline std::vector<char> saveState(IComponent* component)
+{
+    IPtr<MemoryStream> stream = owned(new MemoryStream());
+    component->getState(stream);
+    return std::vector<char>(stream->getData(), stream->getData() + stream->getSize());
+}
+
+inline void loadState(IComponent* component, const std::vector<char>& bytes)
+{
+    IPtr<MemoryStream> stream = owned(new MemoryStream());
+    int32 written = 0;
+    stream->write(const_cast<char*>(bytes.data()), static_cast<int32>(bytes.size()), &written);
+    stream->seek(0, IBStream::kIBSeekSet, nullptr);
+    component->setState(stream);
+}
+
 inline bool allFinite(const float* samples, int32 n)
 {
     for (int32 i = 0; i < n; ++i)

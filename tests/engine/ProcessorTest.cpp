@@ -15,25 +15,11 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Steinberg::Vst::Tarvik;
+using TestRig::loadState;
 using TestRig::ProcessorRig;
+using TestRig::saveState;
 
 namespace {
-
-std::vector<char> saveState(IComponent* component)
-{
-    IPtr<MemoryStream> stream = owned(new MemoryStream());
-    component->getState(stream);
-    return std::vector<char>(stream->getData(), stream->getData() + stream->getSize());
-}
-
-void loadState(IComponent* component, const std::vector<char>& bytes)
-{
-    IPtr<MemoryStream> stream = owned(new MemoryStream());
-    int32 written = 0;
-    stream->write(const_cast<char*>(bytes.data()), static_cast<int32>(bytes.size()), &written);
-    stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    component->setState(stream);
-}
 
 void putDouble(std::vector<char>& bytes, size_t index, double value)
 {
@@ -63,6 +49,7 @@ TEST(ProcessorState, RoundTripIsBitExactAndSoundsTheSame)
     ProcessorRig second;
     loadState(second.processor, saved);
     EXPECT_EQ(saveState(second.processor), saved);
+    second.process(0); // while active, a state takes effect at the next block
     for (int32 i = 0; i < kSoundParamCount; ++i)
         EXPECT_EQ(std::memcmp(&first.processor->paramValues[i], &second.processor->paramValues[i],
                               sizeof(double)),
@@ -94,6 +81,7 @@ TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
 
     // The first 10 values only: parameters 10..23 and bypass stay.
     loadState(rig.processor, std::vector<char>(changed.begin(), changed.begin() + 4 + 80));
+    rig.process(0);
     for (int32 i = 0; i < 24; ++i)
         EXPECT_EQ(rig.processor->paramValues[i], i < 10 ? 0.25 : before[static_cast<size_t>(i)]);
     EXPECT_EQ(saveState(rig.processor)[196], 0);
@@ -105,6 +93,7 @@ TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
     putDouble(changed, 5, -std::numeric_limits<double>::infinity());
     putDouble(changed, 12, 0.75);
     loadState(rig.processor, changed);
+    rig.process(0);
     EXPECT_EQ(rig.processor->paramValues[3], 0.25);
     EXPECT_EQ(rig.processor->paramValues[4], 0.25);
     EXPECT_EQ(rig.processor->paramValues[5], 0.25);
@@ -113,6 +102,7 @@ TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
 
     // An empty stream changes nothing, and the instrument still plays.
     loadState(rig.processor, {});
+    rig.process(0);
     EXPECT_EQ(rig.processor->paramValues[12], 0.75);
     rig.changes.add(kBypassParamId, 0, 0.0);
     rig.events.addNoteOn(0, 60, 1.0f);
@@ -261,6 +251,155 @@ TEST(ProcessorParameters, ControllersActInTheBlockTheyArriveAndTheLaterFilterMod
     rig.changes.add(kFilterModDownId, 0, 1.0);
     rig.process(64);
     EXPECT_FLOAT_EQ(rig.engine().filterModCtl, -3.81f);
+}
+
+bool holdsNote(const EngineState& engine, int32 note)
+{
+    for (const Voice& voice : engine.voices)
+        if (voice.note == note) return true;
+    return false;
+}
+
+TEST(ProcessorEvents, NoteEventsOfUnrenderedBlocksAreKeptOrDroppedAsTheirTimeRequires)
+{
+    struct Block
+    {
+        int32 samples;
+        double bypass; // < 0: unchanged
+        int16 noteOn;  // < 0: none; events at offset 0, the note-off first
+        int16 noteOff;
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<Block> blocks;
+        bool held60;
+    } cases[] = {
+        {"note-off while bypassed",
+         {{256, -1, 60, -1}, {256, 1, -1, -1}, {256, -1, -1, 60}, {256, 0, -1, -1}},
+         false},
+        {"note-off in a block without samples",
+         {{256, -1, 60, -1}, {0, -1, -1, 60}, {256, -1, 72, -1}},
+         false},
+        {"note-off while bypassed in a block without samples",
+         {{256, -1, 60, -1}, {256, 1, -1, -1}, {0, -1, -1, 60}, {256, -1, 72, -1}, {64, 0, -1, -1}},
+         false},
+        {"note-on while bypassed", {{256, 1, -1, -1}, {256, -1, 60, -1}, {256, 0, -1, -1}}, false},
+        {"note-on of a block without samples", {{0, -1, 60, -1}, {256, -1, 72, -1}}, true},
+        {"before the next block's own events", {{0, -1, 60, -1}, {256, -1, -1, 60}}, false},
+    };
+    for (const Case& c : cases)
+    {
+        ProcessorRig rig;
+        for (const Block& block : c.blocks)
+        {
+            if (block.bypass >= 0) rig.changes.add(kBypassParamId, 0, block.bypass);
+            if (block.noteOff >= 0) rig.events.addNoteOff(0, block.noteOff);
+            if (block.noteOn >= 0) rig.events.addNoteOn(0, block.noteOn, 0.8f);
+            rig.process(block.samples);
+        }
+        EXPECT_EQ(holdsNote(rig.engine(), 60), c.held60) << c.name;
+    }
+}
+
+TEST(ProcessorActivation, RestartStartsSilentAndPlaysTheSameMaterialAlike)
+{
+    ProcessorRig rig(48000.0, 512);
+    auto perform = [&rig] {
+        rig.events.addNoteOn(0, 60, 0.9f);
+        rig.events.addNoteOn(7, 64, 0.6f);
+        std::vector<float> out;
+        for (int32 block = 0; block < 8; ++block)
+        {
+            rig.process(512);
+            out.insert(out.end(), rig.left(), rig.left() + 512);
+        }
+        return out;
+    };
+    rig.changes.add(kModWheelId, 0, 0.7);
+    rig.changes.add(kPitchBendId, 0, 0.8);
+    rig.changes.add(kVcfFreq, 0, 0.4);
+    rig.process(0);
+    const std::vector<float> first = perform(); // the notes stay held
+
+    rig.processor->setActive(false);
+    ProcessSetup faster{kRealtime, kSample32, 512, 96000.0};
+    rig.processor->setupProcessing(faster);
+    rig.processor->setActive(true);
+    rig.processor->setActive(false);
+    ProcessSetup same{kRealtime, kSample32, 512, 48000.0};
+    rig.processor->setupProcessing(same);
+    rig.processor->setActive(true);
+
+    const EngineState& engine = rig.engine();
+    for (const Voice& voice : engine.voices)
+        EXPECT_EQ(voice.env, 0.0f);
+    EXPECT_EQ(engine.activeVoices, 0);
+    EXPECT_EQ(engine.eventBuffer[0], kEventTerminator);
+    EXPECT_NEAR(engine.modWheel, 0.0395, 1e-4);           // performance controllers kept
+    EXPECT_EQ(rig.processor->paramValues[kVcfFreq], 0.4); // and the parameter values
+    rig.process(256);
+    EXPECT_EQ(TestRig::peak(rig.left(), 256), 0.0f);
+
+    EXPECT_EQ(perform(), first);
+
+    rig.changes.add(kBypassParamId, 0, 1.0);
+    rig.process(0);
+    rig.processor->setActive(false);
+    rig.processor->setActive(true);
+    EXPECT_EQ(saveState(rig.processor)[196], 1); // bypass kept
+}
+
+TEST(ProcessorTail, IsTheAmplitudeReleaseFromFullLevelToIdle)
+{
+    struct Case
+    {
+        double envRel;
+        double sampleRate;
+    } cases[] = {{0.0, 44100.0}, {0.3, 44100.0}, {0.71, 48000.0}, {1.0, 44100.0}, {1.0, 96000.0}};
+    for (const Case& c : cases)
+    {
+        ProcessorRig rig(c.sampleRate, 256);
+        rig.changes.add(kEnvRel, 0, c.envRel);
+        rig.process(0); // the tail follows recalc
+        const float rate = rig.engine().ampRelease;
+        uint32 samples = 0;
+        for (float env = 1.0f; env > kVoiceIdleLevel; ++samples)
+            env = env + (0.0f - env) * rate;
+        const uint32 tail = rig.processor->getTailSamples();
+        // Computed, not stepped: within the rounding that single-precision steps accumulate.
+        EXPECT_NEAR(tail, samples, 1 + samples / 500) << c.envRel << " " << c.sampleRate;
+    }
+}
+
+TEST(ProcessorState, StateSetDuringPlaybackSoundsAsIfAppliedAtOnce)
+{
+    // The same values reach one rig as a state set between two blocks and the other as
+    // parameter changes at the start of the second block: both must sound the same.
+    ProcessorRig withState;
+    ProcessorRig withChanges;
+    const std::pair<ParamID, double> sound[] = {
+        {kGlide, 0.9}, {kVcfFreq, 0.35}, {kEnvRel, 0.2}, {kOscTune, 0.8}, {kGlideRate, 0.6}};
+    for (ProcessorRig* rig : {&withState, &withChanges})
+    {
+        rig->events.addNoteOn(0, 60, 0.9f);
+        rig->process(300);
+    }
+    std::vector<char> state = saveState(withState.processor);
+    for (const auto& [id, value] : sound)
+    {
+        putDouble(state, id, value);
+        withChanges.changes.add(id, 0, value);
+    }
+    loadState(withState.processor, state);
+    EXPECT_EQ(saveState(withState.processor), state);
+    for (ProcessorRig* rig : {&withState, &withChanges})
+    {
+        rig->events.addNoteOn(5, 67, 0.7f);
+        rig->process(700);
+    }
+    EXPECT_EQ(std::memcmp(withState.left(), withChanges.left(), 700 * sizeof(float)), 0);
+    EXPECT_EQ(saveState(withState.processor), saveState(withChanges.processor));
 }
 
 } // namespace

@@ -103,7 +103,9 @@ TEST(VoiceAllocation, StackedVoicesAreDetunedAndPeriodsStayPlayable)
     EXPECT_GE(voice.targetPeriod, 3.0f);
     EXPECT_GE(voice.targetPeriod * voice.detune, 3.0f);
     EXPECT_LT(voice.targetPeriod * voice.detune, 6.0f);
-    EXPECT_EQ(voice.period, 3.0f);
+    // The glide start is floored like the target: neither oscillator starts below 3 samples.
+    EXPECT_GT(voice.period, 3.0f);
+    EXPECT_NEAR(voice.period * voice.detune, 3.0f, 1e-5f);
 }
 
 TEST(VoiceAllocation, VelocitySetsTheLevelAndFilterKey)
@@ -276,6 +278,34 @@ TEST(VoiceAllocation, NoteZeroDoesNotCountAsHeldInMono)
     play(rig, 50); // a fresh start on voice 0, no queue push
     EXPECT_EQ(rig.voice(1).note, 0);
     EXPECT_EQ(rig.state().lastNote, 50);
+}
+
+TEST(VoiceAllocation, MonoLeavesNoVoiceSoundingOnceEveryKeyIsUp)
+{
+    // Steps: > 0 a note-on, < 0 the note-off of -step, 0 a switch to "Mono".
+    const std::vector<std::vector<int32>> performances = {
+        {0, 60, 60, -60},                        // one key struck twice in mono
+        {62, 64, 0, -62, -64},                   // poly voices, then mono returns to a queued one
+        {60, 62, 64, -62, 0, 67, -60, -64, -67}, // a queue entry of 0 pushed onto a sounding voice
+    };
+    for (size_t p = 0; p < performances.size(); ++p)
+    {
+        EngineRig rig;
+        rig.set(kEnvRel, 0.0); // releases end within a few samples
+        for (int32 step : performances[p])
+        {
+            if (step == 0)
+                rig.set(kGlide, kMonoValue);
+            else if (step > 0)
+                rig.noteOn(0, step);
+            else
+                rig.noteOff(0, -step);
+            rig.render(200);
+        }
+        rig.render(4410);
+        for (int32 v = 0; v < kVoiceCount; ++v)
+            EXPECT_EQ(rig.voice(v).env, 0.0f) << "performance " << p << ", voice " << v;
+    }
 }
 
 } // namespace

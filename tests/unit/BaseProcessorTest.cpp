@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -45,6 +46,7 @@ public:
     std::vector<std::vector<int32>> eventOffsetsPerCall;
     std::vector<int32> pendingOffsets;
     std::vector<std::pair<ParamID, ParamValue>> params;
+    std::vector<bool> notRendered; // the deferred flag of each eventsNotRendered call
 
     using BaseProcessor::bypass;
     using BaseProcessor::bypassFade;
@@ -73,6 +75,7 @@ protected:
             if (events->getEvent(i, e) == kResultOk) pendingOffsets.push_back(e.sampleOffset);
         }
     }
+    void eventsNotRendered(bool deferred) SMTG_OVERRIDE { notRendered.push_back(deferred); }
     void recalc() SMTG_OVERRIDE { ++recalcCount; }
     void setParameter(ParamID id, ParamValue value, int32 offset) SMTG_OVERRIDE
     {
@@ -357,6 +360,13 @@ TEST_F(FrameTest, SetupIsRefusedForBadRatesBlockSizesAndDoublePrecision)
     ProcessSetup nanRate{kRealtime, kSample32, 256, std::nan("")};
     ProcessSetup noBlock{kRealtime, kSample32, 0, 44100.0};
     ProcessSetup doubles{kRealtime, kSample64, 256, 96000.0};
+    for (double absurd : {1e-300, 1e-37, 7999.0, 10.1e6})
+    {
+        ProcessSetup s{kRealtime, kSample32, 256, absurd};
+        EXPECT_EQ(processor->setupProcessing(s), kResultFalse) << absurd;
+    }
+    ProcessSetup slowest{kRealtime, kSample32, 64, kMinSampleRate};
+    EXPECT_EQ(processor->setupProcessing(slowest), kResultOk);
     EXPECT_EQ(processor->setupProcessing(zeroRate), kResultFalse);
     EXPECT_EQ(processor->setupProcessing(nanRate), kResultFalse);
     EXPECT_EQ(processor->setupProcessing(noBlock), kResultFalse);
@@ -407,6 +417,122 @@ TEST_F(FrameTest, StateRoundTripAndDamagedStreams)
     EXPECT_EQ(other->setState(nullptr), kInvalidArgument);
     other->terminate();
     other->release();
+}
+
+/** A state stream as the frame writes it, with any count. */
+IPtr<MemoryStream> stateStream(int32 count, const std::vector<double>& values, int32 bypassWord)
+{
+    IPtr<MemoryStream> stream = owned(new MemoryStream());
+    stream->write(&count, 4, nullptr); // the test machine is little-endian
+    for (double value : values)
+        stream->write(&value, 8, nullptr);
+    stream->write(&bypassWord, 4, nullptr);
+    stream->seek(0, IBStream::kIBSeekSet, nullptr);
+    return stream;
+}
+
+std::vector<double> savedValues(IComponent* component, bool* bypass = nullptr)
+{
+    IPtr<MemoryStream> stream = owned(new MemoryStream());
+    component->getState(stream);
+    const char* data = stream->getData();
+    std::vector<double> values(4);
+    std::memcpy(values.data(), data + 4, 4 * 8);
+    int32 word = 0;
+    std::memcpy(&word, data + 4 + 4 * 8, 4);
+    if (bypass) *bypass = word != 0;
+    return values;
+}
+
+TEST_F(FrameTest, StateStreamsOfOtherCountsReadTheirValuesAndFindTheBypassWord)
+{
+    const double old = 0.5;
+    struct Case
+    {
+        int32 count;
+        int32 valuesWritten;
+        std::vector<double> expected;
+        bool bypass;
+    } cases[] = {
+        {4, 4, {0.1, 0.2, 0.3, 0.4}, true},
+        {6, 6, {0.1, 0.2, 0.3, 0.4}, true}, // a newer version's extra values are skipped
+        {2, 2, {0.1, 0.2, old, old}, true}, // an older version's state
+        {0, 0, {old, old, old, old}, true},
+        {-3, 0, {old, old, old, old}, true},
+        {1000000, 5, {0.1, 0.2, 0.3, 0.4}, false}, // ends before its bypass word
+    };
+    for (const Case& c : cases)
+    {
+        for (int32 i = 0; i < 4; ++i)
+            processor->paramValues[i] = old;
+        processor->bypass = false;
+        const std::vector<double> written = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6};
+        const std::vector<double> values(written.begin(), written.begin() + c.valuesWritten);
+        EXPECT_EQ(processor->setState(stateStream(c.count, values, 1)), kResultOk);
+        bool bypass = false;
+        EXPECT_EQ(savedValues(processor, &bypass), c.expected) << c.count;
+        EXPECT_EQ(bypass, c.bypass) << c.count;
+    }
+}
+
+TEST_F(FrameTest, StateSetWhileActiveIsTakenOverByTheNextBlock)
+{
+    processor->setActive(true);
+    changes.add(0, 0, 0.9);
+    processor->process(block(16));
+    const int recalcs = processor->recalcCount;
+
+    EXPECT_EQ(processor->setState(stateStream(4, {0.1, 0.2, 0.3, 0.4}, 1)), kResultOk);
+    EXPECT_EQ(processor->recalcCount, recalcs); // nothing the audio thread uses was touched
+    EXPECT_EQ(processor->paramValues[0], 0.9);
+    EXPECT_FALSE(processor->bypass);
+    bool bypass = false;
+    EXPECT_EQ(savedValues(processor, &bypass), (std::vector<double>{0.1, 0.2, 0.3, 0.4}));
+    EXPECT_TRUE(bypass);
+
+    // The next block applies it, then its own changes, with one recalc for both.
+    changes.clear();
+    changes.add(1, 0, 0.7);
+    processor->process(block(0));
+    EXPECT_EQ(processor->recalcCount, recalcs + 1);
+    EXPECT_EQ(processor->paramValues[0], 0.1);
+    EXPECT_EQ(processor->paramValues[1], 0.7);
+    EXPECT_TRUE(processor->bypass);
+    EXPECT_EQ(processor->bypassFade, 0);
+    EXPECT_EQ(savedValues(processor), (std::vector<double>{0.1, 0.7, 0.3, 0.4}));
+
+    // A state the audio thread never took is applied when processing stops; a short stream
+    // keeps the rest of the state last set.
+    EXPECT_EQ(processor->setState(stateStream(1, {0.6}, 0)), kResultOk);
+    EXPECT_EQ(processor->setState(stateStream(4, {0.25}, 0)), kResultOk);
+    EXPECT_EQ(savedValues(processor), (std::vector<double>{0.25, 0.7, 0.3, 0.4}));
+    const int recalcsBefore = processor->recalcCount;
+    processor->setActive(false);
+    EXPECT_EQ(processor->recalcCount, recalcsBefore + 1);
+    EXPECT_EQ(processor->paramValues[0], 0.25);
+    EXPECT_FALSE(processor->bypass);
+}
+
+TEST_F(FrameTest, BlocksThatRenderNothingSayWhetherTheirEventsAreDeferred)
+{
+    struct Step
+    {
+        int32 samples;
+        double bypass; // < 0: no change
+        std::vector<bool> notRendered;
+    } steps[] = {
+        {16, -1, {}},      {0, -1, {true}},  {16, 1.0, {}}, // bypass fades in: rendered
+        {16, -1, {false}}, {0, -1, {false}}, {0, 0.0, {true}}, {16, -1, {}}, // the fade out renders
+    };
+    int index = 0;
+    for (const Step& step : steps)
+    {
+        changes.clear();
+        if (step.bypass >= 0) setBypass(step.bypass);
+        processor->notRendered.clear();
+        processor->process(block(step.samples));
+        EXPECT_EQ(processor->notRendered, step.notRendered) << index++;
+    }
 }
 
 } // namespace

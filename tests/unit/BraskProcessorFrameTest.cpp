@@ -156,7 +156,7 @@ TEST_F(BraskFrame, NotifyAnswersTextMessagesOnly)
 TEST_F(BraskFrame, LatencyTailAndProcessingSwitch)
 {
     EXPECT_EQ(processor->getLatencySamples(), 0u);
-    EXPECT_EQ(processor->getTailSamples(), 0u);
+    EXPECT_GT(processor->getTailSamples(), 0u); // the release; its length is tested with the engine
     EXPECT_EQ(processor->setProcessing(true), kNotImplemented);
 }
 

@@ -129,7 +129,9 @@ public:
     {
         const int index = owner.indexOf(id);
         if (index < 0 || !std::isfinite(value)) return kInvalidArgument;
-        owner.parameterQueue->push(index, std::min(1.0, std::max(0.0, value)));
+        value = std::min(1.0, std::max(0.0, value));
+        owner.hostValues[static_cast<size_t>(index)].store(value);
+        owner.parameterQueue->push(index, value);
         return tell(audioMasterAutomate, id, static_cast<float>(value));
     }
     tresult PLUGIN_API endEdit(ParamID id) SMTG_OVERRIDE
@@ -256,6 +258,9 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
     }
     record.numParams = parameterCount();
     parameterQueue.reset(new ParameterQueue(parameterCount()));
+    hostValues.reset(new std::atomic<ParamValue>[parameterIds.size()]);
+    controllerBehind.reset(new std::atomic<bool>[parameterIds.size()]);
+    readHostValues();
 
     SpeakerArrangement output = SpeakerArr::kStereo;
     if (processor->setBusArrangements(nullptr, 0, &output, 1) != kResultTrue) return false;
@@ -385,11 +390,13 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
     case effEditGetRect:
         return editor->getRect(controller, static_cast<ERect**>(ptr)) ? 1 : 0;
     case effEditOpen:
+        updateController();
         return editor->open(controller, ptr) ? 1 : 0;
     case effEditClose:
         editor->close();
         return 1;
     case effEditIdle:
+        updateController();
         editor->idle();
         return 0;
     case effGetChunk:
@@ -440,8 +447,32 @@ int Vst2Effect::indexOf(ParamID id) const
 
 void Vst2Effect::applyParameter(int index, ParamValue value)
 {
+    // The controller (and its editor) belong to the UI thread, and this may be the audio
+    // thread: the controller follows in updateController().
+    hostValues[static_cast<size_t>(index)].store(value);
     parameterQueue->push(index, value);
-    controller->setParamNormalized(parameterIds[static_cast<size_t>(index)], value);
+    controllerBehind[static_cast<size_t>(index)].store(true);
+    anyControllerBehind.store(true);
+}
+
+void Vst2Effect::updateController()
+{
+    if (!anyControllerBehind.exchange(false)) return;
+    for (size_t i = 0; i < parameterIds.size(); ++i)
+    {
+        if (controllerBehind[i].exchange(false))
+            controller->setParamNormalized(parameterIds[i], hostValues[i].load());
+    }
+}
+
+void Vst2Effect::readHostValues()
+{
+    anyControllerBehind.store(false);
+    for (size_t i = 0; i < parameterIds.size(); ++i)
+    {
+        controllerBehind[i].store(false);
+        hostValues[i].store(controller->getParamNormalized(parameterIds[i]));
+    }
 }
 
 void Vst2Effect::setParameter(int index, float value)
@@ -453,8 +484,7 @@ void Vst2Effect::setParameter(int index, float value)
 float Vst2Effect::getParameter(int index) const
 {
     if (index < 0 || index >= parameterCount()) return 0.0f;
-    return static_cast<float>(
-        controller->getParamNormalized(parameterIds[static_cast<size_t>(index)]));
+    return static_cast<float>(hostValues[static_cast<size_t>(index)].load());
 }
 
 bool Vst2Effect::parameterText(int index, char* text) const
@@ -462,8 +492,8 @@ bool Vst2Effect::parameterText(int index, char* text) const
     if (!text || index < 0 || index >= parameterCount()) return false;
     const ParamID id = parameterIds[static_cast<size_t>(index)];
     String128 display = {};
-    if (controller->getParamStringByValue(id, controller->getParamNormalized(id), display) !=
-        kResultOk)
+    if (controller->getParamStringByValue(id, hostValues[static_cast<size_t>(index)].load(),
+                                          display) != kResultOk)
         return false;
     copyText(text, kParameterTextSize, toAscii(display));
     return true;
@@ -577,6 +607,7 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
         const int index = indexOf(id);
         if (index >= 0) parameterQueue->push(index, controller->getParamNormalized(id));
     }
+    readHostValues();
     return true;
 }
 

@@ -6,7 +6,9 @@
 //
 // Threads: the host's UI thread creates, configures, saves and restores; the audio thread runs
 // processEvents and processReplacing; setParameter may come from any thread. Parameter changes
-// travel to the audio thread through a lock-free queue that each block drains first.
+// travel to the audio thread through a lock-free queue that each block drains first, and to the
+// controller (which, with its editor, lives on the UI thread) at the host's next editor idle;
+// getParameter and the display texts answer from the host's latest values at once.
 #pragma once
 
 #include "BlockInput.h"
@@ -58,6 +60,9 @@ public:
     /** The accumulating call of old hosts: adds the rendered block to the outputs. */
     void processAccumulating(float** inputs, float** outputs, int frames);
 
+    /** The controller behind the instance (UI thread). */
+    IEditController* editController() const { return controller; }
+
     /** The controller's parameters, in its order. */
     int32 parameterCount() const { return static_cast<int32>(parameterIds.size()); }
 
@@ -82,6 +87,10 @@ private:
 
     int indexOf(ParamID id) const;
     void applyParameter(int index, ParamValue value);
+    /** UI thread: brings the controller up to the host's latest moves. */
+    void updateController();
+    /** UI thread: takes the host's values from the controller (after it changed them). */
+    void readHostValues();
     void silence(float** outputs, int frames);
     void render(float** outputs, int frames, bool accumulate);
 
@@ -108,6 +117,11 @@ private:
     std::string programName;
 
     std::vector<ParamID> parameterIds;
+    // The values the host last set or was told about, by index: what getParameter answers.
+    // Any thread writes them; the controller catches up on the UI thread.
+    std::unique_ptr<std::atomic<ParamValue>[]> hostValues;
+    std::unique_ptr<std::atomic<bool>[]> controllerBehind;
+    std::atomic<bool> anyControllerBehind{false};
     std::vector<bool> automatable;
     double sampleRate = 44100.0;
     int32 maxBlockSize = 1024;

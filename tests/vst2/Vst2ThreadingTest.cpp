@@ -88,6 +88,16 @@ TEST(Vst2Threading, SetParameterFromAnotherThreadWhileRendering)
     for (int index = 0; index < count; ++index)
         EXPECT_EQ(effect->getParameter(effect, index), finalValue(index)) << index;
 
+    // The controller, which belongs to the UI thread, catches up at the host's editor idle.
+    dispatch(effect, effEditIdle);
+    Steinberg::Vst::IEditController* controller = instance->editController();
+    for (int index = 0; index < count; ++index)
+    {
+        Steinberg::Vst::ParameterInfo info{};
+        ASSERT_EQ(controller->getParameterInfo(index, info), kResultOk);
+        EXPECT_EQ(controller->getParamNormalized(info.id), finalValue(index)) << index;
+    }
+
     // The processor has them too once the next block has run: its saved values say so.
     effect->processReplacing(effect, nullptr, outputs, 128);
     void* data = nullptr;

@@ -207,13 +207,13 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
 {
     factory = pluginFactory;
     factory->addRef();
-    hostContext = new HostApplication();
+    hostContext.reset(new HostApplication());
 
     void* object = nullptr;
     if (factory->createInstance(processorClassId, IComponent::iid, &object) != kResultOk || !object)
         return false;
     component = static_cast<IComponent*>(object);
-    if (component->initialize(hostContext) != kResultOk) return false;
+    if (component->initialize(hostContext.get()) != kResultOk) return false;
     componentInitialized = true;
     processor = queryFrom<IAudioProcessor>(component);
     if (!processor) return false;
@@ -225,7 +225,7 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
         !object)
         return false;
     controller = static_cast<IEditController*>(object);
-    if (controller->initialize(hostContext) != kResultOk) return false;
+    if (controller->initialize(hostContext.get()) != kResultOk) return false;
     controllerInitialized = true;
     controller->setComponentHandler(componentHandler.get());
 
@@ -331,7 +331,6 @@ Vst2Effect::~Vst2Effect()
         if (componentInitialized) component->terminate();
         component->release();
     }
-    if (hostContext) hostContext->release();
     if (factory) factory->release();
 }
 

@@ -99,7 +99,9 @@ private:
 
     // The instrument, as a VST 3 host holds it.
     IPluginFactory* factory = nullptr;
-    HostApplication* hostContext = nullptr;
+    // The SDK's host context is not reference counted: owned here, and deleted after the
+    // processor and controller that were initialised with it.
+    std::unique_ptr<HostApplication> hostContext;
     IComponent* component = nullptr;
     IAudioProcessor* processor = nullptr;
     IEditController* controller = nullptr;

@@ -274,8 +274,22 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
     editor.reset(new Vst2EditorHost(host, &record));
     record.flags = effFlagsCanReplacing | effFlagsProgramChunks;
     if (isInstrument) record.flags |= effFlagsIsSynth;
-    if (editor->available(controller)) record.flags |= effFlagsHasEditor;
+    if (hasEditor()) record.flags |= effFlagsHasEditor;
     return true;
+}
+
+bool Vst2Effect::hasEditor()
+{
+    // Whether the controller class offers a view does not change while the module is loaded:
+    // the first instance asks, so that scanning hosts do not build a view per instance.
+    static std::atomic<int> known{-1};
+    int answer = known.load();
+    if (answer < 0)
+    {
+        answer = editor->available(controller) ? 1 : 0;
+        known.store(answer);
+    }
+    return answer == 1;
 }
 
 void Vst2Effect::readIdentity(IPluginFactory* pluginFactory, const TUID processorClassId)
@@ -373,12 +387,10 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
         return index >= 0 && index < parameterCount() && automatable[static_cast<size_t>(index)];
     case effSetSampleRate:
         if (!(opt > 0.0f) || !std::isfinite(opt)) return 0;
-        changeSetup(opt, maxBlockSize);
-        return 1;
+        return changeSetup(opt, maxBlockSize) ? 1 : 0;
     case effSetBlockSize:
         if (value < kMinBlockSize || value > kMaxBlockSize) return 0;
-        changeSetup(sampleRate, static_cast<int32>(value));
-        return 1;
+        return changeSetup(sampleRate, static_cast<int32>(value)) ? 1 : 0;
     case effMainsChanged:
         if (value) return resume() ? 1 : 0;
         suspend();
@@ -512,18 +524,29 @@ bool Vst2Effect::parameterFromText(int index, const char* text)
     return true;
 }
 
-void Vst2Effect::changeSetup(double rate, int32 maxBlock)
+bool Vst2Effect::changeSetup(double rate, int32 maxBlock)
 {
+    // The processor is asked at once, so that a setup it refuses changes nothing: the old one
+    // is set up again and playing goes on.
+    const bool wasActive = active;
+    suspend();
+    const double oldRate = sampleRate;
+    const int32 oldMaxBlock = maxBlockSize;
     sampleRate = rate;
     maxBlockSize = maxBlock;
-    if (!active) return; // applied on the next resume
-    suspend();
-    resume();
+    const bool accepted = setUpProcessing();
+    if (!accepted)
+    {
+        sampleRate = oldRate;
+        maxBlockSize = oldMaxBlock;
+        setUpProcessing();
+    }
+    if (wasActive) resume();
+    return accepted;
 }
 
-bool Vst2Effect::resume()
+bool Vst2Effect::setUpProcessing()
 {
-    if (active) return true;
     ProcessSetup setup{};
     setup.processMode = kRealtime;
     setup.symbolicSampleSize = kSample32;
@@ -533,7 +556,13 @@ bool Vst2Effect::resume()
     for (std::vector<float>& channel : scratch)
         channel.assign(static_cast<size_t>(maxBlockSize), 0.0f);
     pieceSize = maxBlockSize;
-    if (component->setActive(true) != kResultOk) return false;
+    return true;
+}
+
+bool Vst2Effect::resume()
+{
+    if (active) return true;
+    if (!setUpProcessing() || component->setActive(true) != kResultOk) return false;
     processor->setProcessing(true); // kNotImplemented is a valid answer
     active = true;
     return true;

@@ -72,11 +72,14 @@ private:
     explicit Vst2Effect(audioMasterCallback host);
     bool build(IPluginFactory* factory, const TUID processorClassId);
     void readIdentity(IPluginFactory* factory, const TUID processorClassId);
+    bool hasEditor();
 
     // Opcodes, on the host's UI thread.
     void suspend();
     bool resume();
-    void changeSetup(double sampleRate, int32 maxBlock);
+    /** False (and the previous setup kept) when the processor refuses it. */
+    bool changeSetup(double sampleRate, int32 maxBlock);
+    bool setUpProcessing();
     VstIntPtr saveChunk(void** data);
     bool restoreChunk(const void* data, VstIntPtr size);
     bool processorState(std::vector<uint8_t>& state) const;

@@ -387,6 +387,7 @@ TEST_F(Vst2Effect, BadInputChangesNothing)
     EXPECT_EQ(effect->dispatch(effSetBlockSize, 0, -64), 0);
     EXPECT_EQ(effect->dispatch(effSetSampleRate, 0, 0, nullptr, 0.0f), 0);
     EXPECT_EQ(effect->dispatch(effSetSampleRate, 0, 0, nullptr, NAN), 0);
+    EXPECT_EQ(effect->dispatch(effSetSampleRate, 0, 0, nullptr, 1.0e9f), 0); // processor refuses
     EXPECT_EQ(effect->dispatch(effSetChunk, 0, 100, nullptr), 0);
     EXPECT_EQ(effect->dispatch(effGetChunk), 0);
     EXPECT_EQ(effect->dispatch(effSetProcessPrecision, 0, kVstProcessPrecision64), 0);

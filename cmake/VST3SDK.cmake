@@ -42,6 +42,10 @@ target_compile_definitions(vst3sdk PUBLIC RELEASE=1)
 target_compile_options(vst3sdk PRIVATE -w)
 find_package(Threads REQUIRED)
 target_link_libraries(vst3sdk PUBLIC Threads::Threads ${CMAKE_DL_LIBS})
+if(WIN32)
+    # FUID::generate calls CoCreateGuid.
+    target_link_libraries(vst3sdk PUBLIC ole32)
+endif()
 
 # Host-side classes (host application, messages, attribute lists) for the host layer and tests.
 add_library(vst3sdk_hosting STATIC

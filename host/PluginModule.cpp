@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PluginModule.h"
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
 namespace Steinberg {
@@ -13,6 +12,7 @@ namespace {
 
 using GetFactoryProc = IPluginFactory*(PLUGIN_API*)();
 using ModuleEntryProc = bool (*)(void*);
+using InitDllProc = bool (*)();
 using ModuleExitProc = bool (*)();
 
 bool isDirectory(const std::string& path)
@@ -25,9 +25,9 @@ bool isDirectory(const std::string& path)
 std::string bundleName(const std::string& bundle)
 {
     std::string name = bundle;
-    while (!name.empty() && name.back() == '/')
+    while (!name.empty() && (name.back() == '/' || name.back() == '\\'))
         name.pop_back();
-    const size_t slash = name.find_last_of('/');
+    const size_t slash = name.find_last_of("/\\");
     if (slash != std::string::npos) name = name.substr(slash + 1);
     const std::string suffix = ".vst3";
     if (name.size() > suffix.size() &&
@@ -42,9 +42,10 @@ std::string PluginModule::resolveModulePath(const std::string& path)
 {
     if (!isDirectory(path)) return path;
     std::string bundle = path;
-    while (bundle.size() > 1 && bundle.back() == '/')
+    while (bundle.size() > 1 && (bundle.back() == '/' || bundle.back() == '\\'))
         bundle.pop_back();
-    return bundle + "/Contents/x86_64-linux/" + bundleName(bundle) + ".so";
+    return bundle + "/Contents/" + SharedLibrary::bundleArchitecture + "/" + bundleName(bundle) +
+           SharedLibrary::moduleSuffix;
 }
 
 std::unique_ptr<PluginModule> PluginModule::load(const std::string& path, std::string& error)
@@ -60,12 +61,10 @@ std::unique_ptr<PluginModule> PluginModule::load(const std::string& path, std::s
         return nullptr;
     }
 
-    module->handle = dlopen(module->path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module->handle)
+    std::string reason;
+    if (!module->library.open(module->path, reason))
     {
-        const char* reason = dlerror();
-        error = "cannot load " + module->path +
-                " as a VST 3 module: " + (reason ? reason : "unknown reason");
+        error = "cannot load " + module->path + " as a VST 3 module: " + reason;
         return nullptr;
     }
 
@@ -76,14 +75,24 @@ std::unique_ptr<PluginModule> PluginModule::load(const std::string& path, std::s
         return nullptr;
     }
 
+    // Linux modules offer ModuleEntry, Windows modules only InitDll.
     if (auto entry = reinterpret_cast<ModuleEntryProc>(module->symbol("ModuleEntry")))
     {
-        if (!entry(module->handle))
+        if (!entry(module->library.handle()))
         {
             error = module->path + " refused to initialise (ModuleEntry failed)";
             return nullptr;
         }
-        module->entered = true;
+        module->exitName = "ModuleExit";
+    }
+    else if (auto init = reinterpret_cast<InitDllProc>(module->symbol("InitDll")))
+    {
+        if (!init())
+        {
+            error = module->path + " refused to initialise (InitDll failed)";
+            return nullptr;
+        }
+        module->exitName = "ExitDll";
     }
 
     module->pluginFactory = getFactory();
@@ -97,17 +106,16 @@ std::unique_ptr<PluginModule> PluginModule::load(const std::string& path, std::s
 
 void* PluginModule::symbol(const char* name) const
 {
-    return handle ? dlsym(handle, name) : nullptr;
+    return library.symbol(name);
 }
 
 PluginModule::~PluginModule()
 {
     if (pluginFactory) pluginFactory->release();
-    if (entered)
+    if (exitName)
     {
-        if (auto exit = reinterpret_cast<ModuleExitProc>(symbol("ModuleExit"))) exit();
+        if (auto exit = reinterpret_cast<ModuleExitProc>(symbol(exitName))) exit();
     }
-    if (handle) dlclose(handle);
 }
 
 } // namespace Host

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A loaded VST 3 module, entered as Linux hosts do: dlopen, ModuleEntry, GetPluginFactory; and
-// left in the reverse order.
+// A loaded VST 3 module, entered as hosts on its platform do: opened, then ModuleEntry (Linux) or
+// InitDll (Windows), then GetPluginFactory; and left in the reverse order.
 #pragma once
+
+#include "SharedLibrary.h"
 
 #include "pluginterfaces/base/ipluginbase.h"
 
@@ -38,8 +40,8 @@ private:
     PluginModule() = default;
 
     std::string path;
-    void* handle = nullptr;
-    bool entered = false;
+    SharedLibrary library;
+    const char* exitName = nullptr; ///< the exit matching the entry that was called
     IPluginFactory* pluginFactory = nullptr;
 };
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PluginSession.h"
+#include "RenderPlatform.h"
 
 #include "PendingFile.h"
 #include "VstPresetFile.h"
@@ -223,8 +224,8 @@ bool PluginSession::savePreset(const std::string& path, std::string& error)
     PendingFile file;
     const int fd = file.create(path, error);
     if (fd < 0) return false;
-    const bool complete =
-        writeAll(fd, bytes->getData(), static_cast<size_t>(bytes->getSize())) && fsync(fd) == 0;
+    const bool complete = writeAll(fd, bytes->getData(), static_cast<size_t>(bytes->getSize())) &&
+                          Platform::syncFile(fd);
     const int savedErrno = errno;
     if (::close(fd) != 0 || !complete)
     {

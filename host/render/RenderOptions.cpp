@@ -16,6 +16,8 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
 {
     CLI::App app("Renders a Standard MIDI File through the Brask instrument to a stereo WAV file.",
                  "brask-render");
+    // Options start with "-" everywhere: on Windows CLI11 would take "/path" for an option.
+    app.allow_windows_style_options(false);
     app.add_option("song.mid", options.input, "The MIDI file to play (format 0 or 1)")
         ->type_name("");
     app.add_option("out.wav", options.output, "The WAV file to write")->type_name("");

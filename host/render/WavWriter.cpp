@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WavWriter.h"
 
-#include <sndfile.h>
-#include <unistd.h>
+#include <unistd.h> // write, lseek and close; MinGW-w64 has them too
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -17,27 +17,62 @@ namespace Render {
 namespace {
 
 constexpr int kChannels = 2;
+constexpr uint16_t kFormatPcm = 1;
+constexpr uint16_t kFormatIeeeFloat = 3;
 
-int subtype(WavWriter::Format format)
+// RIFF header, "fmt " chunk, a "fact" chunk for float (required for formats other than PCM),
+// then the "data" chunk header. The sizes are filled in when the file is finished.
+constexpr size_t kFmtChunkBytes = 8 + 16;
+constexpr size_t kFactChunkBytes = 8 + 4;
+
+size_t headerBytes(WavWriter::Format format)
+{
+    return 12 + kFmtChunkBytes + (format == WavWriter::Format::Float32 ? kFactChunkBytes : 0) + 8;
+}
+
+void put16(unsigned char* at, uint32_t value)
+{
+    at[0] = static_cast<unsigned char>(value);
+    at[1] = static_cast<unsigned char>(value >> 8);
+}
+
+void put32(unsigned char* at, uint32_t value)
+{
+    put16(at, value);
+    put16(at + 2, value >> 16);
+}
+
+/** Full scale as a 32-bit integer, rounded to nearest and clipped: the top 16 or 24 bits of it are
+    the PCM sample, exactly as libsndfile converts with clipping on. NaN becomes silence. */
+int32_t fullScale32(float sample)
+{
+    const float scaled = sample * static_cast<float>(0x7FFFFFFF);
+    if (std::isnan(scaled)) return 0;
+    if (scaled >= static_cast<float>(INT32_MAX)) return INT32_MAX;
+    if (scaled <= static_cast<float>(INT32_MIN)) return INT32_MIN;
+    return static_cast<int32_t>(std::lrintf(scaled));
+}
+
+void encode(WavWriter::Format format, float sample, unsigned char* at)
 {
     switch (format)
     {
     case WavWriter::Format::Pcm16:
-        return SF_FORMAT_PCM_16;
+        put16(at, static_cast<uint32_t>(fullScale32(sample) >> 16));
+        return;
     case WavWriter::Format::Pcm24:
-        return SF_FORMAT_PCM_24;
+    {
+        const auto value = static_cast<uint32_t>(fullScale32(sample) >> 8);
+        put16(at, value);
+        at[2] = static_cast<unsigned char>(value >> 16);
+        return;
+    }
     case WavWriter::Format::Float32:
         break;
     }
-    return SF_FORMAT_FLOAT;
-}
-
-/** The reason for a failed libsndfile call: the system's text when the system refused (errno
-    as the call left it), else libsndfile's own message. */
-std::string failureReason(int errorNumber, int systemError)
-{
-    if (errorNumber == SF_ERR_SYSTEM && systemError != 0) return std::strerror(systemError);
-    return sf_error_number(errorNumber);
+    uint32_t bits = 0;
+    std::memcpy(&bits, &sample, sizeof(bits));
+    put32(at, bits);
 }
 
 } // namespace
@@ -58,7 +93,7 @@ int WavWriter::frameBytes(Format format)
 
 int64_t WavWriter::maxFrames(Format format)
 {
-    // The RIFF size field is 32 bits; leave room for the header chunks libsndfile writes.
+    // The RIFF size field is 32 bits; leave room for the header chunks.
     constexpr int64_t kMaxDataBytes = 0xFFFFFFFFLL - 4096;
     return kMaxDataBytes / frameBytes(format);
 }
@@ -68,81 +103,133 @@ WavWriter::~WavWriter()
     discard();
 }
 
-bool WavWriter::open(const std::string& path, Format format, int sampleRate, std::string& error)
+bool WavWriter::writeBytes(const void* data, size_t size)
 {
-    discard();
-    const int fd = pending.create(path, error);
-    if (fd < 0) return false;
-
-    SF_INFO info{};
-    info.samplerate = sampleRate;
-    info.channels = kChannels;
-    info.format = SF_FORMAT_WAV | subtype(format);
-    errno = 0;
-    file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-    if (!file)
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0)
     {
-        error = "cannot write " + path + ": " + failureReason(sf_error(nullptr), errno);
-        ::close(fd);
-        pending.discard();
+        errno = 0;
+        const auto written =
+            ::write(file, bytes, static_cast<unsigned>(std::min<size_t>(size, 1u << 30)));
+        if (written <= 0)
+        {
+            failure = std::strerror(errno != 0 ? errno : EIO);
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool WavWriter::writeHeader()
+{
+    const bool isFloat = format == Format::Float32;
+    const auto blockAlign = static_cast<uint32_t>(frameBytes(format));
+    const uint64_t dataBytes = static_cast<uint64_t>(frames) * blockAlign;
+    const size_t size = headerBytes(format);
+    unsigned char header[64] = {};
+    unsigned char* at = header;
+    std::memcpy(at, "RIFF", 4);
+    put32(at + 4, static_cast<uint32_t>(size - 8 + dataBytes));
+    std::memcpy(at + 8, "WAVE", 4);
+    at += 12;
+    std::memcpy(at, "fmt ", 4);
+    put32(at + 4, 16);
+    put16(at + 8, isFloat ? kFormatIeeeFloat : kFormatPcm);
+    put16(at + 10, kChannels);
+    put32(at + 12, static_cast<uint32_t>(sampleRate));
+    put32(at + 16, static_cast<uint32_t>(sampleRate) * blockAlign);
+    put16(at + 20, blockAlign);
+    put16(at + 22, blockAlign / kChannels * 8);
+    at += kFmtChunkBytes;
+    if (isFloat)
+    {
+        std::memcpy(at, "fact", 4);
+        put32(at + 4, 4);
+        put32(at + 8, static_cast<uint32_t>(frames));
+        at += kFactChunkBytes;
+    }
+    std::memcpy(at, "data", 4);
+    put32(at + 4, static_cast<uint32_t>(dataBytes));
+    if (::lseek(file, 0, SEEK_SET) != 0)
+    {
+        failure = std::strerror(errno);
         return false;
     }
-    clips = format != Format::Float32;
-    if (clips) sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    return writeBytes(header, size);
+}
+
+bool WavWriter::open(const std::string& path, Format fileFormat, int rate, std::string& error)
+{
+    discard();
+    file = pending.create(path, error);
+    if (file < 0) return false;
+    format = fileFormat;
+    sampleRate = rate;
     frames = 0;
     clipped = 0;
     peak = 0.0f;
     failure.clear();
+    clips = format != Format::Float32;
+    // The header goes first with empty sizes; commit fills them in.
+    if (!writeHeader())
+    {
+        error = "cannot write " + path + ": " + failure;
+        discard();
+        return false;
+    }
     return true;
 }
 
 bool WavWriter::write(const float* left, const float* right, int32_t count)
 {
-    if (!file)
+    if (file < 0)
     {
         failure = "no output file is open";
         return false;
     }
-    interleaved.resize(static_cast<size_t>(count) * kChannels);
+    if (count <= 0) return true;
+    const auto sampleBytes = static_cast<size_t>(frameBytes(format) / kChannels);
+    encoded.resize(static_cast<size_t>(count) * kChannels * sampleBytes);
+    unsigned char* at = encoded.data();
     for (int32_t i = 0; i < count; ++i)
     {
-        interleaved[static_cast<size_t>(i) * kChannels] = left[i] * gain;
-        interleaved[static_cast<size_t>(i) * kChannels + 1] = right[i] * gain;
+        for (const float input : {left[i], right[i]})
+        {
+            const float sample = input * gain;
+            const float level = std::fabs(sample);
+            peak = std::max(peak, level);
+            if (clips && level > 1.0f) ++clipped;
+            encode(format, sample, at);
+            at += sampleBytes;
+        }
     }
-    for (const float sample : interleaved)
-    {
-        const float level = std::fabs(sample);
-        peak = std::max(peak, level);
-        if (clips && level > 1.0f) ++clipped;
-    }
-    errno = 0;
-    const sf_count_t written = sf_writef_float(file, interleaved.data(), count);
-    if (written != count) failure = failureReason(sf_error(file), errno);
-    frames += written;
-    return written == count;
+    if (!writeBytes(encoded.data(), encoded.size())) return false;
+    frames += count;
+    return true;
 }
 
 bool WavWriter::close(std::string& reason)
 {
-    if (!file) return true;
+    if (file < 0) return true;
     errno = 0;
-    const int result = sf_close(file);
-    const int systemError = errno;
-    file = nullptr;
-    if (result != 0) reason = failureReason(result, systemError);
-    return result == 0;
+    const bool closed = ::close(file) == 0;
+    file = -1;
+    if (!closed) reason = std::strerror(errno);
+    return closed;
 }
 
 bool WavWriter::commit(std::string& error)
 {
-    if (!file)
+    if (file < 0)
     {
         error = "no output file is open";
         return false;
     }
-    // A write that failed earlier leaves a file that sf_close still finishes without complaint.
+    // A write that failed earlier leaves the file incomplete whatever happens now.
     std::string reason = failure;
-    if (reason.empty() && sf_error(file) != SF_ERR_NO_ERROR) reason = sf_strerror(file);
+    if (reason.empty() && !writeHeader()) reason = failure;
     const bool closed = close(reason);
     if (!closed || !reason.empty())
     {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Stereo WAV output through libsndfile, written as a pending file: the target appears only when
-// commit() succeeds.
+// Stereo WAV output (32-bit float, 16- and 24-bit PCM), written as a pending file: the target
+// appears only when commit() succeeds. The writer is our own so that every platform writes the
+// same bytes and reports the same errors; its PCM conversion is libsndfile's (rounded to 32 bits,
+// then the top bits kept), which the tests check against libsndfile itself.
 #pragma once
 
 #include "PendingFile.h"
@@ -8,8 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct sf_private_tag;
 
 namespace Steinberg {
 namespace Vst {
@@ -48,8 +48,8 @@ public:
     void discard();
 
     int64_t framesWritten() const { return frames; }
-    /** Why the last write failed: the system's reason ("No space left on device") or
-        libsndfile's message. Kept after discard. */
+    /** Why the last write failed: the system's reason ("No space left on device"). Kept after
+        discard. */
     const std::string& lastError() const { return failure; }
     /** Samples that the PCM formats clipped to -1..1 since open (always 0 for float). */
     int64_t clippedSamples() const { return clipped; }
@@ -58,10 +58,14 @@ public:
 
 private:
     bool close(std::string& reason);
+    bool writeBytes(const void* data, size_t size);
+    bool writeHeader();
 
     PendingFile pending;
-    sf_private_tag* file = nullptr;
-    std::vector<float> interleaved;
+    int file = -1;
+    Format format = Format::Float32;
+    int sampleRate = 0;
+    std::vector<unsigned char> encoded;
     int64_t frames = 0;
     float gain = 1.0f;
     bool clips = false;

@@ -4,6 +4,7 @@
 #include "MidiFile.h"
 #include "PluginSession.h"
 #include "RenderOptions.h"
+#include "RenderPlatform.h"
 #include "Renderer.h"
 #include "WavWriter.h"
 
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <iostream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Steinberg::Vst::Tarvik::Render;
 namespace Presets = Steinberg::Vst::Tarvik::Presets;
@@ -44,24 +44,16 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-/** The folder of the running program, with a trailing '/'; empty when unknown. */
-std::string programFolder()
-{
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (length <= 0) return "";
-    std::string folder(self, static_cast<size_t>(length));
-    folder.resize(folder.find_last_of('/') + 1);
-    return folder;
-}
-
 /** The bundle built with this program: beside the build tree it lives in, else where the build
     put it. */
 std::string defaultBundle()
 {
-    const std::string folder = programFolder();
-    if (!folder.empty() && exists(folder + "../../Tarvik-Brask.vst3"))
-        return folder + "../../Tarvik-Brask.vst3";
+    const std::string folder = Platform::programFolder();
+    if (!folder.empty())
+    {
+        const std::string beside = folder + "../../Tarvik-Brask.vst3";
+        if (exists(beside)) return beside;
+    }
     return BRASK_DEFAULT_BUNDLE;
 }
 
@@ -126,7 +118,7 @@ void reportClipping(const WavWriter& writer, const RenderOptions& options)
 
 std::vector<std::string> factoryBankFolders()
 {
-    const std::string folder = programFolder();
+    const std::string folder = Platform::programFolder();
     return Presets::bankFolders(folder.empty() ? "" : folder + "../../presets",
                                 BRASK_INSTALL_PREFIX);
 }
@@ -235,8 +227,8 @@ int run(const RenderOptions& options)
 
         if (rendering)
         {
-            ProgressBar progress(!options.quiet && isatty(STDERR_FILENO), renderer.maxFrames(song),
-                                 rate);
+            ProgressBar progress(!options.quiet && Platform::errorsGoToTerminal(),
+                                 renderer.maxFrames(song), rate);
             bool writeFailed = false;
             const bool complete = renderer.render(
                 song,
@@ -278,9 +270,7 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    // Past a file size limit the write fails with a reason to report; by default the signal
-    // would end the program and leave the pending file behind.
-    std::signal(SIGXFSZ, SIG_IGN);
+    Platform::reportFileSizeLimitAsError();
     try
     {
         return run(options);

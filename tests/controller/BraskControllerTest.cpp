@@ -6,6 +6,7 @@
 #include "IndexedParameter.h"
 #include "TestSupport.h"
 
+#include "pluginterfaces/base/fstrdefs.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ protected:
         EXPECT_EQ(controller->getParamStringByValue(id, value, text), kResultOk);
         return ascii(text);
     }
-    tresult typed(ParamID id, std::u16string text, ParamValue& value)
+    tresult typed(ParamID id, std::basic_string<char16> text, ParamValue& value)
     {
         return controller->getParamValueByString(id, text.data(), value);
     }
@@ -126,18 +127,19 @@ TEST_F(BraskControllerTest, GlideShowsAndReadsItsModes)
                      "Poly Poly ");
 
     ParamValue value = 0.0;
-    for (auto [text, expected] : {std::pair{u"Mono", 0.6},
-                                  {u"Mono-Glide", 1.0},
-                                  {u"3", 0.6},
-                                  {u"3.7", 0.6},
-                                  {u"5", 1.0},
-                                  {u" \t+2 steps", 0.4}})
+    for (auto [text, expected] : {std::pair{STR16("Mono"), 0.6},
+                                  {STR16("Mono-Glide"), 1.0},
+                                  {STR16("3"), 0.6},
+                                  {STR16("3.7"), 0.6},
+                                  {STR16("5"), 1.0},
+                                  {STR16(" \t+2 steps"), 0.4}})
     {
         EXPECT_EQ(typed(3, text, value), kResultOk) << ascii(text);
         EXPECT_DOUBLE_EQ(value, expected) << ascii(text);
     }
-    for (const char16_t* text : {u"6", u"-1", u"poly", u"Mono ", u"", u"- 1",
-                                 u"9999999999999999999999", u"-9999999999999999999999"})
+    for (const char16* text :
+         {STR16("6"), STR16("-1"), STR16("poly"), STR16("Mono "), STR16(""), STR16("- 1"),
+          STR16("9999999999999999999999"), STR16("-9999999999999999999999")})
         EXPECT_EQ(typed(3, text, value), kResultFalse) << ascii(text);
     EXPECT_EQ(controller->setParamNormalized(3, 1.7), kResultOk);
     EXPECT_EQ(controller->getParamNormalized(3), 1.0);
@@ -152,22 +154,22 @@ TEST_F(BraskControllerTest, OctaveShowsTheOctaveThatPlays)
         texts += shown(22, value) + " ";
     EXPECT_EQ(texts, "-2 -2 -2 -1 -1 0 1 1 2 2 2 ");
     ParamValue value = 0.0;
-    EXPECT_EQ(typed(22, u"-1", value), kResultOk);
+    EXPECT_EQ(typed(22, STR16("-1"), value), kResultOk);
     EXPECT_EQ(value, 0.25);
     EXPECT_EQ(shown(22, value), "-1");
 }
 
 TEST(BaseParameter, ReadsAFiniteNumberClampedToTheNormalizedRange)
 {
-    auto parameter = owned(new BaseParameter(u"Level", nullptr, 0, 0.5, 0, 1, 0));
+    auto parameter = owned(new BaseParameter(STR16("Level"), nullptr, 0, 0.5, 0, 1, 0));
     EXPECT_EQ(parameter->getNormalized(), 0.0); // not its default
-    for (auto [text, expected] : {std::pair{u"0.25", 0.25},
-                                  {u" 0.3 dB", 0.3},
-                                  {u"1.5", 1.0},
-                                  {u"-0.1", 0.0},
-                                  {u"inf", -1.0},
-                                  {u"nan", -1.0},
-                                  {u"x", -1.0}})
+    for (auto [text, expected] : {std::pair{STR16("0.25"), 0.25},
+                                  {STR16(" 0.3 dB"), 0.3},
+                                  {STR16("1.5"), 1.0},
+                                  {STR16("-0.1"), 0.0},
+                                  {STR16("inf"), -1.0},
+                                  {STR16("nan"), -1.0},
+                                  {STR16("x"), -1.0}})
     {
         ParamValue value = -1.0;
         EXPECT_EQ(parameter->fromString(text, value), expected >= 0.0) << ascii(text);
@@ -178,21 +180,21 @@ TEST(BaseParameter, ReadsAFiniteNumberClampedToTheNormalizedRange)
 TEST_F(BraskControllerTest, TypedValuesOfSoundParametersMustLieWithinRange)
 {
     ParamValue value = 0.0;
-    EXPECT_EQ(typed(6, u"1.5", value), kResultFalse);
+    EXPECT_EQ(typed(6, STR16("1.5"), value), kResultFalse);
     EXPECT_DOUBLE_EQ(value, 1.5); // written all the same
-    EXPECT_EQ(typed(23, u"-0.1", value), kResultFalse);
-    EXPECT_EQ(typed(6, u"warm", value), kResultFalse);
-    EXPECT_EQ(typed(24, u"0.5", value), kResultFalse);
+    EXPECT_EQ(typed(23, STR16("-0.1"), value), kResultFalse);
+    EXPECT_EQ(typed(6, STR16("warm"), value), kResultFalse);
+    EXPECT_EQ(typed(24, STR16("0.5"), value), kResultFalse);
     // Accepted: in range, clamped by the parameter itself ("Octave"), entries, and the
     // performance controllers as their conversion reads them.
     std::string accepted;
-    for (auto [id, text] : {std::pair{ParamID(0), u"0.25"},
-                            {6, u"1"},
-                            {22, u"5"},
-                            {22, u"-7"},
-                            {3, u"Mono-Legato"},
-                            {kModw, u"2"},
-                            {0, u"0.5\U0001F3B9"}})
+    for (auto [id, text] : {std::pair{ParamID(0), STR16("0.25")},
+                            {6, STR16("1")},
+                            {22, STR16("5")},
+                            {22, STR16("-7")},
+                            {3, STR16("Mono-Legato")},
+                            {kModw, STR16("2")},
+                            {0, STR16("0.5\U0001F3B9")}})
     {
         EXPECT_EQ(typed(id, text, value), kResultOk) << ascii(text);
         accepted += std::to_string(value) + " ";
@@ -200,11 +202,12 @@ TEST_F(BraskControllerTest, TypedValuesOfSoundParametersMustLieWithinRange)
     EXPECT_EQ(accepted, "0.250000 1.000000 1.000000 0.000000 0.800000 2.000000 0.500000 ");
 
     for (const Row& row : kTable)
-        for (const char16_t* text : {u"nan", u" NaN", u"inf", u"-Infinity", u"1e999"})
+        for (const char16* text :
+             {STR16("nan"), STR16(" NaN"), STR16("inf"), STR16("-Infinity"), STR16("1e999")})
             EXPECT_EQ(typed(row.id, text, value), kResultFalse) << row.title << ascii(text);
     // Broken UTF-16 is refused rather than thrown on.
-    EXPECT_EQ(typed(0, u"0.5\xD800", value), kResultFalse);
-    EXPECT_EQ(typed(0, u"\xDC00", value), kResultFalse);
+    EXPECT_EQ(typed(0, STR16("0.5\xD800"), value), kResultFalse);
+    EXPECT_EQ(typed(0, STR16("\xDC00"), value), kResultFalse);
     EXPECT_EQ(controller->getParamValueByString(0, nullptr, value), kResultFalse);
 }
 
@@ -257,8 +260,8 @@ struct WithPresets : public BraskController
     tresult PLUGIN_API initialize(FUnknown* context) SMTG_OVERRIDE
     {
         BraskController::initialize(context);
-        auto* presets = new IndexedParameter(u"Presets", nullptr, 2, 0.0, 8, kPrst, 0);
-        const char16_t* names[] = {u"Init", u"Bass", u"Lead"};
+        auto* presets = new IndexedParameter(STR16("Presets"), nullptr, 2, 0.0, 8, kPrst, 0);
+        const char16* names[] = {STR16("Init"), STR16("Bass"), STR16("Lead")};
         for (int32 i = 0; i < 3; ++i)
             presets->setString(i, names[i]);
         parameters.addParameter(presets);

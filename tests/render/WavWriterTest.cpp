@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,6 +96,78 @@ TEST(WavWriter, ScalesByTheGainAndCountsWhatThePcmFormatsClip)
         ASSERT_EQ(audio.frames(), 2u);
         EXPECT_NEAR(audio.samples[0], 0.5f, 1e-4f);
         EXPECT_NEAR(audio.samples[1], c.clipped ? -1.0f : -1.5f, 1e-4f);
+    }
+}
+
+TEST(WavWriter, WritesTheSameSamplesAsLibsndfile)
+{
+    // Rounding ties, the smallest steps of each format, full scale and beyond, and a sweep: the
+    // PCM conversion must match the standard library's bit for bit.
+    std::vector<float> left = {0.5f,
+                               -0.5f,
+                               1.0f,
+                               -1.0f,
+                               0.99999f,
+                               -0.99999f,
+                               1.0f / 65536,
+                               -1.0f / 65536,
+                               2.5f / 32768,
+                               -2.5f / 32768,
+                               3.0f,
+                               -3.0f,
+                               1.0f / 16777216,
+                               -1.5f / 8388608,
+                               0.0f,
+                               -0.0f};
+    for (int i = 0; i < 4000; ++i)
+        left.push_back(std::sin(static_cast<float>(i) * 0.01f) * (1.2f - i * 0.0003f));
+    std::vector<float> right(left.rbegin(), left.rend());
+    const auto frames = static_cast<int32_t>(left.size());
+
+    TempFolder folder;
+    struct Case
+    {
+        WavWriter::Format format;
+        int subtype;
+    };
+    for (const Case& c : {Case{WavWriter::Format::Float32, SF_FORMAT_FLOAT},
+                          Case{WavWriter::Format::Pcm16, SF_FORMAT_PCM_16},
+                          Case{WavWriter::Format::Pcm24, SF_FORMAT_PCM_24}})
+    {
+        const std::string ours = folder / "ours.wav";
+        WavWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.open(ours, c.format, 44100, error)) << error;
+        ASSERT_TRUE(writer.write(left.data(), right.data(), frames));
+        ASSERT_TRUE(writer.commit(error)) << error;
+
+        const std::string theirs = folder / "theirs.wav";
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 2;
+        info.format = SF_FORMAT_WAV | c.subtype;
+        SNDFILE* file = sf_open(theirs.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        std::vector<float> interleaved;
+        for (int32_t i = 0; i < frames; ++i)
+            interleaved.insert(interleaved.end(), {left[i], right[i]});
+        ASSERT_EQ(sf_writef_float(file, interleaved.data(), frames), frames);
+        sf_close(file);
+
+        const TestSupport::Audio mine = TestSupport::readWav(ours);
+        const TestSupport::Audio reference = TestSupport::readWav(theirs);
+        ASSERT_TRUE(mine.read);
+        EXPECT_EQ(mine.format, reference.format);
+        EXPECT_EQ(mine.sampleRate, 44100);
+        EXPECT_TRUE(mine.samples == reference.samples) << "format " << c.subtype;
+        // The data chunk is the file's tail in both; libsndfile's float header has more chunks.
+        const std::string ourBytes = TestSupport::readText(ours);
+        const std::string theirBytes = TestSupport::readText(theirs);
+        const size_t dataBytes = static_cast<size_t>(frames) * WavWriter::frameBytes(c.format);
+        ASSERT_GE(ourBytes.size(), dataBytes);
+        EXPECT_EQ(ourBytes.substr(ourBytes.size() - dataBytes),
+                  theirBytes.substr(theirBytes.size() - dataBytes));
     }
 }
 

@@ -11,10 +11,12 @@ DEF_CLASS_IID(IPlugView)
 DEF_CLASS_IID(IPlugFrame)
 DEF_CLASS_IID(IPlugViewContentScaleSupport)
 
+#if SMTG_OS_LINUX // declared only there, as in iplugview.h
 namespace Linux {
 DEF_CLASS_IID(IEventHandler)
 DEF_CLASS_IID(ITimerHandler)
 DEF_CLASS_IID(IRunLoop)
 } // namespace Linux
+#endif
 
 } // namespace Steinberg

@@ -1,0 +1,30 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# What the build does differently on each platform, in one place. Linux is the native build;
+# Windows is cross-built with MinGW-w64 (cmake/toolchains/x86_64-w64-mingw32.cmake).
+#
+#   BRASK_BUNDLE_ARCH    folder under Tarvik-Brask.vst3/Contents/ that holds the module
+#   BRASK_MODULE_SUFFIX  file name suffix of the module inside it
+#   BRASK_HAS_X11        whether the X11 editor runtime and its tests are built
+if(WIN32)
+    enable_language(RC)
+    set(BRASK_BUNDLE_ARCH x86_64-win)
+    set(BRASK_MODULE_SUFFIX .vst3)
+    set(BRASK_HAS_X11 OFF)
+    # Every binary depends on system DLLs only: the C++ runtime, libgcc and winpthread are linked
+    # in. SSE2 is the x86-64 baseline, so the engine computes as it does on Linux.
+    add_link_options(-static)
+    add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-msse2$<SEMICOLON>-mfpmath=sse>)
+    # CLI11 is header-only: the cross build uses Debian's copy (libcli11-dev) through a folder
+    # that holds nothing else, so no Linux header can reach the Windows compiler.
+    if(NOT TARGET CLI11::CLI11 AND EXISTS /usr/include/CLI/CLI.hpp)
+        set(cli11_headers ${CMAKE_BINARY_DIR}/cli11-include)
+        file(MAKE_DIRECTORY ${cli11_headers})
+        file(CREATE_LINK /usr/include/CLI ${cli11_headers}/CLI SYMBOLIC)
+        add_library(CLI11::CLI11 INTERFACE IMPORTED)
+        target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${cli11_headers})
+    endif()
+else()
+    set(BRASK_BUNDLE_ARCH x86_64-linux)
+    set(BRASK_MODULE_SUFFIX .so)
+    set(BRASK_HAS_X11 ON)
+endif()

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The pending file on Windows: a uniquely named file beside the target, opened in binary mode and
+// moved over the target with MoveFileEx when complete. Paths are in the process's code page, as
+// the C library's file functions take them: UTF-8 for brask-render (its manifest).
+#include "PendingFile.h"
+
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+
+namespace {
+
+std::string systemMessage(DWORD code)
+{
+    char text[512] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? "system error " + std::to_string(code) : message;
+}
+
+} // namespace
+
+PendingFile::~PendingFile()
+{
+    discard();
+}
+
+int PendingFile::create(const std::string& path, std::string& error)
+{
+    discard();
+    struct _stat64 info
+    {};
+    const bool exists = _stat64(path.c_str(), &info) == 0;
+    if (exists && (info.st_mode & _S_IFMT) == _S_IFDIR)
+    {
+        error = "cannot write " + path + ": it is a folder";
+        return -1;
+    }
+    if (exists && (info.st_mode & _S_IFMT) != _S_IFREG)
+    {
+        error = "cannot write " + path + ": it is not a regular file";
+        return -1;
+    }
+
+    static unsigned attempt = 0;
+    for (int tries = 0; tries < 100; ++tries)
+    {
+        char suffix[32];
+        std::snprintf(suffix, sizeof(suffix), ".tmp-%lx%04x",
+                      static_cast<unsigned long>(GetCurrentProcessId()), ++attempt & 0xFFFFu);
+        const std::string name = path + suffix;
+        const int fd =
+            _open(name.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd >= 0)
+        {
+            target = path;
+            temporary = name;
+            return fd;
+        }
+        if (errno != EEXIST) break;
+    }
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    return -1;
+}
+
+bool PendingFile::commit(std::string& error)
+{
+    if (temporary.empty())
+    {
+        error = "nothing was written to " + target;
+        return false;
+    }
+    if (!MoveFileExA(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        error = "cannot write " + target + ": " + systemMessage(GetLastError());
+        discard();
+        return false;
+    }
+    temporary.clear();
+    return true;
+}
+
+void PendingFile::discard()
+{
+    if (temporary.empty()) return;
+    _unlink(temporary.c_str());
+    temporary.clear();
+}
+
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What brask-render needs from the operating system beyond standard C++ (RenderPlatformPosix.cpp,
+// RenderPlatformWindows.cpp).
+#pragma once
+
+#include <string>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+namespace Platform {
+
+/** The folder of the running program with a trailing separator, or empty if unknown. */
+std::string programFolder();
+
+/** Whether stderr is a terminal, where a progress bar can redraw its line. */
+bool errorsGoToTerminal();
+
+/** Writes what the file descriptor holds through to the disk; false with errno set if that
+    failed. */
+bool syncFile(int fd);
+
+/** Lets a write past the process's file size limit fail with a reason to report instead of
+    ending the program (which would leave the pending file behind). */
+void reportFileSizeLimitAsError();
+
+} // namespace Platform
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

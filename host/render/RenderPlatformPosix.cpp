@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RenderPlatform.h"
+
+#include <climits>
+#include <csignal>
+#include <unistd.h>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Render {
+namespace Platform {
+
+std::string programFolder()
+{
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (length <= 0) return {};
+    std::string folder(self, static_cast<size_t>(length));
+    folder.resize(folder.find_last_of('/') + 1);
+    return folder;
+}
+
+bool errorsGoToTerminal()
+{
+    return isatty(STDERR_FILENO) != 0;
+}
+
+bool syncFile(int fd)
+{
+    return fsync(fd) == 0;
+}
+
+void reportFileSizeLimitAsError()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+} // namespace Platform
+} // namespace Render
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

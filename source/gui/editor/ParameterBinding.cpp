@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "editor/ParameterBinding.h"
+
+#include "editor/TextConversion.h"
+#include "views/COptionMenu.h"
+#include "views/CTextEdit.h"
+
+#include <cmath>
+
+namespace VSTGUI {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+ParameterBinding::ParameterBinding(EditController* controller, Parameter* parameter)
+    : controller(controller), parameter(parameter)
+{
+    parameter->addRef();
+    parameter->addDependent(this);
+}
+
+ParameterBinding::~ParameterBinding()
+{
+    parameter->removeDependent(this);
+    parameter->release();
+}
+
+ParamID ParameterBinding::getParameterID() const
+{
+    return parameter->getInfo().id;
+}
+
+double ParameterBinding::normalizedOf(const CControl* control)
+{
+    // In double, so that list entries map to exact steps (2 of 3 is 2.0 / 3.0).
+    double range = double(control->getMax()) - double(control->getMin());
+    if (range == 0) return 0;
+    double normalized = (double(control->getValue()) - double(control->getMin())) / range;
+    return std::min(1.0, std::max(0.0, normalized));
+}
+
+void ParameterBinding::addControl(CControl* control)
+{
+    if (!control) return;
+    const ParameterInfo& info = parameter->getInfo();
+    ParamID id = info.id;
+    EditController* owner = controller;
+
+    if (auto* menu = dynamic_cast<COptionMenu*>(control))
+    {
+        if (info.stepCount > 0)
+        {
+            // A list parameter fills the menu with its own texts, one entry per step.
+            menu->removeAllEntry();
+            menu->setMin(0);
+            menu->setMax(float(info.stepCount));
+            for (int32 step = 0; step <= info.stepCount; ++step)
+            {
+                String128 text{};
+                owner->getParamStringByValue(id, double(step) / info.stepCount, text);
+                menu->addEntry(string128ToUtf8(text));
+            }
+        }
+    }
+    else if (auto* display = dynamic_cast<CParamDisplay*>(control))
+    {
+        display->setValueToStringFunction([owner, id, display](float value, std::string& out) {
+            float range = display->getRange();
+            double normalized = range == 0.f ? 0.0 : double(value - display->getMin()) / range;
+            String128 text{};
+            if (owner->getParamStringByValue(id, normalized, text) != kResultOk) return false;
+            out = string128ToUtf8(text);
+            return true;
+        });
+    }
+    if (auto* edit = dynamic_cast<CTextEdit*>(control))
+    {
+        edit->setStringToValueFunction([owner, id, edit](const std::string& text, float& value) {
+            String128 wide{};
+            utf8ToString128(text, wide);
+            ParamValue normalized = 0;
+            if (owner->getParamValueByString(id, wide, normalized) != kResultOk ||
+                !std::isfinite(normalized))
+                return false;
+            normalized = std::min(1.0, std::max(0.0, normalized));
+            value = edit->getMin() + float(normalized) * edit->getRange();
+            return true;
+        });
+    }
+    // The parameter's default replaces the description's for the reset gesture.
+    control->setDefaultValue(control->getMin() +
+                             float(info.defaultNormalizedValue) * control->getRange());
+    controls.push_back(control);
+    control->setValueNormalized(float(parameter->getNormalized()));
+    control->invalid();
+}
+
+void ParameterBinding::updateControls()
+{
+    auto normalized = float(parameter->getNormalized());
+    for (CControl* control : controls)
+    {
+        if (control->getValueNormalized() == normalized) continue;
+        control->setValueNormalized(normalized);
+        control->invalid();
+    }
+}
+
+void PLUGIN_API ParameterBinding::update(FUnknown* /*changedUnknown*/, int32 message)
+{
+    if (message == IDependent::kChanged) updateControls();
+}
+
+} // namespace VSTGUI

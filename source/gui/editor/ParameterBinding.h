@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// ParameterBinding: ties the controls of one tag to the edit controller's parameter with that
+// ID. It sets the controls up from the parameter (default value, list entries, display and
+// reading of texts) and redraws them whenever the parameter changes, whoever changed it: the
+// user, the host's automation or a restored state.
+#pragma once
+
+#include "views/CControl.h"
+
+#include "base/source/fobject.h"
+#include "public.sdk/source/vst/vsteditcontroller.h"
+
+#include <vector>
+
+namespace VSTGUI {
+
+class ParameterBinding : public Steinberg::FObject
+{
+public:
+    ParameterBinding(Steinberg::Vst::EditController* controller,
+                     Steinberg::Vst::Parameter* parameter);
+    ~ParameterBinding() override;
+
+    Steinberg::Vst::ParamID getParameterID() const;
+    Steinberg::Vst::Parameter* getParameter() const { return parameter; }
+
+    /** Sets `control` up for the parameter and shows its value. */
+    void addControl(CControl* control);
+    const std::vector<CControl*>& getControls() const { return controls; }
+    /** Shows the parameter's current value on every bound control. */
+    void updateControls();
+
+    /** The parameter's normalized value for a control's value. */
+    static double normalizedOf(const CControl* control);
+
+    /** Called by the parameter when it changed. */
+    void PLUGIN_API update(FUnknown* changedUnknown, Steinberg::int32 message) SMTG_OVERRIDE;
+
+    OBJ_METHODS(ParameterBinding, FObject)
+
+private:
+    Steinberg::Vst::EditController* controller;
+    Steinberg::Vst::Parameter* parameter;
+    std::vector<CControl*> controls;
+};
+
+} // namespace VSTGUI

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// VST3EditorDelegate: what an edit controller may add to its VST3Editor. The editor finds it by
+// a dynamic_cast on the controller; every operation has a default that adds nothing.
+#pragma once
+
+#include "editor/IController.h"
+
+#include "pluginterfaces/vst/vsttypes.h"
+
+namespace VSTGUI {
+
+class COptionMenu;
+class VST3Editor;
+
+class VST3EditorDelegate
+{
+public:
+    virtual ~VST3EditorDelegate() = default;
+
+    /** A view for a "custom-view-name" of the description, or null. */
+    virtual CView* createCustomView(UTF8StringPtr /*name*/, const UIAttributes& /*attributes*/,
+                                    const IUIDescription* /*description*/, VST3Editor* /*editor*/)
+    {
+        return nullptr;
+    }
+    /** The parameter under `pos` for hosts that ask (none by default). */
+    virtual bool findParameter(const CPoint& /*pos*/, Steinberg::Vst::ParamID& /*paramID*/,
+                               VST3Editor* /*editor*/)
+    {
+        return false;
+    }
+    /** A private parameter is shown and edited without telling the host. */
+    virtual bool isPrivateParameter(const Steinberg::Vst::ParamID /*paramID*/) { return false; }
+    /** Called once the editor is open in a host window, and before it closes. */
+    virtual void didOpen(VST3Editor* /*editor*/) {}
+    virtual void willClose(VST3Editor* /*editor*/) {}
+    /** A context menu for `pos` (none by default). */
+    virtual COptionMenu* createContextMenu(const CPoint& /*pos*/, VST3Editor* /*editor*/)
+    {
+        return nullptr;
+    }
+    /** A sub-controller for a "sub-controller" name of the description, or null. The editor
+     *  owns what is returned and deletes it with itself. */
+    virtual IController* createSubController(UTF8StringPtr /*name*/,
+                                             const IUIDescription* /*description*/,
+                                             VST3Editor* /*editor*/)
+    {
+        return nullptr;
+    }
+};
+
+} // namespace VSTGUI

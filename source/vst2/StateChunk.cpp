@@ -88,6 +88,18 @@ bool StateChunk::read(const void* data, size_t size)
     return true;
 }
 
+uint32_t processorValueCount(const std::vector<uint8_t>& state)
+{
+    return state.size() >= kWordSize ? wordAt(state.data()) : 0;
+}
+
+void setProcessorValue(std::vector<uint8_t>& state, uint32_t index, double value)
+{
+    const size_t at = kWordSize + 8 * size_t{index};
+    if (index < processorValueCount(state) && at + sizeof value <= state.size())
+        std::memcpy(state.data() + at, &value, sizeof value);
+}
+
 bool plausibleProcessorState(const std::vector<uint8_t>& state,
                              const std::vector<uint8_t>& reference)
 {

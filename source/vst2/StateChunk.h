@@ -34,6 +34,12 @@ struct StateChunk
     bool read(const void* data, size_t size);
 };
 
+/** The number of values a processor state stream holds (its first word); 0 when too short. */
+uint32_t processorValueCount(const std::vector<uint8_t>& state);
+
+/** Replaces value `index` of a processor state stream; nothing happens outside the stream. */
+void setProcessorValue(std::vector<uint8_t>& state, uint32_t index, double value);
+
 /** True when a processor state stream has the shape of the one the processor writes: the same
     length as the reference, the same value count, and every value a finite number in 0..1. */
 bool plausibleProcessorState(const std::vector<uint8_t>& state,

@@ -590,6 +590,14 @@ VstIntPtr Vst2Effect::saveChunk(void** data)
     if (!data) return 0;
     StateChunk chunk;
     if (!processorState(chunk.processorState)) return 0;
+    // Moves the processor has not rendered yet (the host may save while suspended) are part of
+    // the sound: the saved values are the host's latest.
+    for (uint32 id = 0; id < processorValueCount(chunk.processorState); ++id)
+    {
+        const int index = indexOf(id);
+        if (index >= 0)
+            setProcessorValue(chunk.processorState, id, hostValues[static_cast<size_t>(index)]);
+    }
     IPtr<MemoryStream> controllerStream = owned(new MemoryStream());
     if (controller->getState(controllerStream) == kResultOk)
     {
@@ -626,10 +634,7 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
 
     // Moves still waiting in the queue would land after the restored values; the restored
     // values replace them so that the last word is the chunk's.
-    const uint32_t count = static_cast<uint32_t>(chunk.processorState[0]) |
-                           static_cast<uint32_t>(chunk.processorState[1]) << 8 |
-                           static_cast<uint32_t>(chunk.processorState[2]) << 16 |
-                           static_cast<uint32_t>(chunk.processorState[3]) << 24;
+    const uint32_t count = processorValueCount(chunk.processorState);
     for (uint32_t id = 0; id < count; ++id)
     {
         const int index = indexOf(id);

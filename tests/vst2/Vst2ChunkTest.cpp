@@ -143,6 +143,19 @@ TEST_F(Vst2Chunk, RestoreWinsOverMovesNotYetRendered)
     EXPECT_EQ(play(*copy), play(*reference));
 }
 
+TEST_F(Vst2Chunk, HoldsMovesNotYetRendered)
+{
+    // A host may set parameters and save while suspended, with no block in between.
+    hostLog().version = 2400;
+    std::unique_ptr<Vst2Instance> idle =
+        std::make_unique<Vst2Instance>(module().entry("VSTPluginMain")(hostCallback));
+    idle->effect->setParameter(idle->effect, 6, 0.35f);
+    std::unique_ptr<Vst2Instance> copy = startedEffect();
+    ASSERT_NE(copy, nullptr);
+    ASSERT_TRUE(copy->setChunk(idle->chunk()));
+    EXPECT_EQ(copy->effect->getParameter(copy->effect, 6), 0.35f);
+}
+
 std::vector<unsigned char> flipped(std::vector<unsigned char> bytes, size_t at)
 {
     bytes[at] ^= 0x20;

@@ -22,9 +22,6 @@ using EntryPoint = AEffect* (*)(audioMasterCallback);
 struct HostLog
 {
     std::atomic<int> calls{0};
-    std::atomic<int> automated{0};
-    int lastAutomatedIndex = -1;
-    float lastAutomatedValue = 0.0f;
     VstIntPtr version = 2400; // what audioMasterVersion answers
 };
 
@@ -34,25 +31,11 @@ inline HostLog& hostLog()
     return log;
 }
 
-inline VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, int opcode, int index,
-                                          VstIntPtr /*value*/, void* /*ptr*/, float opt)
+inline VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, int opcode, int /*index*/,
+                                          VstIntPtr /*value*/, void* /*ptr*/, float /*opt*/)
 {
-    HostLog& log = hostLog();
-    ++log.calls;
-    switch (opcode)
-    {
-    case audioMasterVersion:
-        return log.version;
-    case audioMasterAutomate:
-        ++log.automated;
-        log.lastAutomatedIndex = index;
-        log.lastAutomatedValue = opt;
-        return 0;
-    case audioMasterGetSampleRate:
-        return 48000;
-    default:
-        return 0;
-    }
+    ++hostLog().calls;
+    return opcode == audioMasterVersion ? hostLog().version : 0;
 }
 
 /** The built module, opened once for the test process. */

@@ -3,8 +3,8 @@
 // a crash to reproduce), or over pseudo-random inputs from a fixed seed so that every run checks
 // the same sessions. Inputs that fail are kept as fuzz-failure-<target>-<n>.bin.
 //
-//   brask_fuzz_replay processor|controller --random [sessions]
-//   brask_fuzz_replay processor|controller FILE...
+//   brask_fuzz_replay processor|controller|vst2 --random [sessions]
+//   brask_fuzz_replay processor|controller|vst2 FILE...
 #include "FuzzTargets.h"
 
 #include <cstdio>
@@ -37,9 +37,11 @@ int main(int argc, char** argv)
         target = Steinberg::Vst::Tarvik::runProcessorSession;
     else if (targetName == "controller")
         target = Steinberg::Vst::Tarvik::runControllerSession;
+    else if (targetName == "vst2")
+        target = Steinberg::Vst::Tarvik::runVst2Session;
     if (!target || argc < 3)
     {
-        std::fprintf(stderr, "usage: %s processor|controller --random [sessions] | FILE...\n",
+        std::fprintf(stderr, "usage: %s processor|controller|vst2 --random [sessions] | FILE...\n",
                      argv[0]);
         return 2;
     }

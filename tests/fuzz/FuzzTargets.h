@@ -20,6 +20,11 @@ bool runProcessorSession(const uint8_t* data, size_t size);
     reported a value outside 0..1 or a display text was not terminated. */
 bool runControllerSession(const uint8_t* data, size_t size);
 
+/** A VST 2 session: any opcode with any arguments, chunks and MIDI of any bytes, parameter
+    values of any bit pattern, suspend and resume, blocks of any size. False if a sample came out
+    that is not finite or a parameter reported a value outside 0..1. */
+bool runVst2Session(const uint8_t* data, size_t size);
+
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -1,0 +1,732 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Vst2Effect.h"
+#include "StateChunk.h"
+#include "Vst2EditorHost.h"
+
+#include "EventWindow.h"
+#include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
+#include "pluginterfaces/vst/vstspeaker.h"
+#include "public.sdk/source/common/memorystream.h"
+#include "public.sdk/source/vst/hosting/hostclasses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+namespace {
+
+// Text buffers of the parameter opcodes: hosts reserve at least this much, though the original
+// interface only promised eight bytes.
+constexpr size_t kParameterTextSize = 24;
+constexpr size_t kNameSize = 64; // effect, vendor and product names
+constexpr int kVst2Version = 2400;
+// A new instance plays the sound that the factory bank calls "Init".
+constexpr const char* kInitialProgramName = "Init";
+constexpr int32 kMinBlockSize = 1;
+constexpr int32 kMaxBlockSize = 1 << 16;
+
+// Opcodes the header lists only as experimental.
+constexpr int kStartProcessOpcode = effStartProcess;
+constexpr int kStopProcessOpcode = effStopProcess;
+
+template <typename Interface>
+Interface* queryFrom(FUnknown* object)
+{
+    void* result = nullptr;
+    if (object && object->queryInterface(Interface::iid, &result) == kResultOk)
+        return static_cast<Interface*>(result);
+    return nullptr;
+}
+
+void copyText(char* target, size_t size, const std::string& text)
+{
+    if (!target || size == 0) return;
+    const size_t length = std::min(text.size(), size - 1);
+    std::memcpy(target, text.data(), length);
+    target[length] = '\0';
+}
+
+std::string toAscii(const TChar* text)
+{
+    char buffer[256] = {};
+    UString(const_cast<TChar*>(text), 128).toAscii(buffer, sizeof buffer);
+    return buffer;
+}
+
+/** "1.6.06.0811" gives 1606: major × 1000 + minor × 100 + patch, as VST 2 hosts show it. */
+int32 versionNumber(const char* text)
+{
+    int parts[3] = {};
+    int part = 0;
+    for (const char* c = text; *c && part < 3; ++c)
+    {
+        if (*c == '.')
+            ++part;
+        else if (*c >= '0' && *c <= '9')
+            parts[part] = parts[part] * 10 + (*c - '0');
+    }
+    return parts[0] * 1000 + parts[1] * 100 + parts[2];
+}
+
+VstIntPtr VSTCALLBACK dispatchThunk(AEffect* effect, int opcode, int index, VstIntPtr value,
+                                    void* ptr, float opt)
+{
+    Vst2Effect* self = Vst2Effect::from(effect);
+    if (!self) return 0;
+    if (opcode == effClose)
+    {
+        delete self;
+        return 1;
+    }
+    return self->dispatch(opcode, index, value, ptr, opt);
+}
+
+void VSTCALLBACK setParameterThunk(AEffect* effect, int index, float value)
+{
+    if (Vst2Effect* self = Vst2Effect::from(effect)) self->setParameter(index, value);
+}
+
+float VSTCALLBACK getParameterThunk(AEffect* effect, int index)
+{
+    const Vst2Effect* self = Vst2Effect::from(effect);
+    return self ? self->getParameter(index) : 0.0f;
+}
+
+void VSTCALLBACK processReplacingThunk(AEffect* effect, float** inputs, float** outputs, int frames)
+{
+    if (Vst2Effect* self = Vst2Effect::from(effect))
+        self->processReplacing(inputs, outputs, frames);
+}
+
+void VSTCALLBACK processAccumulatingThunk(AEffect* effect, float** inputs, float** outputs,
+                                          int frames)
+{
+    if (Vst2Effect* self = Vst2Effect::from(effect))
+        self->processAccumulating(inputs, outputs, frames);
+}
+
+} // namespace
+
+// The controller's edits (from the editor) go to the host for recording and to the processor
+// through the same queue as the host's own changes.
+class Vst2Effect::ComponentHandler : public IComponentHandler
+{
+public:
+    explicit ComponentHandler(Vst2Effect& owner) : owner(owner) {}
+    virtual ~ComponentHandler() = default;
+
+    tresult PLUGIN_API beginEdit(ParamID id) SMTG_OVERRIDE
+    {
+        return tell(audioMasterBeginEdit, id, 0.0f);
+    }
+    tresult PLUGIN_API performEdit(ParamID id, ParamValue value) SMTG_OVERRIDE
+    {
+        const int index = owner.indexOf(id);
+        if (index < 0 || !std::isfinite(value)) return kInvalidArgument;
+        value = std::min(1.0, std::max(0.0, value));
+        owner.hostValues[static_cast<size_t>(index)].store(value);
+        owner.parameterQueue->push(index, value);
+        return tell(audioMasterAutomate, id, static_cast<float>(value));
+    }
+    tresult PLUGIN_API endEdit(ParamID id) SMTG_OVERRIDE
+    {
+        return tell(audioMasterEndEdit, id, 0.0f);
+    }
+    tresult PLUGIN_API restartComponent(int32 /*flags*/) SMTG_OVERRIDE
+    {
+        // VST 2 hosts read parameter values on demand; there is nothing to restart.
+        return kResultOk;
+    }
+
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE
+    {
+        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
+            FUnknownPrivate::iidEqual(iid, IComponentHandler::iid))
+        {
+            *obj = static_cast<IComponentHandler*>(this);
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    // Owned by the effect, which outlives the controller's use of it.
+    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
+    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
+
+private:
+    tresult tell(int opcode, ParamID id, float value)
+    {
+        const int index = owner.indexOf(id);
+        if (index < 0) return kInvalidArgument;
+        if (owner.host) owner.host(&owner.record, opcode, index, 0, nullptr, value);
+        return kResultOk;
+    }
+
+    Vst2Effect& owner;
+};
+
+Vst2Effect* Vst2Effect::create(IPluginFactory* factory, const TUID processorClassId, int32 uniqueId,
+                               audioMasterCallback host)
+{
+    if (!factory || !host) return nullptr;
+    std::unique_ptr<Vst2Effect> effect(new Vst2Effect(host));
+    if (!effect->build(factory, processorClassId)) return nullptr;
+    effect->record.uniqueID = uniqueId;
+    effect->record.version = effect->vendorVersion;
+    return effect.release();
+}
+
+Vst2Effect* Vst2Effect::from(AEffect* effect)
+{
+    if (!effect || effect->magic != kEffectMagic) return nullptr;
+    return static_cast<Vst2Effect*>(effect->object);
+}
+
+Vst2Effect::Vst2Effect(audioMasterCallback host)
+    : host(host), componentHandler(new ComponentHandler(*this))
+{
+    record.magic = kEffectMagic;
+    record.object = this;
+    record.dispatcher = dispatchThunk;
+    record.setParameter = setParameterThunk;
+    record.getParameter = getParameterThunk;
+    record.process = processAccumulatingThunk;
+    record.processReplacing = processReplacingThunk;
+    record.numPrograms = 1;
+    record.numInputs = 0;
+    record.numOutputs = 2;
+}
+
+bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassId)
+{
+    factory = pluginFactory;
+    factory->addRef();
+    hostContext.reset(new HostApplication());
+
+    void* object = nullptr;
+    if (factory->createInstance(processorClassId, IComponent::iid, &object) != kResultOk || !object)
+        return false;
+    component = static_cast<IComponent*>(object);
+    if (component->initialize(hostContext.get()) != kResultOk) return false;
+    componentInitialized = true;
+    processor = queryFrom<IAudioProcessor>(component);
+    if (!processor) return false;
+
+    TUID controllerClassId{};
+    if (component->getControllerClassId(controllerClassId) != kResultOk) return false;
+    object = nullptr;
+    if (factory->createInstance(controllerClassId, IEditController::iid, &object) != kResultOk ||
+        !object)
+        return false;
+    controller = static_cast<IEditController*>(object);
+    if (controller->initialize(hostContext.get()) != kResultOk) return false;
+    controllerInitialized = true;
+    controller->setComponentHandler(componentHandler.get());
+
+    componentConnection = queryFrom<IConnectionPoint>(component);
+    controllerConnection = queryFrom<IConnectionPoint>(controller);
+    if (componentConnection && controllerConnection)
+    {
+        componentConnection->connect(controllerConnection);
+        controllerConnection->connect(componentConnection);
+    }
+    std::vector<uint8_t> state;
+    if (processorState(state))
+    {
+        IPtr<MemoryStream> stream = owned(new MemoryStream(state.data(), state.size()));
+        controller->setComponentState(stream);
+    }
+    if (IMidiMapping* mapping = queryFrom<IMidiMapping>(controller))
+    {
+        midi.readMapping(mapping);
+        mapping->release();
+    }
+
+    const int32 count = controller->getParameterCount();
+    for (int32 i = 0; i < count; ++i)
+    {
+        ParameterInfo info{};
+        if (controller->getParameterInfo(i, info) != kResultOk) continue;
+        parameterIds.push_back(info.id);
+        automatable.push_back((info.flags & ParameterInfo::kCanAutomate) != 0);
+    }
+    record.numParams = parameterCount();
+    parameterQueue.reset(new ParameterQueue(parameterCount()));
+    hostValues.reset(new std::atomic<ParamValue>[parameterIds.size()]);
+    controllerBehind.reset(new std::atomic<bool>[parameterIds.size()]);
+    readHostValues();
+
+    SpeakerArrangement output = SpeakerArr::kStereo;
+    if (processor->setBusArrangements(nullptr, 0, &output, 1) != kResultTrue) return false;
+    for (int32 i = 0; i < component->getBusCount(kAudio, kOutput); ++i)
+        component->activateBus(kAudio, kOutput, i, true);
+    for (int32 i = 0; i < component->getBusCount(kEvent, kInput); ++i)
+        component->activateBus(kEvent, kInput, i, true);
+
+    readIdentity(factory, processorClassId);
+    programName = kInitialProgramName;
+    editor.reset(new Vst2EditorHost(host, &record));
+    record.flags = effFlagsCanReplacing | effFlagsProgramChunks;
+    if (isInstrument) record.flags |= effFlagsIsSynth;
+    if (hasEditor()) record.flags |= effFlagsHasEditor;
+    return true;
+}
+
+bool Vst2Effect::hasEditor()
+{
+    // Whether the controller class offers a view does not change while the module is loaded:
+    // the first instance asks, so that scanning hosts do not build a view per instance.
+    static std::atomic<int> known{-1};
+    int answer = known.load();
+    if (answer < 0)
+    {
+        answer = editor->available(controller) ? 1 : 0;
+        known.store(answer);
+    }
+    return answer == 1;
+}
+
+void Vst2Effect::readIdentity(IPluginFactory* pluginFactory, const TUID processorClassId)
+{
+    PFactoryInfo factoryInfo{};
+    if (pluginFactory->getFactoryInfo(&factoryInfo) == kResultOk) vendorName = factoryInfo.vendor;
+
+    IPluginFactory2* factory2 = queryFrom<IPluginFactory2>(pluginFactory);
+    for (int32 i = 0; i < pluginFactory->countClasses(); ++i)
+    {
+        PClassInfo2 info{};
+        if (factory2)
+        {
+            if (factory2->getClassInfo2(i, &info) != kResultOk) continue;
+        }
+        else
+        {
+            PClassInfo basic{};
+            if (pluginFactory->getClassInfo(i, &basic) != kResultOk) continue;
+            std::memcpy(info.cid, basic.cid, sizeof(TUID));
+            std::memcpy(info.name, basic.name, sizeof(basic.name));
+        }
+        if (!FUnknownPrivate::iidEqual(info.cid, processorClassId)) continue;
+        effectName = info.name;
+        if (info.vendor[0]) vendorName = info.vendor;
+        vendorVersion = versionNumber(info.version);
+        isInstrument = std::strstr(info.subCategories, "Instrument") != nullptr;
+        break;
+    }
+    if (factory2) factory2->release();
+}
+
+Vst2Effect::~Vst2Effect()
+{
+    editor.reset(); // the view holds the controller
+    if (active) suspend();
+    if (componentConnection && controllerConnection)
+    {
+        componentConnection->disconnect(controllerConnection);
+        controllerConnection->disconnect(componentConnection);
+    }
+    if (componentConnection) componentConnection->release();
+    if (controllerConnection) controllerConnection->release();
+    if (controller)
+    {
+        controller->setComponentHandler(nullptr);
+        if (controllerInitialized) controller->terminate();
+        controller->release();
+    }
+    if (processor) processor->release();
+    if (component)
+    {
+        if (componentInitialized) component->terminate();
+        component->release();
+    }
+    if (factory) factory->release();
+}
+
+VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr, float opt)
+{
+    switch (opcode)
+    {
+    case effOpen:
+        return 0;
+    case effSetProgram:
+    case effGetProgram:
+        return 0; // one program
+    case effSetProgramName:
+        if (!ptr) return 0;
+        programName.assign(static_cast<const char*>(ptr),
+                           strnlen(static_cast<const char*>(ptr), kVstMaxProgNameLen - 1));
+        return 0;
+    case effGetProgramName:
+        copyText(static_cast<char*>(ptr), kVstMaxProgNameLen, programName);
+        return 0;
+    case effGetProgramNameIndexed:
+        if (index != 0) return 0;
+        copyText(static_cast<char*>(ptr), kVstMaxProgNameLen, programName);
+        return 1;
+    case effGetParamLabel:
+    case effGetParamName:
+    {
+        if (!ptr || index < 0 || index >= parameterCount()) return 0;
+        ParameterInfo info{};
+        if (controller->getParameterInfo(index, info) != kResultOk) return 0;
+        copyText(static_cast<char*>(ptr), kParameterTextSize,
+                 toAscii(opcode == effGetParamName ? info.title : info.units));
+        return 1;
+    }
+    case effGetParamDisplay:
+        return parameterText(index, static_cast<char*>(ptr)) ? 1 : 0;
+    case effString2Parameter:
+        return parameterFromText(index, static_cast<const char*>(ptr)) ? 1 : 0;
+    case effCanBeAutomated:
+        return index >= 0 && index < parameterCount() && automatable[static_cast<size_t>(index)];
+    case effSetSampleRate:
+        if (!(opt > 0.0f) || !std::isfinite(opt)) return 0;
+        return changeSetup(opt, maxBlockSize) ? 1 : 0;
+    case effSetBlockSize:
+        if (value < kMinBlockSize || value > kMaxBlockSize) return 0;
+        return changeSetup(sampleRate, static_cast<int32>(value)) ? 1 : 0;
+    case effMainsChanged:
+        if (value) return resume() ? 1 : 0;
+        suspend();
+        return 1;
+    case kStartProcessOpcode:
+    case kStopProcessOpcode:
+        return 0; // processing follows effMainsChanged
+    case effEditGetRect:
+        return editor->getRect(controller, static_cast<ERect**>(ptr)) ? 1 : 0;
+    case effEditOpen:
+        updateController();
+        return editor->open(controller, ptr) ? 1 : 0;
+    case effEditClose:
+        editor->close();
+        return 1;
+    case effEditIdle:
+        updateController();
+        editor->idle();
+        return 0;
+    case effGetChunk:
+        return saveChunk(static_cast<void**>(ptr));
+    case effSetChunk:
+        return restoreChunk(ptr, value) ? 1 : 0;
+    case effProcessEvents:
+        processEvents(static_cast<const VstEvents*>(ptr));
+        return 1;
+    case effGetPlugCategory:
+        return isInstrument ? kPlugCategSynth : kPlugCategEffect;
+    case effGetEffectName:
+    case effGetProductString:
+        copyText(static_cast<char*>(ptr), kNameSize, effectName);
+        return ptr ? 1 : 0;
+    case effGetVendorString:
+        copyText(static_cast<char*>(ptr), kNameSize, vendorName);
+        return ptr ? 1 : 0;
+    case effGetVendorVersion:
+        return vendorVersion;
+    case effCanDo:
+        return canDo(static_cast<const char*>(ptr)) ? 1 : 0;
+    case effGetVstVersion:
+        return kVst2Version;
+    case effSetProcessPrecision:
+        return value == kVstProcessPrecision32 ? 1 : 0;
+    default:
+        return 0; // not supported: the host gets the neutral answer
+    }
+}
+
+bool Vst2Effect::canDo(const char* feature) const
+{
+    if (!feature) return false;
+    static const char* const supported[] = {"receiveVstEvents", "receiveVstMidiEvent"};
+    for (const char* name : supported)
+    {
+        if (std::strcmp(feature, name) == 0) return true;
+    }
+    return false;
+}
+
+int Vst2Effect::indexOf(ParamID id) const
+{
+    const auto found = std::find(parameterIds.begin(), parameterIds.end(), id);
+    return found == parameterIds.end() ? -1 : static_cast<int>(found - parameterIds.begin());
+}
+
+void Vst2Effect::applyParameter(int index, ParamValue value)
+{
+    // The controller (and its editor) belong to the UI thread, and this may be the audio
+    // thread: the controller follows in updateController().
+    hostValues[static_cast<size_t>(index)].store(value);
+    parameterQueue->push(index, value);
+    controllerBehind[static_cast<size_t>(index)].store(true);
+    anyControllerBehind.store(true);
+}
+
+void Vst2Effect::updateController()
+{
+    if (!anyControllerBehind.exchange(false)) return;
+    for (size_t i = 0; i < parameterIds.size(); ++i)
+    {
+        if (controllerBehind[i].exchange(false))
+            controller->setParamNormalized(parameterIds[i], hostValues[i].load());
+    }
+}
+
+void Vst2Effect::readHostValues()
+{
+    anyControllerBehind.store(false);
+    for (size_t i = 0; i < parameterIds.size(); ++i)
+    {
+        controllerBehind[i].store(false);
+        hostValues[i].store(controller->getParamNormalized(parameterIds[i]));
+    }
+}
+
+void Vst2Effect::setParameter(int index, float value)
+{
+    if (index < 0 || index >= parameterCount() || !std::isfinite(value)) return;
+    applyParameter(index, std::min(1.0, std::max(0.0, static_cast<double>(value))));
+}
+
+float Vst2Effect::getParameter(int index) const
+{
+    if (index < 0 || index >= parameterCount()) return 0.0f;
+    return static_cast<float>(hostValues[static_cast<size_t>(index)].load());
+}
+
+bool Vst2Effect::parameterText(int index, char* text) const
+{
+    if (!text || index < 0 || index >= parameterCount()) return false;
+    const ParamID id = parameterIds[static_cast<size_t>(index)];
+    String128 display = {};
+    if (controller->getParamStringByValue(id, hostValues[static_cast<size_t>(index)].load(),
+                                          display) != kResultOk)
+        return false;
+    copyText(text, kParameterTextSize, toAscii(display));
+    return true;
+}
+
+bool Vst2Effect::parameterFromText(int index, const char* text)
+{
+    if (index < 0 || index >= parameterCount()) return false;
+    if (!text) return true; // the host only asks whether the parameter takes text
+    String128 wide = {};
+    UString(wide, 128).fromAscii(text);
+    const ParamID id = parameterIds[static_cast<size_t>(index)];
+    ParamValue value = 0.0;
+    if (controller->getParamValueByString(id, wide, value) != kResultOk || !std::isfinite(value))
+        return false;
+    applyParameter(index, std::min(1.0, std::max(0.0, value)));
+    return true;
+}
+
+bool Vst2Effect::changeSetup(double rate, int32 maxBlock)
+{
+    // The processor is asked at once, so that a setup it refuses changes nothing: the old one
+    // is set up again and playing goes on.
+    const bool wasActive = active;
+    suspend();
+    const double oldRate = sampleRate;
+    const int32 oldMaxBlock = maxBlockSize;
+    sampleRate = rate;
+    maxBlockSize = maxBlock;
+    const bool accepted = setUpProcessing();
+    if (!accepted)
+    {
+        sampleRate = oldRate;
+        maxBlockSize = oldMaxBlock;
+        setUpProcessing();
+    }
+    if (wasActive) resume();
+    return accepted;
+}
+
+bool Vst2Effect::setUpProcessing()
+{
+    ProcessSetup setup{};
+    setup.processMode = kRealtime;
+    setup.symbolicSampleSize = kSample32;
+    setup.maxSamplesPerBlock = maxBlockSize;
+    setup.sampleRate = sampleRate;
+    if (processor->setupProcessing(setup) != kResultOk) return false;
+    for (std::vector<float>& channel : scratch)
+        channel.assign(static_cast<size_t>(maxBlockSize), 0.0f);
+    pieceSize = maxBlockSize;
+    return true;
+}
+
+bool Vst2Effect::resume()
+{
+    if (active) return true;
+    if (!setUpProcessing() || component->setActive(true) != kResultOk) return false;
+    processor->setProcessing(true); // kNotImplemented is a valid answer
+    active = true;
+    return true;
+}
+
+void Vst2Effect::suspend()
+{
+    if (!active) return;
+    active = false;
+    processor->setProcessing(false);
+    component->setActive(false);
+}
+
+bool Vst2Effect::processorState(std::vector<uint8_t>& state) const
+{
+    IPtr<MemoryStream> stream = owned(new MemoryStream());
+    if (component->getState(stream) != kResultOk) return false;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(stream->getData());
+    state.assign(bytes, bytes + stream->getSize());
+    return true;
+}
+
+VstIntPtr Vst2Effect::saveChunk(void** data)
+{
+    if (!data) return 0;
+    StateChunk chunk;
+    if (!processorState(chunk.processorState)) return 0;
+    // Moves the processor has not rendered yet (the host may save while suspended) are part of
+    // the sound: the saved values are the host's latest.
+    for (uint32 id = 0; id < processorValueCount(chunk.processorState); ++id)
+    {
+        const int index = indexOf(id);
+        if (index >= 0)
+            setProcessorValue(chunk.processorState, id, hostValues[static_cast<size_t>(index)]);
+    }
+    IPtr<MemoryStream> controllerStream = owned(new MemoryStream());
+    if (controller->getState(controllerStream) == kResultOk)
+    {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(controllerStream->getData());
+        chunk.controllerState.assign(bytes, bytes + controllerStream->getSize());
+    }
+    chunk.programName = programName;
+    savedChunk = chunk.write();
+    *data = savedChunk.data();
+    return static_cast<VstIntPtr>(savedChunk.size());
+}
+
+bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
+{
+    if (!data || size <= 0) return false;
+    StateChunk chunk;
+    if (!chunk.read(data, static_cast<size_t>(size))) return false;
+    std::vector<uint8_t> current;
+    if (!processorState(current) || !plausibleProcessorState(chunk.processorState, current))
+        return false;
+
+    IPtr<MemoryStream> stream =
+        owned(new MemoryStream(chunk.processorState.data(), chunk.processorState.size()));
+    component->setState(stream);
+    stream->seek(0, IBStream::kIBSeekSet, nullptr);
+    controller->setComponentState(stream);
+    if (!chunk.controllerState.empty())
+    {
+        IPtr<MemoryStream> controllerStream =
+            owned(new MemoryStream(chunk.controllerState.data(), chunk.controllerState.size()));
+        controller->setState(controllerStream);
+    }
+    programName = chunk.programName.substr(0, kVstMaxProgNameLen - 1);
+
+    // Moves still waiting in the queue would land after the restored values; the restored
+    // values replace them so that the last word is the chunk's.
+    const uint32_t count = processorValueCount(chunk.processorState);
+    for (uint32_t id = 0; id < count; ++id)
+    {
+        const int index = indexOf(id);
+        if (index >= 0) parameterQueue->push(index, controller->getParamNormalized(id));
+    }
+    readHostValues();
+    return true;
+}
+
+void Vst2Effect::processEvents(const VstEvents* events)
+{
+    midi.translate(events, blockInput);
+}
+
+void Vst2Effect::silence(float** outputs, int frames)
+{
+    for (int channel = 0; channel < record.numOutputs; ++channel)
+    {
+        if (outputs[channel]) std::fill(outputs[channel], outputs[channel] + frames, 0.0f);
+    }
+}
+
+void Vst2Effect::processReplacing(float** /*inputs*/, float** outputs, int frames)
+{
+    render(outputs, frames, false);
+}
+
+void Vst2Effect::processAccumulating(float** /*inputs*/, float** outputs, int frames)
+{
+    render(outputs, frames, true);
+}
+
+void Vst2Effect::render(float** outputs, int frames, bool accumulate)
+{
+    if (!outputs || frames <= 0)
+    {
+        blockInput.clear();
+        return;
+    }
+    if (!outputs[0] || !outputs[1] || !active)
+    {
+        if (!accumulate) silence(outputs, frames);
+        blockInput.clear();
+        return;
+    }
+
+    // The host's parameter changes since the last block, ahead of this block's MIDI.
+    int32 index = 0;
+    ParamValue value = 0.0;
+    while (parameterQueue->pop(index, value))
+        blockInput.addChange(parameterIds[static_cast<size_t>(index)], 0, value);
+    blockInput.clampOffsets(frames);
+
+    // Blocks larger than the set-up maximum are rendered in pieces, each with its own events.
+    for (int32 start = 0; start < frames; start += pieceSize)
+    {
+        const int32 length = std::min(pieceSize, frames - start);
+        float* channels[2] = {outputs[0] + start, outputs[1] + start};
+        if (accumulate)
+        {
+            channels[0] = scratch[0].data();
+            channels[1] = scratch[1].data();
+        }
+        AudioBusBuffers bus{};
+        bus.numChannels = 2;
+        bus.channelBuffers32 = channels;
+        EventWindow events(&blockInput, start, length);
+        blockInput.changesIn(start, length, pieceChanges);
+
+        ProcessData data{};
+        data.processMode = kRealtime;
+        data.symbolicSampleSize = kSample32;
+        data.numSamples = length;
+        data.numOutputs = 1;
+        data.outputs = &bus;
+        data.inputParameterChanges = &pieceChanges;
+        data.inputEvents = &events;
+        processor->process(data);
+
+        if (accumulate)
+        {
+            for (int channel = 0; channel < 2; ++channel)
+            {
+                float* out = outputs[channel] + start;
+                for (int32 i = 0; i < length; ++i)
+                    out[i] += channels[channel][i];
+            }
+        }
+    }
+    blockInput.clear();
+}
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

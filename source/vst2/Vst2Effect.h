@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Vst2Effect: one instrument instance as a VST 2.4 host sees it. It builds the processor and the
+// controller through the module's class factory exactly as a VST 3 host does (controller class
+// from the processor, connection, state handed across, buses, setup, activation) and maps the
+// VST 2 calls onto them.
+//
+// Threads: the host's UI thread creates, configures, saves and restores; the audio thread runs
+// processEvents and processReplacing; setParameter may come from any thread. Parameter changes
+// travel to the audio thread through a lock-free queue that each block drains first, and to the
+// controller (which, with its editor, lives on the UI thread) at the host's next editor idle;
+// getParameter and the display texts answer from the host's latest values at once.
+#pragma once
+
+#include "BlockInput.h"
+#include "BlockParameterChanges.h"
+#include "MidiTranslator.h"
+#include "ParameterQueue.h"
+
+#include "pluginterfaces/base/ipluginbase.h"
+#include "pluginterfaces/fst/fst.h"
+#include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "pluginterfaces/vst/ivstcomponent.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+#include "pluginterfaces/vst/ivstmessage.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Steinberg {
+class IPlugView;
+namespace Vst {
+class HostApplication;
+namespace Tarvik {
+
+class Vst2EditorHost;
+
+class Vst2Effect
+{
+public:
+    /** Builds an instance of the factory's processor class; null (with everything created
+        released again) when the factory or the classes refuse. */
+    static Vst2Effect* create(IPluginFactory* factory, const TUID processorClassId, int32 uniqueId,
+                              audioMasterCallback host);
+
+    /** The instance behind a record that create() handed out. */
+    static Vst2Effect* from(AEffect* effect);
+
+    ~Vst2Effect();
+    Vst2Effect(const Vst2Effect&) = delete;
+    Vst2Effect& operator=(const Vst2Effect&) = delete;
+
+    AEffect* effect() { return &record; }
+
+    VstIntPtr dispatch(int opcode, int index, VstIntPtr value, void* ptr, float opt);
+    void setParameter(int index, float value);
+    float getParameter(int index) const;
+    void processReplacing(float** inputs, float** outputs, int frames);
+    /** The accumulating call of old hosts: adds the rendered block to the outputs. */
+    void processAccumulating(float** inputs, float** outputs, int frames);
+
+    /** The controller behind the instance (UI thread). */
+    IEditController* editController() const { return controller; }
+
+    /** The controller's parameters, in its order. */
+    int32 parameterCount() const { return static_cast<int32>(parameterIds.size()); }
+
+private:
+    class ComponentHandler;
+
+    explicit Vst2Effect(audioMasterCallback host);
+    bool build(IPluginFactory* factory, const TUID processorClassId);
+    void readIdentity(IPluginFactory* factory, const TUID processorClassId);
+    bool hasEditor();
+
+    // Opcodes, on the host's UI thread.
+    void suspend();
+    bool resume();
+    /** False (and the previous setup kept) when the processor refuses it. */
+    bool changeSetup(double sampleRate, int32 maxBlock);
+    bool setUpProcessing();
+    VstIntPtr saveChunk(void** data);
+    bool restoreChunk(const void* data, VstIntPtr size);
+    bool processorState(std::vector<uint8_t>& state) const;
+    bool canDo(const char* feature) const;
+    bool parameterText(int index, char* text) const;
+    bool parameterFromText(int index, const char* text);
+    void processEvents(const VstEvents* events);
+
+    int indexOf(ParamID id) const;
+    void applyParameter(int index, ParamValue value);
+    /** UI thread: brings the controller up to the host's latest moves. */
+    void updateController();
+    /** UI thread: takes the host's values from the controller (after it changed them). */
+    void readHostValues();
+    void silence(float** outputs, int frames);
+    void render(float** outputs, int frames, bool accumulate);
+
+    audioMasterCallback host;
+    AEffect record{};
+
+    // The instrument, as a VST 3 host holds it.
+    IPluginFactory* factory = nullptr;
+    // The SDK's host context is not reference counted: owned here, and deleted after the
+    // processor and controller that were initialised with it.
+    std::unique_ptr<HostApplication> hostContext;
+    IComponent* component = nullptr;
+    IAudioProcessor* processor = nullptr;
+    IEditController* controller = nullptr;
+    IConnectionPoint* componentConnection = nullptr;
+    IConnectionPoint* controllerConnection = nullptr;
+    bool componentInitialized = false;
+    bool controllerInitialized = false;
+    std::unique_ptr<ComponentHandler> componentHandler;
+    std::unique_ptr<Vst2EditorHost> editor;
+
+    std::string effectName;
+    std::string vendorName;
+    int32 vendorVersion = 0;
+    bool isInstrument = false;
+    std::string programName;
+
+    std::vector<ParamID> parameterIds;
+    // The values the host last set or was told about, by index: what getParameter answers.
+    // Any thread writes them; the controller catches up on the UI thread.
+    std::unique_ptr<std::atomic<ParamValue>[]> hostValues;
+    std::unique_ptr<std::atomic<bool>[]> controllerBehind;
+    std::atomic<bool> anyControllerBehind{false};
+    std::vector<bool> automatable;
+    double sampleRate = 44100.0;
+    int32 maxBlockSize = 1024;
+    std::atomic<bool> active{false};
+    std::vector<uint8_t> savedChunk;
+
+    // Audio thread.
+    std::unique_ptr<ParameterQueue> parameterQueue; // sized to the parameters
+    MidiTranslator midi;
+    BlockInput blockInput;
+    BlockParameterChanges pieceChanges;
+    std::vector<float> scratch[2]; // for the accumulating call
+    int32 pieceSize = 1024;        // the set-up maximum while active
+};
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -117,10 +117,10 @@ VstIntPtr VSTCALLBACK quietHost(AEffect*, int, int, VstIntPtr, void*, float)
     return 0;
 }
 
-/** Calls idle every few milliseconds, as hosts do, until the condition holds (or 3 s pass). */
+/** Calls idle every few milliseconds, as hosts do, until the condition holds (or 10 s pass: a loaded machine is slow). */
 bool idleUntil(Vst2EditorHost& host, const std::function<bool()>& condition)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < end)
     {
         host.idle();
@@ -194,7 +194,7 @@ TEST(Vst2EditorRuntime, InstrumentEditorOpensThroughTheModule)
         ASSERT_TRUE(window.hasChildren(1));
         const xcb_window_t editor = window.children().front();
         const auto drawn = [&] { return window.colours(editor, rect->right, rect->bottom) > 8; };
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!drawn() && std::chrono::steady_clock::now() < end)
         {
             instance.dispatch(effEditIdle);

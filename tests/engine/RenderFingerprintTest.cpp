@@ -6,7 +6,7 @@
 // changes a hash.
 //
 // To regenerate after an intended change of the sound, run
-//   BRASK_PRINT_FINGERPRINTS=1 build/tests/engine/brask_engine_tests
+//   BRASK_PRINT_FINGERPRINTS=1 build/tests/engine/brask_engine_fingerprint_tests
 //   --gtest_filter='RenderFingerprint*'
 // and paste the printed values into kScenarios.
 #include "EngineRig.h"

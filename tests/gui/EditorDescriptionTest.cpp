@@ -3,8 +3,10 @@
 // editor that every kind of damaged input gives.
 #include "GuiTestSupport.h"
 
+#include "platform/IPlatformBitmap.h"
 #include "views/CAnimKnob.h"
 #include "views/CAnimationSplashScreen.h"
+#include "views/CBitmap.h"
 #include "views/COptionMenu.h"
 #include "views/CTextEdit.h"
 
@@ -104,6 +106,36 @@ TEST(EditorDescription, HighResolutionBitmapsAreUsedAboveScaleOne)
     EXPECT_EQ(rgb(renderToImage(normal.frame(), 2).getPixel(180, 250)), 0x203040u);
     EXPECT_EQ(rgb(renderToImage(sharp.frame(), 2).getPixel(180, 250)), 0x405060u);
     EXPECT_EQ(rgb(renderToImage(sharp.frame(), 1).getPixel(90, 125)), 0x203040u);
+}
+
+TEST(EditorDescription, HighResolutionVariantIsDecodedOnceAndOnlyAboveScaleOne)
+{
+    auto pixel = [](int, int) -> uint32_t { return 0xFF203040u; };
+    const std::vector<unsigned char> small = makePng(2, 2, pixel);
+    const std::vector<unsigned char> large = makePng(4, 4, pixel);
+    auto normal = createPlatformBitmapFromPNG(small.data(), small.size());
+    ASSERT_NE(normal, nullptr);
+    struct Case
+    {
+        const char* name;
+        const std::vector<unsigned char>* variant;
+        double bitmapScaleAtTwo;
+    };
+    for (const Case& c : {Case{"twice the size", &large, 2.0}, Case{"the same size", &small, 1.0}})
+    {
+        int loads = 0;
+        CBitmap bitmap(normal, [&] {
+            ++loads;
+            return createPlatformBitmapFromPNG(c.variant->data(), c.variant->size());
+        });
+        double bitmapScale = 0;
+        EXPECT_EQ(bitmap.getPlatformBitmap(1.0, bitmapScale), normal.get()) << c.name;
+        EXPECT_EQ(loads, 0) << c.name << ": not decoded at scale 1";
+        for (int draw = 0; draw < 2; ++draw)
+            bitmap.getPlatformBitmap(2.0, bitmapScale);
+        EXPECT_EQ(bitmapScale, c.bitmapScaleAtTwo) << c.name;
+        EXPECT_EQ(loads, 1) << c.name << ": decoded once";
+    }
 }
 
 TEST(EditorDescription, RendersToAPngFile)

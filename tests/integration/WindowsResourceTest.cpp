@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows module's resources: its version information, and every embedded file under its
 // type ("PNG" for bitmaps, "DATA" otherwise), found by its file name in any letter case.
+#include "WindowsResourceFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>

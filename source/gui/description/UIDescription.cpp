@@ -14,6 +14,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace VSTGUI {
 
@@ -459,12 +461,18 @@ std::shared_ptr<CBitmap> UIDescription::getBitmap(UTF8StringPtr name) const
     {
         if (auto normal = loadBitmapFile(file->second))
         {
-            auto doubled = loadBitmapFile(doubleResolutionName(file->second));
-            // A high-resolution variant counts only if it really is twice the size.
-            if (doubled && doubled->getPixelSize() !=
-                               CPoint(normal->getPixelSize().x * 2, normal->getPixelSize().y * 2))
-                doubled = nullptr;
-            bitmap = std::make_shared<CBitmap>(normal, doubled);
+            CBitmap::Loader loadDoubled;
+            if (const EmbeddedResource* doubled =
+                    resources.find(doubleResolutionName(file->second).c_str()))
+            {
+                // A copy of the encoded bytes: the bitmap may outlive this description.
+                auto png = std::make_shared<std::vector<unsigned char>>(
+                    doubled->data, doubled->data + doubled->size);
+                loadDoubled = [png] {
+                    return createPlatformBitmapFromPNG(png->data(), png->size());
+                };
+            }
+            bitmap = std::make_shared<CBitmap>(normal, std::move(loadDoubled));
         }
     }
     bitmapCache[name] = bitmap;

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BraskControllerWithUI where the editor runtime is not built (Windows, until it has a window
+// backend): the same registered class, answering every view request with null so that hosts
+// show their generic parameter editor instead.
+#include "BraskControllerWithUI.h"
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+BraskControllerWithUI::BraskControllerWithUI() = default;
+
+BraskControllerWithUI::~BraskControllerWithUI() = default;
+
+IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString /*name*/)
+{
+    return nullptr;
+}
+
+VSTGUI::IController*
+BraskControllerWithUI::createSubController(VSTGUI::UTF8StringPtr /*name*/,
+                                           const VSTGUI::IUIDescription* /*description*/,
+                                           VSTGUI::VST3Editor* /*editor*/)
+{
+    return nullptr;
+}
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

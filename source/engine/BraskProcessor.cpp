@@ -115,7 +115,7 @@ void BraskProcessor::processAudio(ProcessData& data)
 {
     // The frame calls this only with two channel buffers on output bus 0.
     float** channels = data.outputs[0].channelBuffers32;
-    renderBlock(engine, paramValues, channels[0], channels[1], data.numSamples);
+    renderBlock(engine, channels[0], channels[1], data.numSamples, renderPath);
     keptEvents = 0;
 }
 

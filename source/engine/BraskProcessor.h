@@ -6,6 +6,7 @@
 #pragma once
 
 #include "BaseProcessor.h"
+#include "BlockRenderer.h"
 #include "EngineState.h"
 
 #include <atomic>
@@ -34,6 +35,10 @@ public:
         current "ENV Rel" and sample rate, as the last recalc left it. */
     uint32 PLUGIN_API getTailSamples() SMTG_OVERRIDE;
 
+    /** Which way the voices are rendered; both give the same bits. Set before processing
+        starts (tests and benchmarks compare the two). */
+    void setRenderPath(RenderPath path) { renderPath = path; }
+
     /** The engine's state, for inspection. */
     const EngineState& engineState() const { return engine; }
 
@@ -51,6 +56,7 @@ protected:
 
 private:
     EngineState engine{};
+    RenderPath renderPath = RenderPath::kLanes;
     /** Records at the head of the event buffer kept from blocks that were not rendered. */
     int32 keptEvents = 0;
     /** Written by recalc (either thread), read by getTailSamples on the UI thread. */

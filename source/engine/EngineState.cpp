@@ -14,8 +14,8 @@ void resetEngine(EngineState& engine)
     for (Voice& voice : engine.voices)
     {
         // A step of 1 from phase 0 makes a voice's first rendered sample start a new cycle.
-        voice.osc1Step = 1.0f;
-        voice.osc2Step = 1.0f;
+        voice.osc1.increment = 1.0f;
+        voice.osc2.increment = 1.0f;
     }
     engine.eventBuffer[0] = kEventTerminator;
 

@@ -4,7 +4,7 @@
 // control tick switches to decay toward the sustain level; release aims at 0.
 #pragma once
 
-#include "EngineState.h"
+#include <cstdint>
 
 namespace Steinberg {
 namespace Vst {
@@ -15,52 +15,41 @@ constexpr float kAttackTarget = 2.0f;
 
 /** Samples a release at this rate per sample takes from full level (1.0) to the idle level;
     0xFFFFFFFF when it never gets there (a rate that rounded to 0). */
-uint32 releaseSamples(float releaseRate);
+uint32_t releaseSamples(float releaseRate);
 
-/** Every sample. */
-inline void ampEnvelopeStep(Voice& voice)
+struct Envelope
 {
-    voice.env = voice.env + (voice.envTarget - voice.env) * voice.envRate;
-}
+    float level;
+    float rate;   // rate now in force
+    float target; // 2 in attack, the sustain level in decay, 0 in release
 
-/** On control ticks: the amplitude envelope's change from attack to decay. */
-inline void ampEnvelopePhaseChange(Voice& voice, const EngineState& engine)
-{
-    if (voice.env + voice.envTarget > 3.0f)
+    /** The amplitude envelope every sample, the filter envelope on control ticks. */
+    void step() { level = level + (target - level) * rate; }
+
+    /** On control ticks: the change from attack to decay once the level has passed 1.0. */
+    void decayAfterPeak(float decayRate, float sustain)
     {
-        voice.envRate = engine.ampDecay;
-        voice.envTarget = engine.ampSustain;
+        if (level + target > 3.0f)
+        {
+            rate = decayRate;
+            target = sustain;
+        }
     }
-}
 
-/** On control ticks: the filter envelope's step and its change from attack to decay. */
-inline void filterEnvelopeTick(Voice& voice, const EngineState& engine)
-{
-    voice.fenv = voice.fenv + (voice.fenvTarget - voice.fenv) * voice.fenvRate;
-    if (voice.fenv + voice.fenvTarget > 3.0f)
+    /** Note start: attacks from wherever the level stands. */
+    void start(float attackRate)
     {
-        voice.fenvRate = engine.filtDecay;
-        voice.fenvTarget = engine.filtSustain;
+        target = kAttackTarget;
+        rate = attackRate;
     }
-}
 
-/** Note start: both envelopes attack from wherever they stand. */
-inline void startEnvelopes(Voice& voice, const EngineState& engine)
-{
-    voice.envTarget = kAttackTarget;
-    voice.envRate = engine.ampAttack;
-    voice.fenvTarget = kAttackTarget;
-    voice.fenvRate = engine.filtAttack;
-}
-
-/** Note end: both envelopes release from wherever they stand. */
-inline void releaseEnvelopes(Voice& voice, const EngineState& engine)
-{
-    voice.envTarget = 0.0f;
-    voice.envRate = engine.ampRelease;
-    voice.fenvTarget = 0.0f;
-    voice.fenvRate = engine.filtRelease;
-}
+    /** Note end: releases from wherever the level stands. */
+    void release(float releaseRate)
+    {
+        target = 0.0f;
+        rate = releaseRate;
+    }
+};
 
 } // namespace Tarvik
 } // namespace Vst

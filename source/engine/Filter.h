@@ -4,8 +4,6 @@
 // (0 rings strongest); the coefficient is held below cutoffLimit so the filter stays stable.
 #pragma once
 
-#include "EngineState.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -27,9 +25,10 @@ struct FilterShape
     float cutoffLimit;
 };
 
-inline FilterShape filterShape(const EngineState& engine)
+/** resoScale is the Filter Resonance controller's factor, resoDamping VCF Reso's damping. */
+inline FilterShape filterShape(float resoScale, float resoDamping)
 {
-    const float damping = engine.resoScale * engine.resoDamping;
+    const float damping = resoScale * resoDamping;
     return {damping, 1.97f - 0.85f * damping};
 }
 
@@ -40,31 +39,38 @@ inline float smoothCutoff(float cutoffSmooth, float cutoffTarget)
     return cutoffSmooth + (cutoffTarget - cutoffSmooth) * kCutoffSmoothing;
 }
 
-/** On control ticks: the voice's coefficient from the filter envelope, the shared modulation,
-    its key factor and the pitch bend. */
-inline void updateCutoff(Voice& voice, float envToCutoff, float cutoffSmooth, float bendRatio)
+struct Filter
 {
-    const float cutoff =
-        expf(envToCutoff * voice.fenv + cutoffSmooth) * voice.keyCutoff * bendRatio;
-    voice.cutoff = cutoff < kMinCutoff ? kMinCutoff : cutoff;
-}
+    float keyCutoff; // factor from velocity and the note's period, set at note start
+    float cutoff;    // current coefficient
+    float low;       // low-pass state: the voice's output before the envelope
+    float band;      // band state
+    float prevInput; // input of the previous sample
 
-/** Every sample: filters input and returns the voice's output sample, scaled by its level. */
-inline float filterStep(Voice& voice, const FilterShape& shape, float input)
-{
-    if (voice.cutoff > shape.cutoffLimit) voice.cutoff = shape.cutoffLimit;
-    voice.filtLow = voice.filtLow + voice.cutoff * voice.filtBand;
-    const float error =
-        (voice.filtBand * shape.damping + voice.filtLow - input - voice.prevInput) * voice.cutoff;
-    voice.prevInput = input;
-    // The cubic soft limit only limits up to its turning point; beyond it the cubic folds the
-    // state back with growing magnitude and a hard-driven resonant voice runs away to infinity.
-    // Holding the state at the turning point keeps every smaller state exactly as it was.
-    const float band =
-        std::min(std::max(voice.filtBand - error, -kBandStateLimit), kBandStateLimit);
-    voice.filtBand = band - ((band * 0.2f) * band) * band;
-    return voice.filtLow * voice.env * voice.gainFactor;
-}
+    /** On control ticks: the coefficient from the filter envelope's level, the shared
+        modulation, the key factor and the pitch bend. */
+    void updateCutoff(float envToCutoff, float envLevel, float cutoffSmooth, float bendRatio)
+    {
+        const float value = expf(envToCutoff * envLevel + cutoffSmooth) * keyCutoff * bendRatio;
+        cutoff = value < kMinCutoff ? kMinCutoff : value;
+    }
+
+    /** Every sample: filters input and returns the low-pass state. */
+    float step(const FilterShape& shape, float input)
+    {
+        if (cutoff > shape.cutoffLimit) cutoff = shape.cutoffLimit;
+        low = low + cutoff * band;
+        const float error = (band * shape.damping + low - input - prevInput) * cutoff;
+        prevInput = input;
+        // The cubic soft limit only limits up to its turning point; beyond it the cubic folds
+        // the state back with growing magnitude and a hard-driven resonant voice runs away to
+        // infinity. Holding the state at the turning point keeps every smaller state exactly
+        // as it was.
+        const float limited = std::min(std::max(band - error, -kBandStateLimit), kBandStateLimit);
+        band = limited - ((limited * 0.2f) * limited) * limited;
+        return low;
+    }
+};
 
 } // namespace Tarvik
 } // namespace Vst

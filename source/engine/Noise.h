@@ -3,7 +3,7 @@
 // bits become the mantissa of a float in [2, 4).
 #pragma once
 
-#include "pluginterfaces/base/ftypes.h"
+#include <cstdint>
 
 #include <cstring>
 
@@ -12,10 +12,10 @@ namespace Vst {
 namespace Tarvik {
 
 /** Advances the generator and returns the next value in [-1, 1), before any level. */
-inline float noiseStep(uint32& state)
+inline float noiseStep(uint32_t& state)
 {
     state = state * 196314165u + 907633515u;
-    const uint32 bits = (state & 0x7FFFFFu) | 0x40000000u;
+    const uint32_t bits = (state & 0x7FFFFFu) | 0x40000000u;
     float value;
     std::memcpy(&value, &bits, sizeof(value));
     return value - 3.0f;

@@ -5,37 +5,38 @@ namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
-int32 midiVelocity(float velocity)
+int32_t midiVelocity(float velocity)
 {
     if (!(velocity > 0.0f)) // also NaN
         return 0;
     if (velocity > 1.0f) velocity = 1.0f;
-    return static_cast<int32>(velocity * 127.0f);
+    return static_cast<int32_t>(velocity * 127.0f);
 }
 
-NoteEventWriter::NoteEventWriter(EngineState& engine, int32 keptRecords)
+NoteEventWriter::NoteEventWriter(EngineState& engine, int32_t keptRecords)
     : buffer(engine.eventBuffer), records(keptRecords)
 {
     buffer[records * kEventRecordSize] = kEventTerminator;
 }
 
-int32 keepUnplayedEvents(EngineState& engine, bool keepNoteOns)
+int32_t keepUnplayedEvents(EngineState& engine, bool keepNoteOns)
 {
-    int32* buffer = engine.eventBuffer;
-    int32 kept = 0;
-    for (int32 i = 0; i < kMaxBlockEvents && buffer[i * kEventRecordSize] != kEventTerminator; ++i)
+    int32_t* buffer = engine.eventBuffer;
+    int32_t kept = 0;
+    for (int32_t i = 0; i < kMaxBlockEvents && buffer[i * kEventRecordSize] != kEventTerminator;
+         ++i)
     {
-        const int32* record = buffer + i * kEventRecordSize;
+        const int32_t* record = buffer + i * kEventRecordSize;
         const bool noteOff = record[2] == 0;
         if (!noteOff && !keepNoteOns) continue;
         if (!keepNoteOns)
         {
             bool repeated = false;
-            for (int32 k = 0; k < kept && !repeated; ++k)
+            for (int32_t k = 0; k < kept && !repeated; ++k)
                 repeated = buffer[k * kEventRecordSize + 1] == record[1];
             if (repeated) continue;
         }
-        int32* into = buffer + kept * kEventRecordSize;
+        int32_t* into = buffer + kept * kEventRecordSize;
         into[0] = 0;
         into[1] = record[1];
         into[2] = record[2];
@@ -46,20 +47,20 @@ int32 keepUnplayedEvents(EngineState& engine, bool keepNoteOns)
     return kept;
 }
 
-void NoteEventWriter::addNoteOn(int32 sampleOffset, int32 note, float velocity, int32 noteId)
+void NoteEventWriter::addNoteOn(int32_t sampleOffset, int32_t note, float velocity, int32_t noteId)
 {
     append(sampleOffset, note, midiVelocity(velocity), noteId);
 }
 
-void NoteEventWriter::addNoteOff(int32 sampleOffset, int32 note, int32 noteId)
+void NoteEventWriter::addNoteOff(int32_t sampleOffset, int32_t note, int32_t noteId)
 {
     append(sampleOffset, note, 0, noteId);
 }
 
-void NoteEventWriter::append(int32 sampleOffset, int32 note, int32 velocity, int32 noteId)
+void NoteEventWriter::append(int32_t sampleOffset, int32_t note, int32_t velocity, int32_t noteId)
 {
     if (note < 0 || note > 127 || records >= kMaxBlockEvents) return;
-    int32* record = buffer + records * kEventRecordSize;
+    int32_t* record = buffer + records * kEventRecordSize;
     record[0] = sampleOffset;
     record[1] = note;
     record[2] = velocity;

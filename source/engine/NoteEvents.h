@@ -17,30 +17,30 @@ class NoteEventWriter
 public:
     /** Starts a block that holds the first keptRecords records already in the buffer (events
         kept from blocks that were not rendered) and nothing else. */
-    explicit NoteEventWriter(EngineState& engine, int32 keptRecords = 0);
+    explicit NoteEventWriter(EngineState& engine, int32_t keptRecords = 0);
 
     /** velocity is the host's 0..1 value: NaN counts as 0 and values outside are clamped. A
         velocity that truncates to 0 on the 0..127 scale makes the event a note-off. */
-    void addNoteOn(int32 sampleOffset, int32 note, float velocity, int32 noteId);
-    void addNoteOff(int32 sampleOffset, int32 note, int32 noteId);
+    void addNoteOn(int32_t sampleOffset, int32_t note, float velocity, int32_t noteId);
+    void addNoteOff(int32_t sampleOffset, int32_t note, int32_t noteId);
 
-    int32 count() const { return records; }
+    int32_t count() const { return records; }
 
 private:
-    void append(int32 sampleOffset, int32 note, int32 velocity, int32 noteId);
+    void append(int32_t sampleOffset, int32_t note, int32_t velocity, int32_t noteId);
 
-    int32* buffer;
-    int32 records = 0;
+    int32_t* buffer;
+    int32_t records = 0;
 };
 
 /** For a block whose events were not rendered: keeps its records for the start of the next
     rendered block, at sample offset 0 and in order. With keepNoteOns false (the block's time
     passed unheard) only the note-offs are kept, one per note, so that a key released meanwhile
     never hangs. Returns the number of records kept; the buffer is terminated after them. */
-int32 keepUnplayedEvents(EngineState& engine, bool keepNoteOns);
+int32_t keepUnplayedEvents(EngineState& engine, bool keepNoteOns);
 
 /** The host's 0..1 note-on velocity on the 0..127 scale, truncated. */
-int32 midiVelocity(float velocity);
+int32_t midiVelocity(float velocity);
 
 } // namespace Tarvik
 } // namespace Vst

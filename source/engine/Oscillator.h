@@ -21,39 +21,56 @@ constexpr float kPi = 3.1415927f;
     point comes so close to the bottom that the phase can land near 0 and sin(x)/x overflows. */
 constexpr float kMinCyclePeriod = 2.0f;
 
-/** One sample of one oscillator. phase, max, step, sin0, sin1, coef and dc are the oscillator's
-    fields in the voice; level its level and period the period product for this sample. */
-inline float oscillatorStep(float& phase, float& max, float& step, float& sin0, float& sin1,
-                            float& coef, float& dc, float level, float period)
+/** One band-limited pulse oscillator of a voice. Its level and the period it is asked for come
+    from the voice, because they are shared with the rest of the voice. */
+struct Oscillator
 {
-    float x = phase + step;
-    if (x > 1.0f)
+    float phase;     // runs up to max and back down
+    float max;       // turning point of the phase
+    float increment; // phase step per sample; the sign is the direction
+    float sin0;      // sine recurrence, current value (level-scaled)
+    float sin1;      // sine recurrence, previous value
+    float coef;      // recurrence factor, 2 cos(increment)
+    float dc;        // DC correction added to the integrator every sample
+
+    /** One sample: level is the oscillator's level, period the period product for this sample
+        (read only when a new cycle starts). */
+    float step(float level, float period)
     {
-        if (x > max)
+        float x = phase + increment;
+        if (x > 1.0f)
         {
-            x = 2.0f * max - x;
-            step = -step;
+            if (x > max)
+            {
+                x = 2.0f * max - x;
+                increment = -increment;
+            }
+            phase = x;
+            const float y = coef * sin0 - sin1;
+            sin1 = sin0;
+            sin0 = y;
+            return y / x;
         }
-        phase = x;
-        const float y = coef * sin0 - sin1;
-        sin1 = sin0;
-        sin0 = y;
-        return y / x;
+        return startCycle(x, level, period);
     }
 
-    // Back at the bottom: a new cycle with the present period.
-    x = -x;
-    phase = x;
-    if (period < kMinCyclePeriod) period = kMinCyclePeriod;
-    const float halfWaves = floorf(period + 0.5f) - 0.5f;
-    dc = -0.5f * level / halfWaves;
-    max = halfWaves * kPi;
-    step = max / period;
-    sin0 = level * sinf(x);
-    sin1 = level * sinf(x - step);
-    coef = 2.0f * cosf(step);
-    return x * x > 0.1f ? sin0 / x : level;
-}
+    /** Back at the bottom (x = phase + increment is at most 1): a new cycle with the present
+        period. */
+    float startCycle(float x, float level, float period)
+    {
+        x = -x;
+        phase = x;
+        if (period < kMinCyclePeriod) period = kMinCyclePeriod;
+        const float halfWaves = floorf(period + 0.5f) - 0.5f;
+        dc = -0.5f * level / halfWaves;
+        max = halfWaves * kPi;
+        increment = max / period;
+        sin0 = level * sinf(x);
+        sin1 = level * sinf(x - increment);
+        coef = 2.0f * cosf(increment);
+        return x * x > 0.1f ? sin0 / x : level;
+    }
+};
 
 } // namespace Tarvik
 } // namespace Vst

@@ -31,8 +31,8 @@ void recalcEngine(EngineState& engine, const double* x, double sampleRate)
 {
     const double sr = sampleRate;
 
-    const int32 mode = static_cast<int32>(6.0 * x[kGlide]);
-    engine.voiceMode = std::min<int32>(std::max<int32>(mode, kModePoly), kModeMonoGlide);
+    const int32_t mode = static_cast<int32_t>(6.0 * x[kGlide]);
+    engine.voiceMode = std::min<int32_t>(std::max<int32_t>(mode, kModePoly), kModeMonoGlide);
 
     engine.oscMix = static_cast<float>(x[kOscMix]);
 
@@ -44,7 +44,7 @@ void recalcEngine(EngineState& engine, const double* x, double sampleRate)
     engine.volume = static_cast<float>(mixHeadroom * (1.5 - 0.5 * x[kVcfReso]));
 
     // Oscillator 2: whole semitones from OSC Tune, a cubic cents curve from OSC Fine.
-    const int32 semis = static_cast<int32>(std::floor(48.0 * x[kOscTune])) - 24;
+    const int32_t semis = static_cast<int32_t>(std::floor(48.0 * x[kOscTune])) - 24;
     const float fine = 15.876f * static_cast<float>(x[kOscFine]) - 7.938f;
     const float cents = std::floor(fine * fine * fine) * 0.1f;
     engine.osc2Ratio = std::pow(kSemitoneRatio, -(static_cast<float>(semis) + 0.01f * cents));
@@ -57,6 +57,8 @@ void recalcEngine(EngineState& engine, const double* x, double sampleRate)
     const double vibratoOffset = x[kVibrato] - 0.5;
     engine.vibrato2 = static_cast<float>(0.2 * (vibratoOffset * vibratoOffset));
     engine.vibrato1 = x[kVibrato] >= 0.5 ? engine.vibrato2 : 0.0f;
+    // Without vibrato on oscillator 1 the oscillators start each note half a cycle apart.
+    engine.osc2Restarts = x[kVibrato] < 0.5 ? 1 : 0;
 
     const float radiansPerTickHz = static_cast<float>(kTwoPi * kTickRateSamples / sr);
     engine.lfoStep = static_cast<float>(radiansPerTickHz * std::exp(7.0 * x[kLfoRate] - 4.0));
@@ -98,7 +100,7 @@ void recalcEngine(EngineState& engine, const double* x, double sampleRate)
     engine.glideBend = bend * bend * bend;
 }
 
-bool applyControllerParameter(EngineState& engine, uint32 id, double value)
+bool applyControllerParameter(EngineState& engine, uint32_t id, double value)
 {
     switch (id)
     {

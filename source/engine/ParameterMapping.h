@@ -19,7 +19,7 @@ void recalcEngine(EngineState& engine, const double* values, double sampleRate);
 
 /** Applies one MIDI performance controller at once. Returns false for any other ID. A NaN
     value is ignored, values outside 0..1 are clamped. */
-bool applyControllerParameter(EngineState& engine, uint32 id, double value);
+bool applyControllerParameter(EngineState& engine, uint32_t id, double value);
 
 } // namespace Tarvik
 } // namespace Vst

@@ -20,11 +20,11 @@ constexpr double kSemitoneExponent = 0.05776226505;
 /** Level added at note start, so that a voice given a note counts as sounding at once. */
 constexpr float kNoteStartLevel = 0.002f;
 /** Note-on velocity used while VCF Vel turns velocity off. */
-constexpr int32 kFixedVelocity = 80;
+constexpr int32_t kFixedVelocity = 80;
 /** Keeps the octave raising finite for a degenerate period scale. */
 constexpr int kMaxOctaveRaises = 64;
 
-float keyCutoff(const EngineState& engine, int32 velocity, float period)
+float keyCutoff(const EngineState& engine, int32_t velocity, float period)
 {
     return expf(static_cast<float>(velocity - 64) * engine.velToCutoff) / period;
 }
@@ -37,6 +37,12 @@ void resetVoiceFactors(Voice& voice)
     voice.rightGain = 1.0f;
 }
 
+void releaseEnvelopes(Voice& voice, const EngineState& engine)
+{
+    voice.amp.release(engine.ampRelease);
+    voice.filterEnv.release(engine.filtRelease);
+}
+
 void release(Voice& voice, const EngineState& engine)
 {
     releaseEnvelopes(voice, engine);
@@ -47,15 +53,15 @@ void release(Voice& voice, const EngineState& engine)
     a voice goes when its queue entry does: without a note no key could ever release it. */
 void releaseIfSounding(Voice& voice, const EngineState& engine)
 {
-    if (voice.env > kVoiceIdleLevel) releaseEnvelopes(voice, engine);
+    if (voice.amp.level > kVoiceIdleLevel) releaseEnvelopes(voice, engine);
 }
 
 /** A new note on voice 0 while it already holds one: it changes pitch without a new attack
     and pushes the held note into the queue. */
-void legatoChange(EngineState& engine, int32 note, int32 velocity, int32 noteId)
+void legatoChange(EngineState& engine, int32_t note, int32_t velocity, int32_t noteId)
 {
     Voice* voices = engine.voices;
-    for (int32 i = kVoiceCount - 1; i > 0; --i)
+    for (int32_t i = kVoiceCount - 1; i > 0; --i)
     {
         voices[i].note = voices[i - 1].note;
         if (voices[i].note == 0) releaseIfSounding(voices[i], engine);
@@ -65,25 +71,25 @@ void legatoChange(EngineState& engine, int32 note, int32 velocity, int32 noteId)
     const float period = notePeriod(engine, note);
     voice.targetPeriod = period;
     if (engine.voiceMode == kModeMono) voice.period = period;
-    voice.keyCutoff = keyCutoff(engine, velocity, period);
-    voice.env += kNoteStartLevel;
+    voice.filter.keyCutoff = keyCutoff(engine, velocity, period);
+    voice.amp.level += kNoteStartLevel;
     voice.note = note;
     voice.noteId = noteId;
     resetVoiceFactors(voice);
 }
 
-int32 chooseVoice(const EngineState& engine)
+int32_t chooseVoice(const EngineState& engine)
 {
     if (isMonoMode(engine.voiceMode)) return 0;
     // The quietest voice past its attack; the lowest index among equals; voice 0 if all attack.
-    int32 chosen = 0;
+    int32_t chosen = 0;
     float lowest = 100.0f;
-    for (int32 i = 0; i < kVoiceCount; ++i)
+    for (int32_t i = 0; i < kVoiceCount; ++i)
     {
         const Voice& voice = engine.voices[i];
-        if (voice.envTarget < kAttackTarget && voice.env < lowest)
+        if (voice.amp.target < kAttackTarget && voice.amp.level < lowest)
         {
-            lowest = voice.env;
+            lowest = voice.amp.level;
             chosen = i;
         }
     }
@@ -93,30 +99,29 @@ int32 chooseVoice(const EngineState& engine)
 /** Puts oscillator 2 silent on the way down, half a cycle behind oscillator 1. */
 void restartOscillator2(Voice& voice)
 {
-    const float step = voice.osc1Step;
+    const float step = voice.osc1.increment;
     float base;
     if (step > 0.0f)
     {
-        base = 2.0f * voice.osc1Max - voice.osc1Phase;
-        voice.osc2Step = -step;
+        base = 2.0f * voice.osc1.max - voice.osc1.phase;
+        voice.osc2.increment = -step;
     }
     else
     {
-        base = voice.osc1Phase;
-        voice.osc2Step = step;
+        base = voice.osc1.phase;
+        voice.osc2.increment = step;
     }
-    voice.osc2Coef = 0.0f;
-    voice.osc2Dc = 0.0f;
-    voice.osc2Sin0 = 0.0f;
-    voice.osc2Sin1 = 0.0f;
-    voice.osc2Max = voice.period * kPi + base;
-    voice.osc2Phase = voice.osc2Max;
+    voice.osc2.coef = 0.0f;
+    voice.osc2.dc = 0.0f;
+    voice.osc2.sin0 = 0.0f;
+    voice.osc2.sin1 = 0.0f;
+    voice.osc2.max = voice.period * kPi + base;
+    voice.osc2.phase = voice.osc2.max;
 }
 
-void startNote(EngineState& engine, const double* paramValues, int32 note, int32 velocity,
-               int32 noteId)
+void startNote(EngineState& engine, int32_t note, int32_t velocity, int32_t noteId)
 {
-    const int32 index = chooseVoice(engine);
+    const int32_t index = chooseVoice(engine);
     Voice& voice = engine.voices[index];
 
     // Stacked voices are detuned by 0.002 semitone per voice index.
@@ -125,7 +130,7 @@ void startNote(EngineState& engine, const double* paramValues, int32 note, int32
     voice.detune = engine.osc2Ratio;
 
     // Start glideBend semitones above the note (glide modes: above the previous note).
-    const int32 interval = glidesFromLastNote(engine.voiceMode) ? note - engine.lastNote : 0;
+    const int32_t interval = glidesFromLastNote(engine.voiceMode) ? note - engine.lastNote : 0;
     const double startRatio = std::pow(1.059463094359, static_cast<double>(interval) -
                                                            static_cast<double>(engine.glideBend));
     voice.period = static_cast<float>(period * startRatio);
@@ -137,21 +142,22 @@ void startNote(EngineState& engine, const double* paramValues, int32 note, int32
     engine.lastNote = note;
     voice.noteId = noteId;
     voice.note = note;
-    voice.keyCutoff = keyCutoff(engine, velocity, period);
+    voice.filter.keyCutoff = keyCutoff(engine, velocity, period);
 
-    const int32 shifted = velocity + 64;
+    const int32_t shifted = velocity + 64;
     const float scale = engine.volume * engine.levelScale;
     voice.osc1Level = static_cast<float>(scale * (shifted * shifted * 0.004 - 8.0));
     voice.osc2Level = voice.osc1Level * engine.oscMix;
 
-    if (paramValues[kVibrato] < 0.5) restartOscillator2(voice);
+    if (engine.osc2Restarts) restartOscillator2(voice);
 
-    voice.env += kNoteStartLevel;
-    startEnvelopes(voice, engine);
+    voice.amp.level += kNoteStartLevel;
+    voice.amp.start(engine.ampAttack);
+    voice.filterEnv.start(engine.filtAttack);
     resetVoiceFactors(voice);
 }
 
-void stopNote(EngineState& engine, int32 note)
+void stopNote(EngineState& engine, int32_t note)
 {
     Voice* voices = engine.voices;
     if (!isMonoMode(engine.voiceMode))
@@ -164,14 +170,14 @@ void stopNote(EngineState& engine, int32 note)
     if (voices[0].note != note)
     {
         // Takes the note out of the queue.
-        for (int32 i = 1; i < kVoiceCount; ++i)
+        for (int32_t i = 1; i < kVoiceCount; ++i)
             if (voices[i].note == note) release(voices[i], engine);
         return;
     }
 
     // The key is up: queue entries of the same note (struck twice) go with it, as every voice
     // holding a note goes in the polyphonic modes.
-    for (int32 k = 1; k < kVoiceCount; ++k)
+    for (int32_t k = 1; k < kVoiceCount; ++k)
         if (voices[k].note == note)
         {
             voices[k].note = 0;
@@ -179,7 +185,7 @@ void stopNote(EngineState& engine, int32 note)
         }
 
     // Back to the most recent note still held, legato; or release.
-    for (int32 k = 1; k < kVoiceCount; ++k)
+    for (int32_t k = 1; k < kVoiceCount; ++k)
     {
         if (voices[k].note > 0)
         {
@@ -190,7 +196,7 @@ void stopNote(EngineState& engine, int32 note)
             const float period = notePeriod(engine, voice.note);
             voice.targetPeriod = period;
             if (engine.voiceMode == kModeMono) voice.period = period;
-            voice.keyCutoff = 1.0f / period;
+            voice.filter.keyCutoff = 1.0f / period;
             return;
         }
     }
@@ -209,8 +215,7 @@ float notePeriod(const EngineState& engine, double pitch)
     return period;
 }
 
-void noteOn(EngineState& engine, const double* paramValues, int32 note, int32 velocity,
-            int32 noteId)
+void noteOn(EngineState& engine, int32_t note, int32_t velocity, int32_t noteId)
 {
     if (velocity <= 0)
     {
@@ -221,7 +226,7 @@ void noteOn(EngineState& engine, const double* paramValues, int32 note, int32 ve
     if (isMonoMode(engine.voiceMode) && engine.voices[0].note > 0)
         legatoChange(engine, note, velocity, noteId);
     else
-        startNote(engine, paramValues, note, velocity, noteId);
+        startNote(engine, note, velocity, noteId);
 }
 
 } // namespace Tarvik

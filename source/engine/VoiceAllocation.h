@@ -16,11 +16,8 @@ constexpr float kMinPeriod = 3.0f;
     oscillators have at least kMinPeriod samples. */
 float notePeriod(const EngineState& engine, double pitch);
 
-/** One note event between two samples. velocity is 0..127, 0 meaning note-off; note 0..127.
-    paramValues are the sound parameter values (Vibrato decides whether oscillator 2 restarts
-    in step with oscillator 1). */
-void noteOn(EngineState& engine, const double* paramValues, int32 note, int32 velocity,
-            int32 noteId);
+/** One note event between two samples. velocity is 0..127, 0 meaning note-off; note 0..127. */
+void noteOn(EngineState& engine, int32_t note, int32_t velocity, int32_t noteId);
 
 } // namespace Tarvik
 } // namespace Vst

@@ -2,14 +2,14 @@
 // Parameter IDs that processor, engine and controller share.
 #pragma once
 
-#include "pluginterfaces/base/ftypes.h"
+#include <cstdint>
 
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
 /** The sound parameters: their IDs are also their indexes in the processor's value array. */
-enum SoundParam : int32
+enum SoundParam : int32_t
 {
     kOscMix = 0,
     kOscTune,
@@ -39,12 +39,12 @@ enum SoundParam : int32
 };
 
 /** The MIDI performance controller parameters (four characters, big-endian). */
-constexpr uint32 kModWheelId = 0x6D6F6477;      // 'modw'
-constexpr uint32 kPitchBendId = 0x70697462;     // 'pitb'
-constexpr uint32 kFilterModUpId = 0x62727468;   // 'brth'
-constexpr uint32 kFilterModDownId = 0x63743033; // 'ct03'
-constexpr uint32 kResonanceCtlId = 0x65787072;  // 'expr'
-constexpr uint32 kAftertouchId = 0x61667474;    // 'aftt'
+constexpr uint32_t kModWheelId = 0x6D6F6477;      // 'modw'
+constexpr uint32_t kPitchBendId = 0x70697462;     // 'pitb'
+constexpr uint32_t kFilterModUpId = 0x62727468;   // 'brth'
+constexpr uint32_t kFilterModDownId = 0x63743033; // 'ct03'
+constexpr uint32_t kResonanceCtlId = 0x65787072;  // 'expr'
+constexpr uint32_t kAftertouchId = 0x61667474;    // 'aftt'
 
 } // namespace Tarvik
 } // namespace Vst

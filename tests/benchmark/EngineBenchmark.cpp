@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Rendering cost of the processor at 48 kHz: 1, 4 and 8 sounding voices in blocks of 32, 128 and
-// 512 samples, and an idle instance. Reported per voice-sample and as a real-time factor
-// (seconds of audio rendered per second of one core).
+// 512 samples, each through the scalar and the SSE2 lane renderer, and an idle instance.
+// Reported per voice-sample and as a real-time factor (seconds of audio rendered per second of
+// one core).
 #include "EngineRig.h"
 
 #include <benchmark/benchmark.h>
@@ -31,6 +32,7 @@ void renderVoices(benchmark::State& state)
     const auto voices = static_cast<int32>(state.range(0));
     const auto blockSize = static_cast<int32>(state.range(1));
     TestRig::ProcessorRig rig(kSampleRate, blockSize);
+    rig.processor->setRenderPath(state.range(2) ? RenderPath::kLanes : RenderPath::kScalar);
     for (int32 i = 0; i < voices; ++i)
         rig.events.addNoteOn(0, static_cast<int16>(48 + 5 * i), 0.8f);
     for (int32 rendered = 0; rendered < 48000; rendered += blockSize) // past the attacks
@@ -58,7 +60,9 @@ void renderIdle(benchmark::State& state)
     reportRates(state, 0, blockSize);
 }
 
-BENCHMARK(renderVoices)->ArgNames({"voices", "block"})->ArgsProduct({{1, 4, 8}, {32, 128, 512}});
+BENCHMARK(renderVoices)
+    ->ArgNames({"voices", "block", "lanes"})
+    ->ArgsProduct({{1, 4, 8}, {32, 128, 512}, {0, 1}});
 BENCHMARK(renderIdle)->ArgName("block")->Arg(128);
 
 } // namespace

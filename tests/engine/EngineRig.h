@@ -67,7 +67,7 @@ public:
     {
         left.assign(static_cast<size_t>(n), 0.0f);
         right.assign(static_cast<size_t>(n), 0.0f);
-        renderBlock(*engine, params.data(), left.data(), right.data(), n);
+        renderBlock(*engine, left.data(), right.data(), n, path);
         events.reset();
     }
 
@@ -87,6 +87,7 @@ public:
     }
 
     std::array<double, kSoundParamCount> params = defaultParams();
+    RenderPath path = RenderPath::kLanes;
     std::vector<float> left;
     std::vector<float> right;
 

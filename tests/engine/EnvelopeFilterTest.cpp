@@ -32,48 +32,49 @@ TEST(Envelopes, AttackOvershootsThenDecaysBackToFullSustain)
     for (int block = 0; block < 40; ++block)
     {
         rig.render(32);
-        highest = std::max(highest, rig.voice(0).env);
+        highest = std::max(highest, rig.voice(0).amp.level);
     }
     // The decay phase begins only at a tick after the level passed 1.0.
     EXPECT_GT(highest, 1.0f);
     EXPECT_LT(highest, 1.0f + 34 * 2 * rig.state().ampAttack);
-    EXPECT_EQ(rig.voice(0).envTarget, 1.0f);
-    EXPECT_EQ(rig.voice(0).envRate, rig.state().ampDecay);
+    EXPECT_EQ(rig.voice(0).amp.target, 1.0f);
+    EXPECT_EQ(rig.voice(0).amp.rate, rig.state().ampDecay);
     rig.render(44100 * 2);
-    EXPECT_NEAR(rig.voice(0).env, 1.0f, 1e-3);
-    EXPECT_GE(rig.voice(0).env, 1.0f);
+    EXPECT_NEAR(rig.voice(0).amp.level, 1.0f, 1e-3);
+    EXPECT_GE(rig.voice(0).amp.level, 1.0f);
 }
 
 TEST(Envelopes, PhaseChangesOnlyOnTicks)
 {
     EngineRig rig;
     Voice voice{};
-    voice.env = 1.2f;
-    voice.envTarget = 2.0f;
-    voice.fenv = 0.9f;
-    voice.fenvTarget = 2.0f;
-    voice.fenvRate = 0.5f;
-    ampEnvelopePhaseChange(voice, rig.state());
-    EXPECT_EQ(voice.envTarget, rig.state().ampSustain);
-    EXPECT_EQ(voice.envRate, rig.state().ampDecay);
+    voice.amp.level = 1.2f;
+    voice.amp.target = 2.0f;
+    voice.filterEnv.level = 0.9f;
+    voice.filterEnv.target = 2.0f;
+    voice.filterEnv.rate = 0.5f;
+    voice.amp.decayAfterPeak(rig.state().ampDecay, rig.state().ampSustain);
+    EXPECT_EQ(voice.amp.target, rig.state().ampSustain);
+    EXPECT_EQ(voice.amp.rate, rig.state().ampDecay);
 
-    filterEnvelopeTick(voice, rig.state()); // 0.9 -> 1.45, past 1.0: decay
-    EXPECT_FLOAT_EQ(voice.fenv, 1.45f);
-    EXPECT_EQ(voice.fenvTarget, rig.state().filtSustain);
-    EXPECT_EQ(voice.fenvRate, rig.state().filtDecay);
+    voice.filterEnv.step(); // 0.9 -> 1.45, past 1.0: decay
+    voice.filterEnv.decayAfterPeak(rig.state().filtDecay, rig.state().filtSustain);
+    EXPECT_FLOAT_EQ(voice.filterEnv.level, 1.45f);
+    EXPECT_EQ(voice.filterEnv.target, rig.state().filtSustain);
+    EXPECT_EQ(voice.filterEnv.rate, rig.state().filtDecay);
 
     // The amplitude level passing 1.0 between ticks changes nothing yet.
     EngineRig fast;
     fast.set(kEnvAtt, 0.0);
     play(fast, 60);
     fast.render(33); // one tick, at sample 0; the next falls on sample 33
-    const float level = fast.voice(0).env;
-    EXPECT_EQ(fast.voice(0).envTarget, 2.0f);
-    EXPECT_GT(fast.voice(0).fenv, 0.0f);
-    const float fenvAfterFirstTick = fast.voice(0).fenv;
+    const float level = fast.voice(0).amp.level;
+    EXPECT_EQ(fast.voice(0).amp.target, 2.0f);
+    EXPECT_GT(fast.voice(0).filterEnv.level, 0.0f);
+    const float fenvAfterFirstTick = fast.voice(0).filterEnv.level;
     fast.render(1); // sample 33: second tick
-    EXPECT_GT(fast.voice(0).fenv, fenvAfterFirstTick);
-    EXPECT_GT(fast.voice(0).env, level);
+    EXPECT_GT(fast.voice(0).filterEnv.level, fenvAfterFirstTick);
+    EXPECT_GT(fast.voice(0).amp.level, level);
 }
 
 TEST(Envelopes, ReleaseDuringAttackFallsFromThePresentLevel)
@@ -81,13 +82,13 @@ TEST(Envelopes, ReleaseDuringAttackFallsFromThePresentLevel)
     EngineRig rig;
     play(rig, 60);
     rig.render(50);
-    const float level = rig.voice(0).env;
+    const float level = rig.voice(0).amp.level;
     ASSERT_GT(level, 0.2f);
     ASSERT_LT(level, 1.0f);
     rig.noteOff(0, 60);
     rig.render(1);
-    EXPECT_LT(rig.voice(0).env, level);
-    EXPECT_GT(rig.voice(0).env, level * 0.99f);
+    EXPECT_LT(rig.voice(0).amp.level, level);
+    EXPECT_GT(rig.voice(0).amp.level, level * 0.99f);
 }
 
 TEST(Envelopes, SilentVoiceIsClearedAfterTheBlockButKeepsFilterEnvelopeAndCutoff)
@@ -101,41 +102,42 @@ TEST(Envelopes, SilentVoiceIsClearedAfterTheBlockButKeepsFilterEnvelopeAndCutoff
     rig.render(200);
     const Voice& voice = rig.voice(0);
     EXPECT_EQ(rig.state().activeVoices, 0);
-    EXPECT_EQ(voice.env, 0.0f);
-    EXPECT_EQ(voice.envTarget, 0.0f);
-    EXPECT_EQ(voice.filtLow, 0.0f);
-    EXPECT_EQ(voice.filtBand, 0.0f);
-    EXPECT_EQ(voice.prevInput, 0.0f);
-    EXPECT_GT(voice.fenv, 0.0f);
-    EXPECT_GT(voice.cutoff, 0.0f);
+    EXPECT_EQ(voice.amp.level, 0.0f);
+    EXPECT_EQ(voice.amp.target, 0.0f);
+    EXPECT_EQ(voice.filter.low, 0.0f);
+    EXPECT_EQ(voice.filter.band, 0.0f);
+    EXPECT_EQ(voice.filter.prevInput, 0.0f);
+    EXPECT_GT(voice.filterEnv.level, 0.0f);
+    EXPECT_GT(voice.filter.cutoff, 0.0f);
 }
 
 TEST(Filter, CoefficientIsClampedBetweenItsBounds)
 {
     Voice voice{};
-    voice.keyCutoff = 1e-9f;
-    voice.fenv = 0.0f;
-    updateCutoff(voice, 0.0f, 0.0f, 1.0f);
-    EXPECT_EQ(voice.cutoff, kMinCutoff);
+    voice.filter.keyCutoff = 1e-9f;
+    voice.filterEnv.level = 0.0f;
+    voice.filter.updateCutoff(0.0f, voice.filterEnv.level, 0.0f, 1.0f);
+    EXPECT_EQ(voice.filter.cutoff, kMinCutoff);
 
     EngineRig rig;
     rig.set(kVcfReso, 1.0);
     for (double controller : {0.0, 0.5, 1.0})
     {
         applyControllerParameter(rig.state(), kResonanceCtlId, controller);
-        const FilterShape shape = filterShape(rig.state());
+        const FilterShape shape = filterShape(rig.state().resoScale, rig.state().resoDamping);
         EXPECT_EQ(shape.damping, 0.0f);
         EXPECT_FLOAT_EQ(shape.cutoffLimit, 1.97f);
     }
     rig.set(kVcfReso, 0.0);
     applyControllerParameter(rig.state(), kResonanceCtlId, 0.0);
-    EXPECT_NEAR(filterShape(rig.state()).cutoffLimit, 1.97 - 0.85 * 1.001, 1e-6);
+    EXPECT_NEAR(filterShape(rig.state().resoScale, rig.state().resoDamping).cutoffLimit,
+                1.97 - 0.85 * 1.001, 1e-6);
 
     // The clamped coefficient is kept in the voice.
-    voice.cutoff = 5.0f;
-    filterStep(voice, {0.5f, 1.5f}, 0.25f);
-    EXPECT_EQ(voice.cutoff, 1.5f);
-    EXPECT_EQ(voice.prevInput, 0.25f);
+    voice.filter.cutoff = 5.0f;
+    voice.filter.step({0.5f, 1.5f}, 0.25f);
+    EXPECT_EQ(voice.filter.cutoff, 1.5f);
+    EXPECT_EQ(voice.filter.prevInput, 0.25f);
 }
 
 TEST(Filter, CutoffModulationMovesOncePerSoundingVoiceAndTick)
@@ -188,28 +190,28 @@ TEST(Filter, HardDrivenResonanceCannotRunAway)
     // At the highest coefficient and no damping a loud input used to push the band state past
     // the cubic's turning point, from where it grew to infinity within a few samples.
     Voice voice{};
-    voice.env = 1.0f;
+    voice.amp.level = 1.0f;
     voice.gainFactor = 1.0f;
-    voice.cutoff = 1.97f;
+    voice.filter.cutoff = 1.97f;
     const FilterShape open{0.0f, 1.97f};
     float highest = 0.0f;
     for (int32 i = 0; i < 20000; ++i)
     {
-        const float out = filterStep(voice, open, (i / 3) % 2 ? 4.0f : -4.0f);
+        const float out = voice.filter.step(open, (i / 3) % 2 ? 4.0f : -4.0f);
         ASSERT_TRUE(std::isfinite(out)) << i;
-        ASSERT_LE(std::fabs(voice.filtBand), 0.861f);
+        ASSERT_LE(std::fabs(voice.filter.band), 0.861f);
         highest = std::max(highest, std::fabs(out));
     }
     EXPECT_LT(highest, 100.0f);
 
     // Below the turning point the step is the plain cubic.
     Voice quiet{};
-    quiet.cutoff = 0.5f;
-    quiet.filtBand = 0.3f;
-    filterStep(quiet, FilterShape{0.2f, 1.8f}, 0.1f);
+    quiet.filter.cutoff = 0.5f;
+    quiet.filter.band = 0.3f;
+    quiet.filter.step(FilterShape{0.2f, 1.8f}, 0.1f);
     const float low = 0.5f * 0.3f;
     const float band = 0.3f - (0.3f * 0.2f + low - 0.1f - 0.0f) * 0.5f;
-    EXPECT_EQ(quiet.filtBand, band - ((band * 0.2f) * band) * band);
+    EXPECT_EQ(quiet.filter.band, band - ((band * 0.2f) * band) * band);
 }
 
 TEST(Glide, UpwardGlidesMoveTwiceAsFast)

@@ -193,7 +193,7 @@ TEST(ProcessorEvents, VelocitiesAreClampedAndNaNIsANoteOff)
     rig.process(256);
     rig.events.addNoteOn(0, 60, nan);
     rig.process(256);
-    EXPECT_EQ(rig.engine().voices[0].envTarget, 0.0f);
+    EXPECT_EQ(rig.engine().voices[0].amp.target, 0.0f);
     EXPECT_TRUE(TestRig::allFinite(rig.left(), 256));
 }
 
@@ -333,7 +333,7 @@ TEST(ProcessorActivation, RestartStartsSilentAndPlaysTheSameMaterialAlike)
 
     const EngineState& engine = rig.engine();
     for (const Voice& voice : engine.voices)
-        EXPECT_EQ(voice.env, 0.0f);
+        EXPECT_EQ(voice.amp.level, 0.0f);
     EXPECT_EQ(engine.activeVoices, 0);
     EXPECT_EQ(engine.eventBuffer[0], kEventTerminator);
     EXPECT_NEAR(engine.modWheel, 0.0395, 1e-4);           // performance controllers kept

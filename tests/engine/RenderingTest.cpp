@@ -34,13 +34,15 @@ TEST(Rendering, NoiseSequenceFromTheInitialState)
 
 TEST(Rendering, OscillatorCycleLastsTwoPeriodsAndPicksUpPitchAtCycleStart)
 {
-    float phase = 0.0f, max = 0.0f, step = 1.0f, sin0 = 0.0f, sin1 = 0.0f, coef = 0.0f, dc = 0.0f;
+    Oscillator osc{0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    const float& step = osc.increment;
+    const float& max = osc.max;
     auto run = [&](float period, int32 samples) {
         int32 starts = 0;
         for (int32 i = 0; i < samples; ++i)
         {
             const float before = step;
-            const float out = oscillatorStep(phase, max, step, sin0, sin1, coef, dc, 1.0f, period);
+            const float out = osc.step(1.0f, period);
             EXPECT_TRUE(std::isfinite(out));
             if (before < 0.0f && step > 0.0f) ++starts;
         }
@@ -151,7 +153,7 @@ TEST(Rendering, SilentBlockIsZerosAndMovesNoGenerator)
     rig.set(kNoise, 1.0);
     std::vector<float> left(64, 1.0f);
     std::vector<float> right(64, 1.0f);
-    renderBlock(rig.state(), rig.params.data(), left.data(), right.data(), 64);
+    renderBlock(rig.state(), left.data(), right.data(), 64);
     for (size_t i = 0; i < 64; ++i)
     {
         EXPECT_EQ(left[i], 0.0f);

@@ -214,7 +214,7 @@ TEST(Soak, RandomPerformanceWithStateCallsStaysBoundedAndEndsSilent)
     }
     rig.process(kMaxBlock);
     for (int32 v = 0; v < kVoiceCount; ++v)
-        EXPECT_LE(rig.engine().voices[v].env, kVoiceIdleLevel) << "voice " << v;
+        EXPECT_LE(rig.engine().voices[v].amp.level, kVoiceIdleLevel) << "voice " << v;
     EXPECT_EQ(rig.engine().activeVoices, 0);
     EXPECT_EQ(rig.buffers.silenceFlags(), 3u);
 }

@@ -21,12 +21,12 @@ constexpr double kMonoLegatoValue = 0.75; // "Mono-Legato"
 
 void play(EngineRig& rig, int32 note, int32 velocity = 100)
 {
-    noteOn(rig.state(), rig.params.data(), note, velocity, note + 1000);
+    noteOn(rig.state(), note, velocity, note + 1000);
 }
 
 void release(EngineRig& rig, int32 note)
 {
-    noteOn(rig.state(), rig.params.data(), note, 0, 0);
+    noteOn(rig.state(), note, 0, 0);
 }
 
 TEST(VoiceAllocation, PolyTakesIdleVoicesInOrderAndVoiceZeroWhenAllAttack)
@@ -56,7 +56,7 @@ TEST(VoiceAllocation, PolyStealsTheQuietestVoicePastItsAttack)
     rig.render(2000);
     rig.noteOff(0, 62);
     rig.render(100);
-    ASSERT_LT(rig.voice(5).env, rig.voice(2).env);
+    ASSERT_LT(rig.voice(5).amp.level, rig.voice(2).amp.level);
 
     play(rig, 80);
     EXPECT_EQ(rig.voice(5).note, 80);
@@ -71,12 +71,12 @@ TEST(VoiceAllocation, NoteOffReleasesEveryVoiceHoldingTheNote)
     play(rig, 60);
     play(rig, 64);
     release(rig, 60);
-    EXPECT_EQ(rig.voice(0).envTarget, 0.0f);
-    EXPECT_EQ(rig.voice(1).envTarget, 0.0f);
-    EXPECT_EQ(rig.voice(0).envRate, rig.state().ampRelease);
-    EXPECT_EQ(rig.voice(1).fenvRate, rig.state().filtRelease);
+    EXPECT_EQ(rig.voice(0).amp.target, 0.0f);
+    EXPECT_EQ(rig.voice(1).amp.target, 0.0f);
+    EXPECT_EQ(rig.voice(0).amp.rate, rig.state().ampRelease);
+    EXPECT_EQ(rig.voice(1).filterEnv.rate, rig.state().filtRelease);
     EXPECT_EQ(rig.voice(0).note, 0);
-    EXPECT_EQ(rig.voice(2).envTarget, 2.0f);
+    EXPECT_EQ(rig.voice(2).amp.target, 2.0f);
     EXPECT_EQ(rig.voice(2).note, 64);
 }
 
@@ -120,7 +120,7 @@ TEST(VoiceAllocation, VelocitySetsTheLevelAndFilterKey)
         const Voice& voice = rig.voice(0);
         EXPECT_NEAR(voice.osc1Level / (engine.volume * engine.levelScale), f[1], 1e-4);
         EXPECT_EQ(voice.osc2Level, voice.osc1Level * engine.oscMix);
-        EXPECT_FLOAT_EQ(voice.keyCutoff,
+        EXPECT_FLOAT_EQ(voice.filter.keyCutoff,
                         std::exp((f[0] - 64) * engine.velToCutoff) / voice.targetPeriod);
     }
 
@@ -130,7 +130,7 @@ TEST(VoiceAllocation, VelocitySetsTheLevelAndFilterKey)
     play(rig, 60, 5);
     const EngineState& engine = rig.state();
     EXPECT_NEAR(rig.voice(0).osc1Level / (engine.volume * engine.levelScale), 74.944, 1e-4);
-    EXPECT_EQ(rig.voice(0).keyCutoff, 1.0f / rig.voice(0).targetPeriod);
+    EXPECT_EQ(rig.voice(0).filter.keyCutoff, 1.0f / rig.voice(0).targetPeriod);
 }
 
 TEST(VoiceAllocation, NoteStartSetsEnvelopeTargetsAndRestartsOscillatorTwo)
@@ -140,29 +140,29 @@ TEST(VoiceAllocation, NoteStartSetsEnvelopeTargetsAndRestartsOscillatorTwo)
     rig.render(10);
     play(rig, 60);
     const Voice& voice = rig.voice(0);
-    EXPECT_FLOAT_EQ(voice.env, 0.002f);
-    EXPECT_EQ(voice.envTarget, 2.0f);
-    EXPECT_EQ(voice.envRate, rig.state().ampAttack);
-    EXPECT_EQ(voice.fenvTarget, 2.0f);
-    EXPECT_EQ(voice.fenvRate, rig.state().filtAttack);
+    EXPECT_FLOAT_EQ(voice.amp.level, 0.002f);
+    EXPECT_EQ(voice.amp.target, 2.0f);
+    EXPECT_EQ(voice.amp.rate, rig.state().ampAttack);
+    EXPECT_EQ(voice.filterEnv.target, 2.0f);
+    EXPECT_EQ(voice.filterEnv.rate, rig.state().filtAttack);
     EXPECT_EQ(voice.pitchFactor, 1.0f);
     EXPECT_EQ(voice.gainFactor, 1.0f);
     EXPECT_EQ(voice.leftGain, 1.0f);
     EXPECT_EQ(voice.rightGain, 1.0f);
     // Oscillator 2 is silent and on its way down, half a cycle behind oscillator 1.
-    EXPECT_LT(voice.osc2Step, 0.0f);
-    EXPECT_EQ(voice.osc2Sin0, 0.0f);
-    EXPECT_EQ(voice.osc2Coef, 0.0f);
-    EXPECT_EQ(voice.osc2Phase, voice.osc2Max);
-    EXPECT_GE(voice.osc2Max, voice.period * kPi);
+    EXPECT_LT(voice.osc2.increment, 0.0f);
+    EXPECT_EQ(voice.osc2.sin0, 0.0f);
+    EXPECT_EQ(voice.osc2.coef, 0.0f);
+    EXPECT_EQ(voice.osc2.phase, voice.osc2.max);
+    EXPECT_GE(voice.osc2.max, voice.period * kPi);
 
     // With Vibrato at 0.5 or more oscillator 2 runs free.
     rig.set(kVibrato, 0.5);
     rig.render(500);
     const Voice before = rig.voice(1);
     play(rig, 62);
-    EXPECT_EQ(rig.voice(1).osc2Phase, before.osc2Phase);
-    EXPECT_EQ(rig.voice(1).osc2Step, before.osc2Step);
+    EXPECT_EQ(rig.voice(1).osc2.phase, before.osc2.phase);
+    EXPECT_EQ(rig.voice(1).osc2.increment, before.osc2.increment);
 }
 
 TEST(VoiceAllocation, GlideModesStartAtThePreviousNote)
@@ -197,17 +197,17 @@ TEST(VoiceAllocation, MonoReturnsToTheHeldNoteWithoutANewAttack)
     rig.noteOn(0, 57);
     rig.render(2000);
     const float periodA = rig.voice(0).targetPeriod;
-    const float levelBefore = rig.voice(0).env;
-    const float targetBefore = rig.voice(0).envTarget;
+    const float levelBefore = rig.voice(0).amp.level;
+    const float targetBefore = rig.voice(0).amp.target;
 
     play(rig, 60);
     Voice& voice = rig.voice(0);
     EXPECT_EQ(voice.note, 60);
     EXPECT_EQ(rig.voice(1).note, 57);
     EXPECT_EQ(voice.period, voice.targetPeriod); // "Mono" jumps
-    EXPECT_FLOAT_EQ(voice.env, levelBefore + 0.002f);
-    EXPECT_EQ(voice.envTarget, targetBefore); // no new attack
-    EXPECT_EQ(rig.state().lastNote, 57);      // a legato change is not a new start
+    EXPECT_FLOAT_EQ(voice.amp.level, levelBefore + 0.002f);
+    EXPECT_EQ(voice.amp.target, targetBefore); // no new attack
+    EXPECT_EQ(rig.state().lastNote, 57);       // a legato change is not a new start
     rig.render(1000);
 
     release(rig, 60);
@@ -215,11 +215,11 @@ TEST(VoiceAllocation, MonoReturnsToTheHeldNoteWithoutANewAttack)
     EXPECT_EQ(rig.voice(1).note, 0);
     EXPECT_EQ(voice.targetPeriod, periodA);
     EXPECT_EQ(voice.period, periodA);
-    EXPECT_EQ(voice.keyCutoff, 1.0f / periodA);
-    EXPECT_EQ(voice.envTarget, targetBefore);
+    EXPECT_EQ(voice.filter.keyCutoff, 1.0f / periodA);
+    EXPECT_EQ(voice.amp.target, targetBefore);
 
     release(rig, 57);
-    EXPECT_EQ(voice.envTarget, 0.0f);
+    EXPECT_EQ(voice.amp.target, 0.0f);
     EXPECT_EQ(voice.note, 0);
 }
 
@@ -261,12 +261,12 @@ TEST(VoiceAllocation, MonoQueueLosesTheOldestOfNineHeldNotes)
     {
         if (note == 64) continue;
         EXPECT_EQ(rig.voice(0).note, note);
-        EXPECT_EQ(rig.voice(0).envTarget, 2.0f) << note;
+        EXPECT_EQ(rig.voice(0).amp.target, 2.0f) << note;
         release(rig, note);
     }
     // 60 was lost: the last release ends the note instead of returning to it.
     EXPECT_EQ(rig.voice(0).note, 0);
-    EXPECT_EQ(rig.voice(0).envTarget, 0.0f);
+    EXPECT_EQ(rig.voice(0).amp.target, 0.0f);
 }
 
 TEST(VoiceAllocation, NoteZeroDoesNotCountAsHeldInMono)
@@ -304,7 +304,7 @@ TEST(VoiceAllocation, MonoLeavesNoVoiceSoundingOnceEveryKeyIsUp)
         }
         rig.render(4410);
         for (int32 v = 0; v < kVoiceCount; ++v)
-            EXPECT_EQ(rig.voice(v).env, 0.0f) << "performance " << p << ", voice " << v;
+            EXPECT_EQ(rig.voice(v).amp.level, 0.0f) << "performance " << p << ", voice " << v;
     }
 }
 

@@ -1,6 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BraskControllerWithUI.h"
 
+#include "EditorTemplate.h"
+#include "InterAppAudioControlsController.h"
+
+#include "editor/VST3Editor.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/vst/ivstinterappaudio.h"
+
+#include <cstring>
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
@@ -9,9 +19,32 @@ BraskControllerWithUI::BraskControllerWithUI() = default;
 
 BraskControllerWithUI::~BraskControllerWithUI() = default;
 
-IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString /*name*/)
+IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString name)
 {
-    return nullptr;
+    if (!name || std::strcmp(name, ViewType::kEditor) != 0) return nullptr;
+
+    const char* wanted = editorTemplateFor(hostContext);
+    auto* editor = new VSTGUI::VST3Editor(this, wanted, kEditorDescriptionFile);
+    // The description has only the desktop template; an editor without one would be empty.
+    if (std::strcmp(wanted, kEditorTemplate) != 0 &&
+        !editor->getUIDescription()->hasTemplate(wanted))
+    {
+        editor->release();
+        editor = new VSTGUI::VST3Editor(this, kEditorTemplate, kEditorDescriptionFile);
+    }
+    return editor;
+}
+
+VSTGUI::IController*
+BraskControllerWithUI::createSubController(VSTGUI::UTF8StringPtr name,
+                                           const VSTGUI::IUIDescription* /*description*/,
+                                           VSTGUI::VST3Editor* /*editor*/)
+{
+    if (!name || std::strcmp(name, "InterAppAudioControlsController") != 0) return nullptr;
+    FUnknownPtr<IInterAppAudioHost> host(hostContext);
+    if (!host) return nullptr;
+    // The host context keeps the host alive for as long as any editor exists.
+    return new InterAppAudioControlsController(host.getInterface());
 }
 
 } // namespace Tarvik

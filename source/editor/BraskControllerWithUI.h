@@ -1,22 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// BraskControllerWithUI: the controller class that the factory registers and creates. Until
-// the editor is attached it opens no view, and hosts show their own controls for the parameters.
+// BraskControllerWithUI: the controller class that the factory registers and creates. It is the
+// instrument's controller plus its editor: the view "editor" is a VST3Editor on the embedded
+// description, and the controller serves the editor as its delegate.
+//
+// Threads: the host calls everything here on its UI thread; nothing is shared with the
+// processor.
 #pragma once
 
 #include "BraskController.h"
+
+#include "editor/VST3EditorDelegate.h"
 
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
-class BraskControllerWithUI : public BraskController
+class BraskControllerWithUI : public BraskController, public VSTGUI::VST3EditorDelegate
 {
 public:
     BraskControllerWithUI();
     ~BraskControllerWithUI() override;
 
-    /** No editor yet: null for every view name. */
+    /** For "editor" (exactly) a new editor of 778 x 465 on the template the host's screen asks
+     *  for, or on "Editor" where the description has no such template; null for other names. */
     IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
+
+    /** An InterAppAudioControlsController for that name when the host offers
+     *  IInterAppAudioHost; null otherwise. The editor owns it. */
+    VSTGUI::IController* createSubController(VSTGUI::UTF8StringPtr name,
+                                             const VSTGUI::IUIDescription* description,
+                                             VSTGUI::VST3Editor* editor) override;
 };
 
 } // namespace Tarvik

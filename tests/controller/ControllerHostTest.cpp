@@ -4,6 +4,7 @@
 #include "BraskCids.h"
 #include "BuiltBundle.h"
 
+#include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstunits.h"
 #include "public.sdk/source/common/memorystream.h"
 
@@ -46,11 +47,13 @@ TEST_F(LoadedBundle, TheFactoryOffersProcessorThenController)
     EXPECT_STREQ(controller.version, "1.6.06.0811");
     EXPECT_STREQ(controller.sdkVersion, "VST 3.6.5");
 
-    // The processor names class 1 as its controller, which has no editor yet.
+    // The processor names class 1 as its controller, which opens its editor for "editor" only.
     TUID controllerClass{};
     ASSERT_EQ(instance->component()->getControllerClassId(controllerClass), kResultOk);
     EXPECT_EQ(FUID::fromTUID(controllerClass), kBraskControllerWithUIUID);
-    EXPECT_EQ(instance->controller()->createView(ViewType::kEditor), nullptr);
+    IPtr<IPlugView> editor = owned(instance->controller()->createView(ViewType::kEditor));
+    EXPECT_TRUE(editor);
+    EXPECT_EQ(instance->controller()->createView("Editor"), nullptr);
     EXPECT_TRUE(FUnknownPtr<IUnitInfo>(instance->controller()));
     EXPECT_TRUE(instance->midiMapping());
 }

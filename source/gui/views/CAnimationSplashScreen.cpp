@@ -37,10 +37,11 @@ public:
 
     void onAnimationTimer() override
     {
-        invalid();
-        if (getAlpha() >= 1.f)
-            if (CFrame* frame = owner ? owner->getFrame() : nullptr)
-                frame->unregisterAnimation(this);
+        // An overlay has no parent to pass its invalidation on; the frame takes it directly.
+        CFrame* frame = owner ? owner->getFrame() : nullptr;
+        if (!frame) return;
+        frame->invalidRect(size);
+        if (getAlpha() >= 1.f) frame->unregisterAnimation(this);
     }
 
     CMouseEventResult onMouseDown(CPoint& /*where*/, const CButtonState& buttons) override

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// brask-screenshot: renders the editor off-screen, as a host would show it on opening, into a
+// PNG file (for the documentation).
+//
+//   brask-screenshot [--scale 2] [--about] <output.png>
+
+#include "BraskControllerWithUI.h"
+
+#include "editor/VST3Editor.h"
+#include "platform/offscreen/OffscreenRender.h"
+#include "views/CFrame.h"
+
+#include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivsthostapplication.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+// The smallest host context the controller accepts.
+class ScreenshotHost : public IHostApplication
+{
+public:
+    tresult PLUGIN_API getName(String128 name) override
+    {
+        UString(name, 128).fromAscii("brask-screenshot");
+        return kResultOk;
+    }
+    tresult PLUGIN_API createInstance(TUID, TUID, void** obj) override
+    {
+        *obj = nullptr;
+        return kResultFalse;
+    }
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
+            FUnknownPrivate::iidEqual(iid, IHostApplication::iid))
+        {
+            *obj = this;
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+};
+
+int usage(const char* program)
+{
+    std::fprintf(stderr, "usage: %s [--scale 1|2] [--about] <output.png>\n", program);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    double scale = 1.0;
+    bool about = false;
+    const char* output = nullptr;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc)
+            scale = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--about") == 0)
+            about = true;
+        else if (argv[i][0] != '-' && !output)
+            output = argv[i];
+        else
+            return usage(argv[0]);
+    }
+    if (!output || !(scale >= 1.0 && scale <= 4.0)) return usage(argv[0]);
+
+    ScreenshotHost host;
+    IPtr<Tarvik::BraskControllerWithUI> controller = owned(new Tarvik::BraskControllerWithUI());
+    if (controller->initialize(&host) != kResultOk)
+    {
+        std::fprintf(stderr, "brask-screenshot: the controller did not initialize\n");
+        return 1;
+    }
+    int result = 0;
+    {
+        IPtr<IPlugView> view = owned(controller->createView(ViewType::kEditor));
+        auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+        if (!editor || editor->getEditorSize() == VSTGUI::CPoint())
+        {
+            std::fprintf(stderr, "brask-screenshot: the editor could not be built\n");
+            result = 1;
+        }
+        else
+        {
+            if (about)
+            {
+                // A click on the name plate, then the fade-in run to its end.
+                VSTGUI::OffscreenPlatformFrame platform(editor->getFrame());
+                editor->getFrame()->setPlatformFrame(&platform);
+                const VSTGUI::CPoint where(600, 40);
+                editor->getFrame()->platformOnMouseDown(where, VSTGUI::kLButton);
+                editor->getFrame()->platformOnMouseUp(where, VSTGUI::kLButton);
+                platform.advance(1000);
+                if (!editor->renderToPNG(output, scale)) result = 1;
+                editor->getFrame()->setPlatformFrame(nullptr);
+            }
+            else if (!editor->renderToPNG(output, scale))
+                result = 1;
+            if (result != 0)
+                std::fprintf(stderr, "brask-screenshot: cannot write %s\n", output);
+            else
+                std::printf("brask-screenshot: %s\n", output);
+        }
+    }
+    controller->terminate();
+    return result;
+}

@@ -25,13 +25,15 @@ std::uint64_t nowMs()
                              .count());
 }
 
-bool displayWorks()
+/** A connection to the server in DISPLAY, or null. Kept open by the caller: a server resets when
+    its last client leaves, and a connection made during that reset is refused. */
+xcb_connection_t* connectToDisplay()
 {
-    if (!std::getenv("DISPLAY")) return false;
+    if (!std::getenv("DISPLAY")) return nullptr;
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool works = !xcb_connection_has_error(connection);
+    if (!xcb_connection_has_error(connection)) return connection;
     xcb_disconnect(connection);
-    return works;
+    return nullptr;
 }
 
 } // namespace
@@ -49,7 +51,8 @@ XServer::~XServer()
 bool XServer::start(std::string& error)
 {
     if (keeper) return true;
-    if (displayWorks()) return keepAlive(error);
+    keeper = connectToDisplay();
+    if (keeper) return true;
     int fds[2];
     if (pipe(fds) != 0)
     {

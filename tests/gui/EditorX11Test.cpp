@@ -182,9 +182,10 @@ public:
         return kResultFalse;
     }
 
-    /** Runs the loop for up to `ms` milliseconds or until `done` holds. */
+    /** Runs the loop until `done` holds, for up to `ms` milliseconds: generous, since a loaded
+        machine can take seconds to deliver what a quiet one delivers at once. */
     template <typename Done>
-    bool runUntil(Done done, int ms = 2000)
+    bool runUntil(Done done, int ms = 10000)
     {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (!done())

@@ -264,7 +264,8 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_EQ(e->numOutputs, 2);
         EXPECT_EQ(e->numPrograms, 1);
         EXPECT_EQ(e->numParams, bundle.instance->controller()->getParameterCount());
-        const VstIntPtr required = effFlagsIsSynth | effFlagsCanReplacing | effFlagsProgramChunks;
+        const VstIntPtr required = effFlagsIsSynth | effFlagsCanReplacing |
+                                   effFlagsProgramChunks | effFlagsHasEditor;
         EXPECT_EQ(e->flags & required, required);
         EXPECT_NE(e->processReplacing, nullptr);
 
@@ -275,6 +276,13 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_EQ(instance->dispatch(effGetPlugCategory), kPlugCategSynth);
         EXPECT_EQ(instance->dispatch(effGetVstVersion), 2400);
         EXPECT_EQ(instance->text(effGetProgramName), "Init");
+
+        // The editor's size is known before it opens (no window needed).
+        ERect* rect = nullptr;
+        ASSERT_EQ(instance->dispatch(effEditGetRect, 0, 0, &rect), 1);
+        ASSERT_NE(rect, nullptr);
+        EXPECT_EQ(rect->right - rect->left, 778);
+        EXPECT_EQ(rect->bottom - rect->top, 465);
     }
 }
 

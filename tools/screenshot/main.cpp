@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// brask-screenshot: renders the editor off-screen, as a host would show it on opening, into a
-// PNG file (for the documentation).
+// brask-screenshot: renders the editor off-screen, as a host shows it on opening a new instance
+// (the processor's state handed to the controller first, so every control shows the sound that
+// plays), into a PNG file for the documentation.
 //
 //   brask-screenshot [--scale 2] [--about] <output.png>
 
 #include "BraskControllerWithUI.h"
+#include "BraskProcessor.h"
 
 #include "editor/VST3Editor.h"
 #include "platform/offscreen/OffscreenRender.h"
@@ -12,6 +14,7 @@
 
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
+#include "public.sdk/source/common/memorystream.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,6 +55,18 @@ public:
     uint32 PLUGIN_API release() override { return 1; }
 };
 
+/** The state a new processor writes, handed to the controller as a host does. */
+bool handOverProcessorState(IHostApplication& host, Tarvik::BraskController& controller)
+{
+    IPtr<Tarvik::BraskProcessor> processor = owned(new Tarvik::BraskProcessor());
+    if (processor->initialize(&host) != kResultOk) return false;
+    IPtr<MemoryStream> state = owned(new MemoryStream());
+    const bool written = processor->getState(state) == kResultOk;
+    processor->terminate();
+    state->seek(0, IBStream::kIBSeekSet, nullptr);
+    return written && controller.setComponentState(state) == kResultOk;
+}
+
 int usage(const char* program)
 {
     std::fprintf(stderr, "usage: %s [--scale 1|2] [--about] <output.png>\n", program);
@@ -83,6 +98,12 @@ int main(int argc, char** argv)
     if (controller->initialize(&host) != kResultOk)
     {
         std::fprintf(stderr, "brask-screenshot: the controller did not initialize\n");
+        return 1;
+    }
+    if (!handOverProcessorState(host, *controller))
+    {
+        std::fprintf(stderr, "brask-screenshot: the processor's state could not be handed over\n");
+        controller->terminate();
         return 1;
     }
     int result = 0;

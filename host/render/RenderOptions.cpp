@@ -72,9 +72,11 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
     app.add_flag("--list-presets", options.listPresets,
                  "Print the factory bank by category. The bank is looked for in the build tree "
                  "beside this program, then in ~/.vst3/presets/Tarvik/Brask, then in "
-                 "PREFIX/share/vst3/presets/Tarvik/Brask for the install prefix, /usr/local "
-                 "and /usr");
+                 "PREFIX/share/vst3/presets/Tarvik/Brask for the prefix this program is "
+                 "installed under (or the build's install prefix), /usr/local and /usr");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar; only errors are printed");
+    app.set_version_flag("--version", "brask-render " BRASK_VERSION,
+                         "Print the program's version and exit");
     app.footer("Examples:\n"
                "  brask-render song.mid song.wav\n"
                "  brask-render --set \"Glide=Mono-Glide\" --format pcm24 lead.mid lead.wav\n"
@@ -91,6 +93,11 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
     catch (const CLI::CallForHelp&)
     {
         helpOut << app.help();
+        return {false, 0};
+    }
+    catch (const CLI::CallForVersion& version)
+    {
+        helpOut << version.what() << "\n";
         return {false, 0};
     }
     catch (const CLI::ParseError& failure)

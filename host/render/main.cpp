@@ -44,12 +44,30 @@ bool exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
-/** The bundle built with this program: beside the build tree it lives in, else where the build
-    put it. */
-std::string defaultBundle()
+/** The prefix an installed program lives under (PREFIX/bin/brask-render gives "PREFIX/"), or
+    empty when it runs from a build tree. */
+std::string installedPrefix()
 {
     const std::string folder = Platform::programFolder();
-    if (!folder.empty())
+    const std::string bin = "bin/";
+    if (folder.size() <= bin.size() ||
+        folder.compare(folder.size() - bin.size(), bin.size(), bin) != 0)
+        return {};
+    return folder.substr(0, folder.size() - bin.size());
+}
+
+/** The bundle that belongs to this program: installed beside it (PREFIX/lib/vst3), beside the
+    build tree it lives in, else where the build put it. */
+std::string defaultBundle()
+{
+    const std::string prefix = installedPrefix();
+    if (!prefix.empty())
+    {
+        const std::string installed = prefix + "lib/vst3/Tarvik-Brask.vst3";
+        if (exists(installed)) return installed;
+    }
+    const std::string folder = Platform::programFolder();
+    if (!folder.empty() && prefix.empty())
     {
         const std::string beside = folder + "../../Tarvik-Brask.vst3";
         if (exists(beside)) return beside;
@@ -116,8 +134,13 @@ void reportClipping(const WavWriter& writer, const RenderOptions& options)
                  peakDecibels, fittingGain);
 }
 
+/** An installed program looks in the user's folder and then under its own prefix, so a package
+    unpacked anywhere finds its own bank; a program in a build tree looks at the build's bank
+    first and then under the build's install prefix. */
 std::vector<std::string> factoryBankFolders()
 {
+    const std::string prefix = installedPrefix();
+    if (!prefix.empty()) return Presets::bankFolders("", prefix.substr(0, prefix.size() - 1));
     const std::string folder = Platform::programFolder();
     return Presets::bankFolders(folder.empty() ? "" : folder + "../../presets",
                                 BRASK_INSTALL_PREFIX);

@@ -200,11 +200,14 @@ TEST(Soak, RandomPerformanceWithStateCallsStaysBoundedAndEndsSilent)
     EXPECT_EQ(states.badSizes, 0);
     EXPECT_GT(states.restores, 0);
 
-    // Release every key with bypass off, then wait out the longest release the run has used.
-    ASSERT_LT(longestTail, static_cast<uint32>(600 * kSampleRate));
+    // Release every key with bypass off, then wait out the longest release the run has used,
+    // counting the one a state restored at the very end may have brought.
     rig.changes.add(kBypassParamId, 0, 0.0);
     for (int16 note : held)
         rig.events.addNoteOff(0, note);
+    rig.process(kMaxBlock);
+    longestTail = std::max(longestTail, rig.processor->getTailSamples());
+    ASSERT_LT(longestTail, static_cast<uint32>(600 * kSampleRate));
     int64 wait = longestTail + longestTail / 50 + 2 * kMaxBlock;
     while (wait > 0)
     {

@@ -1,35 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/TextConversion.h"
 
+#include "views/Utf8.h"
+
 namespace VSTGUI {
 
 namespace {
 
 constexpr std::size_t kString128Units = 128;
-
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80)
-        out += static_cast<char>(cp);
-    else if (cp < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else if (cp < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -100,7 +78,7 @@ std::string string128ToUtf8(const Steinberg::Vst::TChar* text)
             char32_t low = static_cast<char16_t>(text[i + 1]);
             if (low >= 0xDC00 && low <= 0xDFFF)
             {
-                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                appendUtf8(out, 0x10000u + ((unit - 0xD800u) << 10) + (low - 0xDC00u));
                 ++i;
                 continue;
             }

@@ -3,6 +3,7 @@
 
 #include "platform/CDrawContext.h"
 #include "views/CFrame.h"
+#include "views/Utf8.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -14,31 +15,6 @@ namespace {
 bool isContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-void appendUtf8(std::string& out, int32_t codePoint)
-{
-    auto cp = static_cast<std::uint32_t>(codePoint);
-    if (cp < 0x80)
-        out += static_cast<char>(cp);
-    else if (cp < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else if (cp < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else if (cp < 0x110000)
-    {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 constexpr CColor kSelectionColor{60, 110, 200, 255};
@@ -344,7 +320,7 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
     else if (key.character >= 0x20 && key.character != 0x7F)
     {
         std::string insert;
-        appendUtf8(insert, key.character);
+        appendUtf8(insert, static_cast<std::uint32_t>(key.character));
         replaceSelection(insert);
     }
     caretVisible = true;

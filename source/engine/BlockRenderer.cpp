@@ -89,10 +89,12 @@ public:
             record += kEventRecordSize;
         }
 
+        // The same test the sample loop skips voices by: a voice left at exactly the idle level
+        // would be neither rendered nor cleared, and would count as sounding for ever.
         engine.activeVoices = kVoiceCount;
         for (Voice& voice : engine.voices)
         {
-            if (voice.amp.level < kVoiceIdleLevel)
+            if (!(voice.amp.level > kVoiceIdleLevel))
             {
                 voice.amp.target = 0.0f;
                 voice.amp.level = 0.0f;

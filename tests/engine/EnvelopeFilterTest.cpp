@@ -111,6 +111,19 @@ TEST(Envelopes, SilentVoiceIsClearedAfterTheBlockButKeepsFilterEnvelopeAndCutoff
     EXPECT_GT(voice.filter.cutoff, 0.0f);
 }
 
+TEST(Envelopes, VoiceAtExactlyTheIdleLevelIsClearedNotLeftCounting)
+{
+    // Rendering skips a voice at or below the idle level, so clearing must take it too: one left
+    // at exactly that level would never move again and keep the engine from ever going idle.
+    EngineRig rig;
+    play(rig, 60);
+    rig.render(64);
+    rig.voice(0).amp.level = kVoiceIdleLevel;
+    rig.render(64);
+    EXPECT_EQ(rig.voice(0).amp.level, 0.0f);
+    EXPECT_EQ(rig.state().activeVoices, 0);
+}
+
 TEST(Filter, CoefficientIsClampedBetweenItsBounds)
 {
     Voice voice{};

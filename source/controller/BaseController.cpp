@@ -80,12 +80,7 @@ tresult PLUGIN_API BaseController::setComponentState(IBStream* state)
     // processor's, values that are no numbers, or an early end. Reading stops at the first field
     // that cannot be read, so a damaged count cannot keep this loop going for billions of reads.
     if (!state) return kResultOk;
-    bool changed = false;
-    auto apply = [this, &changed](ParamID id, ParamValue value) {
-        const ParamValue before = getParamNormalized(id);
-        setParamNormalized(id, value);
-        changed = changed || getParamNormalized(id) != before;
-    };
+    auto apply = [this](ParamID id, ParamValue value) { setParamNormalized(id, value); };
     int32 count = 0;
     if (readInt32LE(state, count))
     {
@@ -100,9 +95,8 @@ tresult PLUGIN_API BaseController::setComponentState(IBStream* state)
         if (i == count && readInt32LE(state, bypassWord) && getParameterObject(kBypassId))
             apply(kBypassId, static_cast<double>(bypassWord));
     }
-    // The host did not make these changes, so it does not know of them: without this it keeps
-    // showing the values it saw before (the advertised defaults on a new instance).
-    if (changed && componentHandler) componentHandler->restartComponent(kParamValuesChanged);
+    // Nothing goes back to the host from here: hosts hold their own locks while they hand a
+    // state over, and a call back into them waits for ever. They read the values afterwards.
     return kResultOk;
 }
 

@@ -39,9 +39,8 @@ public:
     //--- IEditController
     /** Applies the processor's state stream (count, values, bypass word) to the parameters with
         IDs 0 to count - 1 and to 'bpas'. Reading stops at the first field that cannot be read;
-        NaN and infinite values are skipped. When a value changed, the component handler is
-        asked to restart with kParamValuesChanged so that the host re-reads them. Always
-        kResultOk. */
+        NaN and infinite values are skipped. Never calls back into the host (hosts read the
+        values again afterwards). Always kResultOk. */
     tresult PLUGIN_API setComponentState(IBStream* state) SMTG_OVERRIDE;
     /** kResultFalse for an index outside the parameter list (the base would throw). */
     tresult PLUGIN_API getParameterInfo(int32 paramIndex, ParameterInfo& info) SMTG_OVERRIDE;

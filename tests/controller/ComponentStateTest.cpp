@@ -101,24 +101,21 @@ TEST_F(ComponentState, SkipsValuesThatAreNoNumbersAndClampsOthers)
     EXPECT_EQ(values, "0.150000 0.600000 1.000000 0.000000 0.250000 ");
 }
 
-TEST_F(ComponentState, TellsTheHostToRereadValuesThatChanged)
+TEST_F(ComponentState, NeverCallsBackIntoTheHost)
 {
+    // Hosts hold their own locks while they hand a state over (Ardour's preset loading does), so
+    // a call back from inside waits for ever. Hosts read the values again afterwards.
     Host::ComponentHandler handler;
     controller->setComponentHandler(&handler);
-    auto restartsAfter = [&](std::vector<uint8_t> bytes) {
-        handler.restarts.clear();
+    controller->setParamNormalized(2, 0.7);
+    for (std::vector<uint8_t> bytes : {state(24, 24), state(24, 3, false), state(3, 3)})
+    {
         CountingStream stream(bytes);
         controller->setComponentState(&stream);
-        return handler.restarts;
-    };
-    const std::vector<int32> reread = {kParamValuesChanged};
-    EXPECT_EQ(restartsAfter(state(24, 24)), reread);
-    EXPECT_EQ(restartsAfter(state(24, 24)), std::vector<int32>{}) << "nothing changed";
-    EXPECT_EQ(restartsAfter({}), std::vector<int32>{});
-    EXPECT_EQ(restartsAfter(state(1, 1)), std::vector<int32>{}) << "0.01 is OSC Mix already";
-    EXPECT_EQ(restartsAfter(state(24, 3, false)), std::vector<int32>{});
-    controller->setParamNormalized(2, 0.7);
-    EXPECT_EQ(restartsAfter(state(24, 3, false)), reread) << "a short stream changed a value";
+    }
+    EXPECT_EQ(controller->getParamNormalized(2), 0.01 + 2 * 0.04);
+    EXPECT_EQ(handler.restarts, std::vector<int32>{});
+    EXPECT_TRUE(handler.edits.empty());
     controller->setComponentHandler(nullptr);
 }
 

@@ -98,7 +98,7 @@ TEST_F(ComponentState, SkipsValuesThatAreNoNumbersAndClampsOthers)
     std::string values;
     for (ParamID id = 0; id < 5; ++id)
         values += std::to_string(controller->getParamNormalized(id)) + " ";
-    EXPECT_EQ(values, "0.150000 0.600000 1.000000 0.000000 0.250000 ");
+    EXPECT_EQ(values, "1.000000 0.370000 1.000000 0.000000 0.250000 ");
 }
 
 TEST_F(ComponentState, NeverCallsBackIntoTheHost)

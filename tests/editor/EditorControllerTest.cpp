@@ -4,6 +4,7 @@
 // sub-controller and its buttons, and the controls' frames for parameter values.
 #include "BraskCids.h"
 #include "BraskControllerWithUI.h"
+#include "BraskParameterDefaults.h"
 #include "BraskParameterIds.h"
 #include "EditorTemplate.h"
 #include "InterAppAudioControlsController.h"
@@ -173,6 +174,36 @@ TEST_F(EditorControllerTest, ControlsShowTheFrameOfTheParameterValue)
             }
         EXPECT_EQ(knobs, 1) << c.id;
     }
+}
+
+TEST_F(EditorControllerTest, ResetGestureGivesTheSoundANewInstancePlays)
+{
+    open(false);
+    IPtr<IPlugView> view = owned(controller->createView("editor"));
+    auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+    ASSERT_NE(editor, nullptr);
+    int knobs = 0;
+    for (int32 id = 0; id < kSoundParamCount; ++id)
+    {
+        VSTGUI::ParameterBinding* binding = editor->getBinding(static_cast<ParamID>(id));
+        ASSERT_NE(binding, nullptr) << id;
+        for (VSTGUI::CControl* control : binding->getControls())
+        {
+            auto* knob = dynamic_cast<VSTGUI::CAnimKnob*>(control);
+            if (!knob) continue;
+            for (int32_t gesture : {int32_t(VSTGUI::kDoubleClick), int32_t(VSTGUI::kControl)})
+            {
+                controller->setParamNormalized(static_cast<ParamID>(id), 0.123);
+                VSTGUI::CPoint centre = knob->getViewSize().getCenter();
+                knob->onMouseDown(centre, VSTGUI::CButtonState(VSTGUI::kLButton | gesture));
+                EXPECT_EQ(controller->getParamNormalized(static_cast<ParamID>(id)),
+                          static_cast<double>(kDefaultParamValues[id]))
+                    << "parameter " << id;
+            }
+            ++knobs;
+        }
+    }
+    EXPECT_EQ(knobs, 23);
 }
 
 } // namespace

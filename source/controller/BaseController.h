@@ -38,9 +38,10 @@ public:
 
     //--- IEditController
     /** Applies the processor's state stream (count, values, bypass word) to the parameters with
-        IDs 0 to count - 1 and to 'bpas'. Reading stops at the first field that cannot be read;
-        NaN and infinite values are skipped. Never calls back into the host (hosts read the
-        values again afterwards). Always kResultOk. */
+        IDs 0 to count - 1 and to 'bpas', by the processor's rules: a stream whose count is not
+        positive or that ends before its bypass word is refused with kResultFalse and changes
+        nothing; values outside 0..1 keep the previous ones. Never calls back into the host
+        (hosts read the values again afterwards). */
     tresult PLUGIN_API setComponentState(IBStream* state) SMTG_OVERRIDE;
     /** kResultFalse for an index outside the parameter list (the base would throw). */
     tresult PLUGIN_API getParameterInfo(int32 paramIndex, ParameterInfo& info) SMTG_OVERRIDE;

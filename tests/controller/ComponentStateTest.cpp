@@ -37,15 +37,15 @@ protected:
     void SetUp() override { ASSERT_EQ(controller->initialize(nullptr), kResultOk); }
     void TearDown() override { controller->terminate(); }
 
-    /** Applies the stream on a fresh controller; returns how many sound parameters took their
-        stored value, checking that the others kept theirs. */
-    int32 applied(std::vector<uint8_t> bytes, long long maxReads)
+    /** Applies the stream on a fresh controller and checks its answer; returns how many sound
+        parameters took their stored value, checking that the others kept theirs. */
+    int32 applied(std::vector<uint8_t> bytes, tresult expected, long long maxReads)
     {
         controller->terminate();
         controller->initialize(nullptr);
         controller->setParamNormalized(0x6D6F6477, 0.3); // 'modw' is not in the state
         CountingStream stream(bytes);
-        EXPECT_EQ(controller->setComponentState(&stream), kResultOk);
+        EXPECT_EQ(controller->setComponentState(&stream), expected);
         EXPECT_LE(stream.reads, maxReads);
         EXPECT_EQ(controller->getParamNormalized(0x6D6F6477), 0.3);
         int32 set = 0;
@@ -69,36 +69,45 @@ protected:
     IPtr<BraskController> controller = owned(new BraskController());
 };
 
-TEST_F(ComponentState, SetsWhatTheStreamHoldsAndStopsAtItsEnd)
+TEST_F(ComponentState, TakesAWholeStreamOrNothing)
 {
-    EXPECT_EQ(applied(state(24, 24), 26), 24);
-    EXPECT_EQ(applied(state(24, 10, false), 12), 10);
+    EXPECT_EQ(applied(state(24, 24), kResultOk, 26), 24);
+    // Other counts are taken as they come; IDs from 24 on do not exist.
+    EXPECT_EQ(applied(state(5, 5), kResultOk, 7), 5);
+    EXPECT_EQ(applied(state(40, 40), kResultOk, 42), 24);
+    // Refused, changing nothing: a stream that ends before its bypass word, and counts that
+    // announce no values.
+    EXPECT_EQ(applied(state(24, 24, false), kResultFalse, 26), 0);
+    EXPECT_EQ(applied(state(24, 10, false), kResultFalse, 12), 0);
     auto cutInsideAValue = state(24, 10, false);
     cutInsideAValue.resize(cutInsideAValue.size() + 5, 0x3F);
-    EXPECT_EQ(applied(cutInsideAValue, 12), 10);
-    EXPECT_EQ(applied(state(24, 0, false), 2), 0);
-    EXPECT_EQ(applied({}, 1), 0);
+    EXPECT_EQ(applied(cutInsideAValue, kResultFalse, 12), 0);
+    EXPECT_EQ(applied(state(24, 0, false), kResultFalse, 2), 0);
+    EXPECT_EQ(applied({}, kResultFalse, 1), 0);
+    EXPECT_EQ(applied({0x18}, kResultFalse, 1), 0);
+    EXPECT_EQ(applied(state(0, 0), kResultFalse, 2), 0);
+    EXPECT_EQ(applied(state(-1, 24), kResultFalse, 2), 0);
     // A damaged count ends with the stream instead of reading on for billions of values.
-    EXPECT_EQ(applied(state(std::numeric_limits<int32>::max(), 24), 27), 24);
-    // Other counts are taken as they come; IDs from 24 on do not exist.
-    EXPECT_EQ(applied(state(-3, 24), 2), 0);
-    EXPECT_EQ(applied(state(5, 24), 7), 5);
-    EXPECT_EQ(applied(state(40, 40), 42), 24);
-    EXPECT_EQ(controller->setComponentState(nullptr), kResultOk);
+    EXPECT_EQ(applied(state(std::numeric_limits<int32>::max(), 24), kResultFalse, 27), 0);
+    EXPECT_EQ(controller->setComponentState(nullptr), kInvalidArgument);
 }
 
-TEST_F(ComponentState, SkipsValuesThatAreNoNumbersAndClampsOthers)
+TEST_F(ComponentState, ValuesThatAreNoSettingKeepThePreviousOne)
 {
+    // The processor's rule: VCF Freq 5.0 neither plays nor shows as 1.0.
     std::vector<uint8_t> bytes;
-    append(bytes, int32(5));
-    for (double value : {std::nan(""), HUGE_VAL, 1.5, -0.5, 0.25})
+    append(bytes, int32(6));
+    for (double value : {std::nan(""), HUGE_VAL, 1.5, -0.5, 0.25, 5.0})
         append(bytes, value);
+    append(bytes, int32(0));
+    for (ParamID id = 0; id < 6; ++id)
+        controller->setParamNormalized(id, 0.75);
     CountingStream stream(bytes);
     EXPECT_EQ(controller->setComponentState(&stream), kResultOk);
     std::string values;
-    for (ParamID id = 0; id < 5; ++id)
+    for (ParamID id = 0; id < 6; ++id)
         values += std::to_string(controller->getParamNormalized(id)) + " ";
-    EXPECT_EQ(values, "1.000000 0.370000 1.000000 0.000000 0.250000 ");
+    EXPECT_EQ(values, "0.750000 0.750000 0.750000 0.750000 0.250000 0.750000 ");
 }
 
 TEST_F(ComponentState, NeverCallsBackIntoTheHost)

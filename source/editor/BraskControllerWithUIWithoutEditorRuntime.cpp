@@ -17,6 +17,14 @@ IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString /*name*/)
     return nullptr;
 }
 
+VSTGUI::CView* BraskControllerWithUI::verifyView(VSTGUI::CView* view,
+                                                 const VSTGUI::UIAttributes& /*attributes*/,
+                                                 const VSTGUI::IUIDescription* /*description*/,
+                                                 VSTGUI::VST3Editor* /*editor*/)
+{
+    return view;
+}
+
 VSTGUI::IController*
 BraskControllerWithUI::createSubController(VSTGUI::UTF8StringPtr /*name*/,
                                            const VSTGUI::IUIDescription* /*description*/,

@@ -13,12 +13,15 @@
 #include "editor/ParameterBinding.h"
 #include "editor/VST3Editor.h"
 #include "views/CAnimKnob.h"
+#include "views/COptionMenu.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -140,39 +143,100 @@ TEST_F(EditorControllerTest, InterAppAudioButtonsActOnPressWithOnePresetManager)
     EXPECT_EQ(host.presets.alive, 0); // released with the sub-controller
 }
 
-TEST_F(EditorControllerTest, ControlsShowTheFrameOfTheParameterValue)
+/** The editor of a controller, without a window. */
+VSTGUI::VST3Editor* editorOf(IPtr<IPlugView>& view, BraskControllerWithUI& controller)
+{
+    view = owned(controller.createView("editor"));
+    return dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+}
+
+template <typename T>
+T* controlOf(VSTGUI::VST3Editor& editor, ParamID id)
+{
+    VSTGUI::ParameterBinding* binding = editor.getBinding(id);
+    if (!binding) return nullptr;
+    for (VSTGUI::CControl* control : binding->getControls())
+        if (auto* found = dynamic_cast<T*>(control)) return found;
+    return nullptr;
+}
+
+std::string shown(BraskControllerWithUI& controller, ParamID id)
+{
+    String128 text{};
+    controller.getParamStringByValue(id, controller.getParamNormalized(id), text);
+    std::string out;
+    for (const char16* c = text; *c; ++c)
+        out.push_back(static_cast<char>(*c));
+    return out;
+}
+
+TEST_F(EditorControllerTest, ControlsShowTheFrameOfTheValueThatPlays)
 {
     open(false);
-    IPtr<IPlugView> view = owned(controller->createView("editor"));
-    auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+    IPtr<IPlugView> view;
+    VSTGUI::VST3Editor* editor = editorOf(view, *controller);
     ASSERT_NE(editor, nullptr);
 
+    // The octave steps at multiples of 1/4.9, wherever a value falls: the last value below the
+    // first step sits within a float's rounding of it.
+    double firstStep = 1.0 / 4.9;
+    while (std::floor(4.9 * firstStep) < 1.0)
+        firstStep = std::nextafter(firstStep, 1.0);
+    const double belowFirstStep = std::nextafter(firstStep, 0.0);
     struct Case
     {
         ParamID id;
         double value;
         int32_t frame;
     };
-    // 101-frame knob and fader; the 5-frame octave knob changes at 0.25, 0.5, 0.75 and 1.0.
+    // 101-frame knob and fader; the 5-frame octave knob shows the octave that plays.
     const Case cases[] = {
-        {kLfoRate, 0.0, 0},  {kLfoRate, 0.5, 50},  {kLfoRate, 1.0, 100}, {kVcfFreq, 0.0, 0},
-        {kVcfFreq, 0.5, 50}, {kVcfFreq, 1.0, 100}, {kOctave, 0.0, 0},    {kOctave, 0.2499, 0},
-        {kOctave, 0.25, 1},  {kOctave, 0.4999, 1}, {kOctave, 0.5, 2},    {kOctave, 0.7499, 2},
-        {kOctave, 0.75, 3},  {kOctave, 0.9999, 3}, {kOctave, 1.0, 4},
+        {kLfoRate, 0.0, 0},      {kLfoRate, 0.5, 50},  {kLfoRate, 1.0, 100},
+        {kVcfFreq, 0.0, 0},      {kVcfFreq, 0.5, 50},  {kVcfFreq, 1.0, 100},
+        {kOctave, 0.0, 0},       {kOctave, 0.2040, 0}, {kOctave, belowFirstStep, 0},
+        {kOctave, firstStep, 1}, {kOctave, 0.25, 1},   {kOctave, 0.4081, 1},
+        {kOctave, 0.4082, 2},    {kOctave, 0.5, 2},    {kOctave, 0.6122, 2},
+        {kOctave, 0.6123, 3},    {kOctave, 0.75, 3},   {kOctave, 0.8163, 3},
+        {kOctave, 0.8164, 4},    {kOctave, 1.0, 4},
     };
     for (const Case& c : cases)
     {
         ASSERT_EQ(controller->setParamNormalized(c.id, c.value), kResultOk);
-        VSTGUI::ParameterBinding* binding = editor->getBinding(c.id);
-        ASSERT_NE(binding, nullptr) << c.id;
-        int knobs = 0;
-        for (VSTGUI::CControl* control : binding->getControls())
-            if (auto* knob = dynamic_cast<VSTGUI::CAnimKnob*>(control))
-            {
-                EXPECT_EQ(knob->getFrameIndex(), c.frame) << c.id << " at " << c.value;
-                ++knobs;
-            }
-        EXPECT_EQ(knobs, 1) << c.id;
+        auto* knob = controlOf<VSTGUI::CAnimKnob>(*editor, c.id);
+        ASSERT_NE(knob, nullptr) << c.id;
+        EXPECT_EQ(knob->getFrameIndex(), c.frame) << c.id << " at " << c.value;
+        if (c.id == kOctave)
+        {
+            EXPECT_EQ(knob->getFrameIndex() - 2, std::stoi(shown(*controller, kOctave)))
+                << "pointer and read-out at " << c.value;
+        }
+    }
+}
+
+TEST_F(EditorControllerTest, VoiceModeMenuShowsTheModeThatPlays)
+{
+    open(false);
+    IPtr<IPlugView> view;
+    VSTGUI::VST3Editor* editor = editorOf(view, *controller);
+    ASSERT_NE(editor, nullptr);
+    auto* menu = controlOf<VSTGUI::COptionMenu>(*editor, kGlide);
+    ASSERT_NE(menu, nullptr);
+
+    EXPECT_EQ(menu->getDisplayText(), "Poly-Legato") << "the Init sound's 0.3";
+    for (int step = 0; step <= 100; ++step)
+    {
+        const double value = step / 100.0;
+        ASSERT_EQ(controller->setParamNormalized(kGlide, value), kResultOk);
+        EXPECT_EQ(menu->getDisplayText(), shown(*controller, kGlide)) << value;
+        EXPECT_EQ(menu->getEntry(menu->getCurrentIndex()), shown(*controller, kGlide)) << value;
+    }
+    // An entry the user picks is what plays and what the menu then shows.
+    for (int32_t entry = 0; entry < menu->getNbEntries(); ++entry)
+    {
+        menu->selectEntry(entry);
+        EXPECT_EQ(controller->getParamNormalized(kGlide), entry / 5.0);
+        EXPECT_EQ(shown(*controller, kGlide), menu->getEntry(entry));
+        EXPECT_EQ(menu->getCurrentIndex(), entry);
     }
 }
 

@@ -23,6 +23,13 @@ public:
     {
         return nullptr;
     }
+    /** Sees every view the editor builds from the description; may set it up further or
+     *  return a replacement. */
+    virtual CView* verifyView(CView* view, const UIAttributes& /*attributes*/,
+                              const IUIDescription* /*description*/, VST3Editor* /*editor*/)
+    {
+        return view;
+    }
     /** The parameter under `pos` for hosts that ask (none by default). */
     virtual bool findParameter(const CPoint& /*pos*/, Steinberg::Vst::ParamID& /*paramID*/,
                                VST3Editor* /*editor*/)

@@ -103,6 +103,14 @@ tresult PLUGIN_API BaseController::setComponentState(IBStream* state)
     return kResultOk;
 }
 
+tresult PLUGIN_API BaseController::setKnobMode(KnobMode mode)
+{
+    if (mode != kCircularMode && mode != kRelativCircularMode && mode != kLinearMode)
+        return kResultFalse;
+    knobMode = mode;
+    return EditControllerEx1::setKnobMode(mode);
+}
+
 tresult PLUGIN_API BaseController::getParameterInfo(int32 paramIndex, ParameterInfo& info)
 {
     if (paramIndex < 0 || paramIndex >= getParameterCount()) return kResultFalse;

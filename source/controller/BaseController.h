@@ -54,6 +54,15 @@ public:
     tresult PLUGIN_API getParamValueByString(ParamID id, TChar* string,
                                              ParamValue& valueNormalized) SMTG_OVERRIDE;
 
+    //--- IEditController2
+    /** Keeps the host's knob mode for this instance too: the SDK keeps one for the whole
+        process, which other instances (a VST 2 one, say) would take over. kResultFalse for a
+        mode that is none of the three. */
+    tresult PLUGIN_API setKnobMode(KnobMode mode) SMTG_OVERRIDE;
+    /** The knob mode this instance's host chose; linear (a vertical drag) where it chose none,
+        as VST 2 hosts and many VST 3 hosts never do. */
+    KnobMode getKnobMode() const { return knobMode; }
+
     //--- IUnitInfo
     /** kResultFalse for an index outside the unit list (the base would throw). */
     tresult PLUGIN_API getUnitInfo(int32 unitIndex, UnitInfo& info) SMTG_OVERRIDE;
@@ -87,6 +96,9 @@ protected:
     double processorSampleRate = 44100.0;
     /** Set before initialize to publish the bypass parameter 'bpas'. */
     bool addBypassParameter = false;
+
+private:
+    KnobMode knobMode = kLinearMode;
 };
 
 } // namespace Tarvik

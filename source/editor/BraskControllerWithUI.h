@@ -31,6 +31,9 @@ public:
                               const VSTGUI::IUIDescription* description,
                               VSTGUI::VST3Editor* editor) override;
 
+    /** The knob mode this instance's host chose, linear where it chose none. */
+    bool getEditorKnobMode(int32_t& mode) const override;
+
     /** An InterAppAudioControlsController for that name when the host offers
      *  IInterAppAudioHost; null otherwise. The editor owns it. */
     VSTGUI::IController* createSubController(VSTGUI::UTF8StringPtr name,

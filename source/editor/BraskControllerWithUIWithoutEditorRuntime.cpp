@@ -25,6 +25,12 @@ VSTGUI::CView* BraskControllerWithUI::verifyView(VSTGUI::CView* view,
     return view;
 }
 
+bool BraskControllerWithUI::getEditorKnobMode(int32_t& mode) const
+{
+    mode = getKnobMode();
+    return true;
+}
+
 VSTGUI::IController*
 BraskControllerWithUI::createSubController(VSTGUI::UTF8StringPtr /*name*/,
                                            const VSTGUI::IUIDescription* /*description*/,

@@ -240,6 +240,43 @@ TEST_F(EditorControllerTest, VoiceModeMenuShowsTheModeThatPlays)
     }
 }
 
+TEST_F(EditorControllerTest, KnobsFollowAVerticalDragUnlessThisHostChoseAnotherMode)
+{
+    open(false);
+    IPtr<BraskControllerWithUI> other = owned(new BraskControllerWithUI());
+    ASSERT_EQ(other->initialize(host.context()), kResultOk);
+    // A host that chooses a mode for one instance leaves the others (a VST 2 instance in the
+    // same process, say) as they were.
+    ASSERT_EQ(other->setKnobMode(kCircularMode), kResultOk);
+
+    IPtr<IPlugView> view;
+    VSTGUI::VST3Editor* editor = editorOf(view, *controller);
+    ASSERT_NE(editor, nullptr);
+    auto* knob = controlOf<VSTGUI::CAnimKnob>(*editor, kLfoRate);
+    ASSERT_NE(knob, nullptr);
+    // 50 pixels up from the knob's centre: a quarter of the linear travel, no jump.
+    auto dragUp = [&] {
+        controller->setParamNormalized(kLfoRate, 0.5);
+        VSTGUI::CPoint from = knob->getViewSize().getCenter();
+        VSTGUI::CPoint to(from.x, from.y - 50);
+        knob->onMouseDown(from, VSTGUI::CButtonState(VSTGUI::kLButton));
+        knob->onMouseMoved(to, VSTGUI::CButtonState(VSTGUI::kLButton));
+        knob->onMouseUp(to, VSTGUI::CButtonState(VSTGUI::kLButton));
+        return controller->getParamNormalized(kLfoRate);
+    };
+    EXPECT_EQ(editor->getKnobMode(), kLinearMode);
+    EXPECT_NEAR(dragUp(), 0.75, 1e-6);
+
+    ASSERT_EQ(controller->setKnobMode(kCircularMode), kResultOk);
+    EXPECT_EQ(editor->getKnobMode(), kCircularMode);
+    EXPECT_NEAR(dragUp(), 0.5, 1e-6) << "straight up from the centre points at the top";
+    ASSERT_EQ(controller->setKnobMode(kRelativCircularMode), kResultOk);
+    EXPECT_EQ(editor->getKnobMode(), kRelativCircularMode);
+    EXPECT_EQ(controller->setKnobMode(7), kResultFalse);
+    EXPECT_EQ(editor->getKnobMode(), kRelativCircularMode);
+    other->terminate();
+}
+
 TEST_F(EditorControllerTest, ResetGestureGivesTheSoundANewInstancePlays)
 {
     open(false);

@@ -354,6 +354,8 @@ IController* VST3Editor::createSubController(UTF8StringPtr name, const IUIDescri
 
 int32_t VST3Editor::getKnobMode() const
 {
+    int32_t mode = kCircularMode;
+    if (delegate && delegate->getEditorKnobMode(mode)) return mode;
     return static_cast<int32_t>(EditController::getHostKnobMode());
 }
 

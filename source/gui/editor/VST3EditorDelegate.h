@@ -30,6 +30,9 @@ public:
     {
         return view;
     }
+    /** The knob mode of this editor's knobs; false leaves the one the SDK keeps for the whole
+     *  process. */
+    virtual bool getEditorKnobMode(int32_t& /*mode*/) const { return false; }
     /** The parameter under `pos` for hosts that ask (none by default). */
     virtual bool findParameter(const CPoint& /*pos*/, Steinberg::Vst::ParamID& /*paramID*/,
                                VST3Editor* /*editor*/)

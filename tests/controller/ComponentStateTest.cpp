@@ -123,6 +123,16 @@ TEST_F(ComponentState, NeverCallsBackIntoTheHost)
         controller->setComponentState(&stream);
     }
     EXPECT_EQ(controller->getParamNormalized(2), 0.01 + 2 * 0.04);
+    // Nor do the host's other calls that set values; the product has no preset list ('prst'),
+    // whose choice alone would ask the host to re-read them.
+    for (int32 index = 0; index < controller->getParameterCount(); ++index)
+    {
+        ParameterInfo info{};
+        controller->getParameterInfo(index, info);
+        controller->setParamNormalized(info.id, 0.5);
+    }
+    EXPECT_EQ(controller->setParamNormalized(0x70727374, 1.0), kResultFalse);
+    controller->setKnobMode(kLinearMode);
     EXPECT_EQ(handler.restarts, std::vector<int32>{});
     EXPECT_TRUE(handler.edits.empty());
     controller->setComponentHandler(nullptr);

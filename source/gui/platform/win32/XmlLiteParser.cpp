@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// parseXmlDocument with XmlLite, the XML reader every Windows has (xmllite.dll): the module
+// carries no XML library of its own. MinGW has no import library for it, so it is loaded from
+// the system folder while a document is read. The document is read from memory, without DTDs.
+#include "description/XmlTree.h"
+
+#include <windows.h>
+
+#include <objidl.h>
+#include <shlwapi.h>
+#include <xmllite.h>
+
+#include <vector>
+
+namespace VSTGUI {
+
+namespace {
+
+template <typename T>
+struct ComPtr
+{
+    T* p = nullptr;
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr()
+    {
+        if (p) p->Release();
+    }
+    T** out() { return &p; }
+    T* operator->() const { return p; }
+};
+
+std::string utf8Of(const WCHAR* text, UINT length)
+{
+    if (!text || length == 0) return {};
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
+    std::string result(std::size_t(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text, int(length), &result[0], bytes, nullptr, nullptr);
+    return result;
+}
+
+std::string currentName(IXmlReader& reader)
+{
+    const WCHAR* name = nullptr;
+    UINT length = 0;
+    if (FAILED(reader.GetLocalName(&name, &length))) return {};
+    const WCHAR* prefix = nullptr;
+    UINT prefixLength = 0;
+    if (SUCCEEDED(reader.GetPrefix(&prefix, &prefixLength)) && prefixLength > 0)
+        return utf8Of(prefix, prefixLength) + ":" + utf8Of(name, length);
+    return utf8Of(name, length);
+}
+
+bool readAttributes(IXmlReader& reader, XmlElement& element)
+{
+    HRESULT result = reader.MoveToFirstAttribute();
+    while (result == S_OK)
+    {
+        const WCHAR* value = nullptr;
+        UINT length = 0;
+        if (FAILED(reader.GetValue(&value, &length))) return false;
+        // Namespace declarations are attributes to XmlLite, as they are to pugixml.
+        element.attributes.emplace_back(currentName(reader), utf8Of(value, length));
+        result = reader.MoveToNextAttribute();
+    }
+    if (FAILED(result)) return false;
+    return SUCCEEDED(reader.MoveToElement());
+}
+
+using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+
+/** xmllite.dll, loaded for as long as the object lives. */
+class XmlLiteLibrary
+{
+public:
+    XmlLiteLibrary() : module(LoadLibraryExW(L"xmllite.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+    {}
+    ~XmlLiteLibrary()
+    {
+        if (module) FreeLibrary(module);
+    }
+    XmlLiteLibrary(const XmlLiteLibrary&) = delete;
+    XmlLiteLibrary& operator=(const XmlLiteLibrary&) = delete;
+
+    CreateXmlReaderFunction createReader() const
+    {
+        return module ? reinterpret_cast<CreateXmlReaderFunction>(
+                            reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader")))
+                      : nullptr;
+    }
+
+private:
+    HMODULE module;
+};
+
+} // namespace
+
+bool parseXmlDocument(const unsigned char* data, std::size_t size, XmlElement& root)
+{
+    root = XmlElement();
+    if (!data || size > 0x7FFFFFFF) return false;
+    XmlLiteLibrary library; // outlives the reader below
+    CreateXmlReaderFunction createReader = library.createReader();
+    if (!createReader) return false;
+    ComPtr<IStream> stream;
+    stream.p = SHCreateMemStream(data, UINT(size));
+    if (!stream.p) return false;
+    ComPtr<IXmlReader> reader;
+    if (FAILED(createReader(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.out()), nullptr)))
+        return false;
+    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+    // Depth is limited below, by leaving deep elements out, as with any parser.
+    reader->SetProperty(XmlReaderProperty_MaxElementDepth, 0);
+    if (FAILED(reader->SetInput(stream.p))) return false;
+
+    XmlElement document;
+    // The open elements; those deeper than kMaxDepth are counted but not kept.
+    std::vector<XmlElement*> open{&document};
+    int skippedDepth = 0;
+    XmlNodeType type;
+    HRESULT result;
+    while ((result = reader->Read(&type)) == S_OK)
+    {
+        if (type == XmlNodeType_Element)
+        {
+            bool empty = reader->IsEmptyElement() != FALSE;
+            if (skippedDepth > 0 || int(open.size()) > XmlElement::kMaxDepth)
+            {
+                if (!empty) ++skippedDepth;
+                continue;
+            }
+            XmlElement& parent = *open.back();
+            if (&parent == &document && !document.children.empty()) return false;
+            parent.children.emplace_back();
+            XmlElement& element = parent.children.back();
+            element.name = currentName(*reader.p);
+            if (!readAttributes(*reader.p, element)) return false;
+            if (!empty) open.push_back(&element);
+        }
+        else if (type == XmlNodeType_EndElement)
+        {
+            if (skippedDepth > 0)
+                --skippedDepth;
+            else if (open.size() > 1)
+                open.pop_back();
+        }
+    }
+    // Anything but a clean end of input (S_FALSE) is a malformed document.
+    if (result != S_FALSE || document.children.size() != 1 || open.size() != 1) return false;
+    root = std::move(document.children.front());
+    return true;
+}
+
+} // namespace VSTGUI

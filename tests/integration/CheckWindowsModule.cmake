@@ -33,8 +33,8 @@ if(NOT exports STREQUAL expected)
 endif()
 
 # What every Windows installation has; the C runtime is msvcrt or the universal CRT.
-set(system_dlls advapi32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-    shell32.dll ucrtbase.dll user32.dll)
+set(system_dlls advapi32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
+    shell32.dll shlwapi.dll ucrtbase.dll user32.dll)
 set(foreign)
 foreach(dll IN LISTS imports)
     if(NOT dll IN_LIST system_dlls AND NOT dll MATCHES "^api-ms-win-")

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gdiplus/GdiplusSession.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <vector>
+
 namespace VSTGUI {
 
 namespace {
@@ -49,14 +53,29 @@ Gdiplus::Font& GdiplusSession::font(const CFontDesc& desc)
     if (desc.style & kItalicFace) style |= Gdiplus::FontStyleItalic;
     std::wstring name = wideOf(desc.name);
     if (const wchar_t* windowsName = windowsFamilyOf(name)) name = windowsName;
-    Gdiplus::FontFamily family(name.c_str());
-    if (family.GetLastStatus() == Gdiplus::Ok)
-        cached = std::make_unique<Gdiplus::Font>(&family, Gdiplus::REAL(desc.size), style,
+    auto tryFamily = [&](const Gdiplus::FontFamily& family) {
+        if (cached || family.GetLastStatus() != Gdiplus::Ok) return;
+        auto font = std::make_unique<Gdiplus::Font>(&family, Gdiplus::REAL(desc.size), style,
+                                                    Gdiplus::UnitPixel);
+        if (font->GetLastStatus() == Gdiplus::Ok) cached = std::move(font);
+    };
+    tryFamily(Gdiplus::FontFamily(name.c_str()));
+    // Text must show whatever fonts the system has: the common sans-serif ones, then any.
+    for (const wchar_t* fallback : {L"Arial", L"Segoe UI", L"Tahoma", L"DejaVu Sans"})
+        tryFamily(Gdiplus::FontFamily(fallback));
+    if (!cached)
+    {
+        Gdiplus::InstalledFontCollection installed;
+        INT count = std::min(installed.GetFamilyCount(), 64);
+        std::vector<Gdiplus::FontFamily> families(std::size_t(std::max(count, 0)));
+        INT found = 0;
+        if (count > 0) installed.GetFamilies(count, families.data(), &found);
+        for (INT i = 0; i < found; ++i)
+            tryFamily(families[std::size_t(i)]);
+    }
+    if (!cached)
+        cached = std::make_unique<Gdiplus::Font>(L"", Gdiplus::REAL(desc.size), style,
                                                  Gdiplus::UnitPixel);
-    if (!cached || cached->GetLastStatus() != Gdiplus::Ok)
-        cached =
-            std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(),
-                                            Gdiplus::REAL(desc.size), style, Gdiplus::UnitPixel);
     return *cached;
 }
 

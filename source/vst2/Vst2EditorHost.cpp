@@ -43,8 +43,7 @@ IPlugView* Vst2EditorHost::ensureView(IEditController* controller)
 {
     if (view || !controller) return view;
     view = controller->createView(kViewName);
-    if (view && view->isPlatformTypeSupported(kHostWindowType) != kResultTrue)
-        releaseView();
+    if (view && view->isPlatformTypeSupported(kHostWindowType) != kResultTrue) releaseView();
     return view;
 }
 

@@ -21,9 +21,9 @@ namespace Tarvik {
 #if SMTG_OS_LINUX
 using Vst2RunLoop = Linux::IRunLoop;
 #else
-struct Vst2RunLoop
-{
-};
+/** Windows delivers the view's messages itself: the host lends no run loop there. */
+class Vst2RunLoop
+{};
 #endif
 
 class Vst2EditorHost : public IPlugFrame, public Vst2RunLoop
@@ -54,6 +54,11 @@ public:
 
     // IPlugFrame
     tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* newSize) SMTG_OVERRIDE;
+
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE;
+    // Owned by the effect; the view only borrows it while attached.
+    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
+    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 #if SMTG_OS_LINUX
     // Linux::IRunLoop
     tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler,
@@ -63,11 +68,6 @@ public:
                                      Linux::TimerInterval milliseconds) SMTG_OVERRIDE;
     tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) SMTG_OVERRIDE;
 #endif
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE;
-    // Owned by the effect; the view only borrows it while attached.
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 
 private:
 #if SMTG_OS_LINUX

@@ -17,9 +17,9 @@
 #endif
 
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
-#include <iterator>
 #include <vector>
 
 using namespace Steinberg;
@@ -277,8 +277,8 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_EQ(e->numOutputs, 2);
         EXPECT_EQ(e->numPrograms, 1);
         EXPECT_EQ(e->numParams, bundle.instance->controller()->getParameterCount());
-        const VstIntPtr required = effFlagsIsSynth | effFlagsCanReplacing |
-                                   effFlagsProgramChunks | effFlagsHasEditor;
+        const VstIntPtr required =
+            effFlagsIsSynth | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor;
         EXPECT_EQ(e->flags & required, required);
         EXPECT_NE(e->processReplacing, nullptr);
 

@@ -5,6 +5,7 @@
 // and closed again and again without leaving anything behind.
 #include "BraskParameterIds.h"
 #include "BuiltBundle.h"
+#include "Vst2TestHost.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
@@ -449,6 +450,37 @@ TEST_F(EditorWindow, ShiftDragsInFineStepsAndTheWheelEditsToo)
     const std::vector<ComponentHandler::Edit> edits = takeEdits(kVcfFreq);
     ASSERT_EQ(edits.size(), 3u);
     EXPECT_GT(edits[1].value, 0.2);
+}
+
+TEST_F(EditorWindow, Vst2EntryOpensTheEditorInTheHostsWindow)
+{
+    Vst2Test::Vst2Module module;
+    Vst2Test::EntryPoint entry = module.entry("VSTPluginMain");
+    ASSERT_NE(entry, nullptr) << module.error;
+    AEffect* effect = entry(Vst2Test::hostCallback);
+    ASSERT_NE(effect, nullptr);
+    Vst2Test::Vst2Instance instance(effect);
+    instance.start(48000.0f, 256);
+    ERect* rect = nullptr;
+    ASSERT_EQ(instance.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, kWidth);
+    EXPECT_EQ(rect->bottom - rect->top, kHeight);
+
+    ASSERT_EQ(instance.dispatch(effEditOpen, 0, 0, host.handle()), 1);
+    for (int i = 0; i < 10; ++i)
+    {
+        instance.dispatch(effEditIdle);
+        pump(20);
+    }
+    ASSERT_NE(host.editor(), nullptr);
+    const Picture reference = readPNG(BRASK_EDITOR_REFERENCE_DIR "/editor.png");
+    ASSERT_EQ(reference.width, kWidth);
+    EXPECT_LT(mismatch(host.screenshot(), reference), 0.02);
+
+    instance.dispatch(effEditClose);
+    pump(20);
+    EXPECT_EQ(host.editor(), nullptr);
 }
 
 struct Resources

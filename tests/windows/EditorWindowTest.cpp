@@ -8,6 +8,7 @@
 #include "Vst2TestHost.h"
 
 #include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
 #include <gtest/gtest.h>
@@ -45,14 +46,14 @@ struct Picture
     }
 };
 
-/** Share of the editor's pixels whose colour differs by more than `tolerance` in a channel
+/** Share of the shot's pixels whose colour differs by more than `tolerance` in a channel
  *  from the reference moved by (dx, dy). */
 double mismatch(const Picture& shot, const Picture& reference, int dx = 0, int dy = 0,
                 int tolerance = 24)
 {
     int differing = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
         {
             const std::uint32_t a = shot.at(x, y), b = reference.at(x - dx, y - dy);
             for (int shift = 0; shift <= 16; shift += 8)
@@ -62,7 +63,7 @@ double mismatch(const Picture& shot, const Picture& reference, int dx = 0, int d
                     break;
                 }
         }
-    return double(differing) / (kWidth * kHeight);
+    return double(differing) / (double(shot.width) * shot.height);
 }
 
 Picture readPNG(const std::string& path)
@@ -160,6 +161,14 @@ public:
         UnregisterClassW(L"BraskTestHost", GetModuleHandleW(nullptr));
     }
     HWND handle() const { return window; }
+    /** Makes room for an editor of `width` x `height`. */
+    void resize(int width, int height) const
+    {
+        RECT frame{0, 0, width, height};
+        AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    }
     HWND editor() const { return GetWindow(window, GW_CHILD); }
 
     /** What the editor's window shows. */
@@ -255,21 +264,30 @@ TEST_F(EditorWindow, LooksLikeTheLinuxRenderOfTheSameState)
     struct Case
     {
         const char* reference; // PNG of the Linux build's brask-screenshot
+        double scale;          // the host's content scale
         int clickX, clickY;    // a click first, where not negative
     };
     const Case cases[] = {
-        {"editor.png", -1, -1}, {"about.png", 631, 44}, // the logo opens the about panel
+        {"editor.png", 1, -1, -1},
+        {"about.png", 1, 631, 44}, // the logo opens the about panel
+        {"editor@2x.png", 2, -1, -1},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.reference);
-        open();
+        const int width = int(kWidth * c.scale), height = int(kHeight * c.scale);
+        host.resize(width, height);
+        open(0);
+        FUnknownPtr<IPlugViewContentScaleSupport> scaling(view);
+        ASSERT_TRUE(scaling);
+        ASSERT_EQ(scaling->setContentScaleFactor(float(c.scale)), kResultOk);
+        pump(300);
         HWND editor = host.editor();
         ASSERT_TRUE(editor);
         RECT area{};
         GetClientRect(editor, &area);
-        EXPECT_EQ(area.right, kWidth);
-        EXPECT_EQ(area.bottom, kHeight);
+        EXPECT_EQ(area.right, width);
+        EXPECT_EQ(area.bottom, height);
         EXPECT_EQ(GetWindowLongW(editor, GWL_STYLE) & WS_CHILD, WS_CHILD);
         if (c.clickX >= 0)
         {
@@ -279,9 +297,9 @@ TEST_F(EditorWindow, LooksLikeTheLinuxRenderOfTheSameState)
         }
         const Picture reference =
             readPNG(std::string(BRASK_EDITOR_REFERENCE_DIR "/") + c.reference);
-        ASSERT_EQ(reference.width, kWidth) << "missing reference; scripts/test-windows makes it";
+        ASSERT_EQ(reference.width, width) << "missing reference; scripts/test-windows makes it";
         const Picture shot = host.screenshot();
-        ASSERT_EQ(shot.width, kWidth);
+        ASSERT_EQ(shot.width, width);
         keepShot(shot, c.reference);
         // Fonts rasterise differently; layout and colours must not. A panel two pixels off
         // already fails by far.
@@ -292,7 +310,7 @@ TEST_F(EditorWindow, LooksLikeTheLinuxRenderOfTheSameState)
         EXPECT_GT(mismatch(shot, reference, 2, 2), 4 * 0.02);
         // Text is drawn: the VCF Freq field (422..472 x 208..228, under the about panel when it
         // is open) shows green figures.
-        if (c.clickX >= 0)
+        if (c.clickX >= 0 || c.scale != 1)
         {
             close();
             continue;

@@ -10,6 +10,8 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace VSTGUI {
@@ -95,12 +97,86 @@ private:
     HMODULE module;
 };
 
+/** Whether an element starts after the XML declaration. Wine's XmlLite aborts the process on a
+ *  document that ends within or right after its declaration; no such document is well-formed,
+ *  so it never gets that far. */
+bool hasElementAfterDeclaration(const unsigned char* data, std::size_t size)
+{
+    std::size_t at = 0;
+    static const char kDeclaration[] = "<?xml";
+    const std::size_t declarationLength = sizeof(kDeclaration) - 1;
+    std::size_t scan = 0;
+    if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) scan = 3;
+    if (size - scan >= declarationLength &&
+        std::memcmp(data + scan, kDeclaration, declarationLength) == 0)
+    {
+        at = scan + declarationLength;
+        while (at + 1 < size && !(data[at] == '?' && data[at + 1] == '>'))
+            ++at;
+        if (at + 1 >= size) return false;
+        at += 2;
+    }
+    for (; at + 1 < size; ++at)
+    {
+        const unsigned char next = data[at + 1];
+        if (data[at] == '<' && (next == '_' || next == ':' || next >= 0x80 ||
+                                (next >= 'A' && next <= 'Z') || (next >= 'a' && next <= 'z')))
+            return true;
+    }
+    return false;
+}
+
+bool isXmlSpace(unsigned char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+/** Whether the input really ends the root element `name` with its end tag (or as an empty
+ *  element), followed by nothing but white space, comments and processing instructions. Wine's
+ *  XmlLite closes elements left open at the end of the input itself, so a truncated document
+ *  would read as a complete one. */
+bool closesRootItself(const unsigned char* data, std::size_t size, const std::string& name,
+                      bool emptyRoot)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::size_t end = text.size();
+    for (;;)
+    {
+        while (end > 0 && isXmlSpace(static_cast<unsigned char>(text[end - 1])))
+            --end;
+        const std::string head = text.substr(0, end);
+        if (head.size() >= 3 && head.compare(head.size() - 3, 3, "-->") == 0)
+        {
+            const std::size_t open = head.rfind("<!--", head.size() - 3);
+            if (open == std::string::npos) return false;
+            end = open;
+        }
+        else if (head.size() >= 2 && head.compare(head.size() - 2, 2, "?>") == 0)
+        {
+            const std::size_t open = head.rfind("<?", head.size() - 2);
+            if (open == std::string::npos) return false;
+            end = open;
+        }
+        else
+        {
+            break;
+        }
+    }
+    if (emptyRoot) return end >= 2 && text.compare(end - 2, 2, "/>") == 0;
+    if (end == 0 || text[end - 1] != '>') return false;
+    std::size_t at = end - 1;
+    while (at > 0 && isXmlSpace(static_cast<unsigned char>(text[at - 1])))
+        --at;
+    const std::string tag = "</" + name;
+    return at >= tag.size() && text.compare(at - tag.size(), tag.size(), tag) == 0;
+}
+
 } // namespace
 
 bool parseXmlDocument(const unsigned char* data, std::size_t size, XmlElement& root)
 {
     root = XmlElement();
-    if (!data || size > 0x7FFFFFFF) return false;
+    if (!data || size > 0x7FFFFFFF || !hasElementAfterDeclaration(data, size)) return false;
     XmlLiteLibrary library; // outlives the reader below
     CreateXmlReaderFunction createReader = library.createReader();
     if (!createReader) return false;
@@ -119,10 +195,15 @@ bool parseXmlDocument(const unsigned char* data, std::size_t size, XmlElement& r
     // The open elements; those deeper than kMaxDepth are counted but not kept.
     std::vector<XmlElement*> open{&document};
     int skippedDepth = 0;
+    bool rootWasEmpty = false;
     XmlNodeType type;
     HRESULT result;
+    // Every node takes at least one byte of the input: a reader that reports more has stopped
+    // moving (Wine's repeats an element left open at the end for ever).
+    std::size_t nodes = 0;
     while ((result = reader->Read(&type)) == S_OK)
     {
+        if (++nodes > size) return false;
         if (type == XmlNodeType_Element)
         {
             bool empty = reader->IsEmptyElement() != FALSE;
@@ -132,7 +213,11 @@ bool parseXmlDocument(const unsigned char* data, std::size_t size, XmlElement& r
                 continue;
             }
             XmlElement& parent = *open.back();
-            if (&parent == &document && !document.children.empty()) return false;
+            if (&parent == &document)
+            {
+                if (!document.children.empty()) return false;
+                rootWasEmpty = empty;
+            }
             parent.children.emplace_back();
             XmlElement& element = parent.children.back();
             element.name = currentName(*reader.p);
@@ -148,7 +233,9 @@ bool parseXmlDocument(const unsigned char* data, std::size_t size, XmlElement& r
         }
     }
     // Anything but a clean end of input (S_FALSE) is a malformed document.
-    if (result != S_FALSE || document.children.size() != 1 || open.size() != 1) return false;
+    if (result != S_FALSE || document.children.size() != 1 || open.size() != 1 ||
+        !closesRootItself(data, size, document.children.front().name, rootWasEmpty))
+        return false;
     root = std::move(document.children.front());
     return true;
 }

@@ -122,20 +122,24 @@ void keepShot(const Picture& picture, const std::string& name)
     }
 }
 
-/** Handles every message that is queued or arrives within `milliseconds`. */
-void pump(int milliseconds)
+/** Handles every message that is queued or arrives within `milliseconds`; counts the timer
+ *  ticks among them. */
+int pump(int milliseconds)
 {
+    int ticks = 0;
     const ULONGLONG end = GetTickCount64() + ULONGLONG(milliseconds);
     do
     {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         {
+            if (message.message == WM_TIMER) ++ticks;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (GetTickCount64() < end);
+    return ticks;
 }
 
 /** The host's window that holds the editor: a plain top-level window. */
@@ -499,6 +503,27 @@ TEST_F(EditorWindow, Vst2EntryOpensTheEditorInTheHostsWindow)
     instance.dispatch(effEditClose);
     pump(20);
     EXPECT_EQ(host.editor(), nullptr);
+}
+
+TEST_F(EditorWindow, TimerTicksOnlyWhileSomethingMoves)
+{
+    open();
+    EXPECT_EQ(pump(300), 0) << "idle";
+    // The about panel fades in, then stands still.
+    PostMessageW(host.editor(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(631, 44));
+    PostMessageW(host.editor(), WM_LBUTTONUP, 0, MAKELPARAM(631, 44));
+    EXPECT_GT(pump(1500), 0) << "fading in";
+    EXPECT_EQ(pump(300), 0) << "panel shown";
+    host.post(WM_LBUTTONDOWN, MK_LBUTTON, 400, 200);
+    host.post(WM_LBUTTONUP, 0, 400, 200);
+    pump(1500);
+    // Typing: the caret blinks until Escape ends it.
+    host.post(WM_LBUTTONDOWN, MK_LBUTTON, 447, 218);
+    host.post(WM_LBUTTONUP, 0, 447, 218);
+    EXPECT_GT(pump(1200), 0) << "caret";
+    PostMessageW(host.editor(), WM_KEYDOWN, VK_ESCAPE, 1);
+    pump(50);
+    EXPECT_EQ(pump(300), 0) << "typing ended";
 }
 
 struct Resources

@@ -176,7 +176,12 @@ bool closesRootItself(const unsigned char* data, std::size_t size, const std::st
 bool parseXmlDocument(const unsigned char* data, std::size_t size, XmlElement& root)
 {
     root = XmlElement();
-    if (!data || size > 0x7FFFFFFF || !hasElementAfterDeclaration(data, size)) return false;
+    if (!data || size > 0x7FFFFFFF) return false;
+    // The checks on the raw text read UTF-8 (and ASCII); a UTF-16 document goes to the reader
+    // as it is.
+    const bool utf16 =
+        size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+    if (!utf16 && !hasElementAfterDeclaration(data, size)) return false;
     XmlLiteLibrary library; // outlives the reader below
     CreateXmlReaderFunction createReader = library.createReader();
     if (!createReader) return false;
@@ -234,7 +239,7 @@ bool parseXmlDocument(const unsigned char* data, std::size_t size, XmlElement& r
     }
     // Anything but a clean end of input (S_FALSE) is a malformed document.
     if (result != S_FALSE || document.children.size() != 1 || open.size() != 1 ||
-        !closesRootItself(data, size, document.children.front().name, rootWasEmpty))
+        (!utf16 && !closesRootItself(data, size, document.children.front().name, rootWasEmpty)))
         return false;
     root = std::move(document.children.front());
     return true;

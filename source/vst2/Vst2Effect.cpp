@@ -21,10 +21,15 @@ namespace Tarvik {
 
 namespace {
 
-// Text buffers of the parameter opcodes: hosts reserve at least this much, though the original
-// interface only promised eight bytes.
+// What hosts reserve for each text opcode, terminator included. The header gives the program
+// name 25 (kVstMaxProgNameLen) but its opcodes, and hosts, 24; parameter texts are documented
+// as 8, and every host allows 24 (names such as "Filter Resonance" need more than 8).
+constexpr size_t kProgramNameSize = 24;
 constexpr size_t kParameterTextSize = 24;
-constexpr size_t kNameSize = 64; // effect, vendor and product names
+constexpr size_t kEffectNameSize = 32;
+constexpr size_t kVendorSize = 64;  // effGetVendorString
+constexpr size_t kProductSize = 64; // effGetProductString
+static_assert(kProgramNameSize < kVstMaxProgNameLen, "within the header's program name");
 constexpr int kVst2Version = 2400;
 // A new instance plays the sound that the factory bank calls "Init".
 constexpr const char* kInitialProgramName = "Init";
@@ -44,12 +49,23 @@ Interface* queryFrom(FUnknown* object)
     return nullptr;
 }
 
+/** The longest start of text that fits size - 1 bytes without cutting a UTF-8 sequence. */
+std::string fitted(const std::string& text, size_t size)
+{
+    if (size == 0) return {};
+    if (text.size() < size) return text;
+    size_t length = size - 1;
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+        --length;
+    return text.substr(0, length);
+}
+
 void copyText(char* target, size_t size, const std::string& text)
 {
     if (!target || size == 0) return;
-    const size_t length = std::min(text.size(), size - 1);
-    std::memcpy(target, text.data(), length);
-    target[length] = '\0';
+    const std::string fitting = fitted(text, size);
+    std::memcpy(target, fitting.data(), fitting.size());
+    target[fitting.size()] = '\0';
 }
 
 std::string toAscii(const TChar* text)
@@ -359,15 +375,16 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
         return 0; // one program
     case effSetProgramName:
         if (!ptr) return 0;
-        programName.assign(static_cast<const char*>(ptr),
-                           strnlen(static_cast<const char*>(ptr), kVstMaxProgNameLen - 1));
+        programName = fitted(std::string(static_cast<const char*>(ptr),
+                                         strnlen(static_cast<const char*>(ptr), kProgramNameSize)),
+                             kProgramNameSize);
         return 0;
     case effGetProgramName:
-        copyText(static_cast<char*>(ptr), kVstMaxProgNameLen, programName);
+        copyText(static_cast<char*>(ptr), kProgramNameSize, programName);
         return 0;
     case effGetProgramNameIndexed:
         if (index != 0) return 0;
-        copyText(static_cast<char*>(ptr), kVstMaxProgNameLen, programName);
+        copyText(static_cast<char*>(ptr), kProgramNameSize, programName);
         return 1;
     case effGetParamLabel:
     case effGetParamName:
@@ -420,11 +437,13 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
     case effGetPlugCategory:
         return isInstrument ? kPlugCategSynth : kPlugCategEffect;
     case effGetEffectName:
+        copyText(static_cast<char*>(ptr), kEffectNameSize, effectName);
+        return ptr ? 1 : 0;
     case effGetProductString:
-        copyText(static_cast<char*>(ptr), kNameSize, effectName);
+        copyText(static_cast<char*>(ptr), kProductSize, effectName);
         return ptr ? 1 : 0;
     case effGetVendorString:
-        copyText(static_cast<char*>(ptr), kNameSize, vendorName);
+        copyText(static_cast<char*>(ptr), kVendorSize, vendorName);
         return ptr ? 1 : 0;
     case effGetVendorVersion:
         return vendorVersion;
@@ -630,7 +649,7 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
             owned(new MemoryStream(chunk.controllerState.data(), chunk.controllerState.size()));
         controller->setState(controllerStream);
     }
-    programName = chunk.programName.substr(0, kVstMaxProgNameLen - 1);
+    programName = fitted(chunk.programName, kProgramNameSize);
 
     // Moves still waiting in the queue would land after the restored values; the restored
     // values replace them so that the last word is the chunk's.

@@ -264,8 +264,8 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_EQ(e->numOutputs, 2);
         EXPECT_EQ(e->numPrograms, 1);
         EXPECT_EQ(e->numParams, bundle.instance->controller()->getParameterCount());
-        const VstIntPtr required = effFlagsIsSynth | effFlagsCanReplacing |
-                                   effFlagsProgramChunks | effFlagsHasEditor;
+        const VstIntPtr required =
+            effFlagsIsSynth | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor;
         EXPECT_EQ(e->flags & required, required);
         EXPECT_NE(e->processReplacing, nullptr);
 
@@ -337,6 +337,44 @@ TEST_F(Vst2Effect, ParametersMatchTheController)
                   static_cast<float>(controller->getParamNormalized(info.id)));
         EXPECT_EQ(effect->text(effGetParamDisplay, i), ascii(display));
     }
+}
+
+TEST_F(Vst2Effect, TextsStayWithinTheLengthsHostsReserve)
+{
+    // Hosts size these buffers by the interface's lengths: program names 24 bytes, parameter
+    // texts 24, the effect's name 32, vendor and product 64, each with its terminator.
+    char longName[] = "A program name longer than any host's field for it";
+    effect->dispatch(effSetProgramName, 0, 0, longName);
+    constexpr int kLongestTitle = 28; // "Filter Resonance"
+    const struct
+    {
+        int opcode;
+        int index;
+        size_t size;
+    } cases[] = {
+        {effGetProgramName, 0, 24},
+        {effGetProgramNameIndexed, 0, 24},
+        {effGetParamName, kLongestTitle, 24},
+        {effGetParamLabel, kLongestTitle, 24},
+        {effGetParamDisplay, kLongestTitle, 24},
+        {effGetEffectName, 0, 32},
+        {effGetVendorString, 0, 64},
+        {effGetProductString, 0, 64},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.opcode);
+        unsigned char buffer[256];
+        std::memset(buffer, 0xA5, sizeof buffer); // a byte no text of ours holds
+        effect->dispatch(c.opcode, c.index, 0, buffer);
+        size_t written = sizeof buffer;
+        while (written > 0 && buffer[written - 1] == 0xA5)
+            --written;
+        EXPECT_GT(written, 0u);
+        EXPECT_LE(written, c.size);
+        EXPECT_NE(std::memchr(buffer, 0, c.size), nullptr);
+    }
+    EXPECT_EQ(effect->text(effGetProgramName), std::string(longName, 23));
 }
 
 TEST_F(Vst2Effect, TextEntrySetsAParameter)

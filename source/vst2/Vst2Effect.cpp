@@ -3,7 +3,6 @@
 #include "StateChunk.h"
 #include "Vst2EditorHost.h"
 
-#include "EventWindow.h"
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/vstspeaker.h"
@@ -274,6 +273,7 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
     }
     record.numParams = parameterCount();
     parameterQueue.reset(new ParameterQueue(parameterCount()));
+    blockInput.reserveParameters(parameterCount());
     hostValues.reset(new std::atomic<ParamValue>[parameterIds.size()]);
     controllerBehind.reset(new std::atomic<bool>[parameterIds.size()]);
     readHostValues();
@@ -704,13 +704,15 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
     int32 index = 0;
     ParamValue value = 0.0;
     while (parameterQueue->pop(index, value))
-        blockInput.addChange(parameterIds[static_cast<size_t>(index)], 0, value);
-    blockInput.clampOffsets(frames);
+        blockInput.addHostChange(parameterIds[static_cast<size_t>(index)], value);
+    blockInput.prepare(frames);
 
-    // Blocks larger than the set-up maximum are rendered in pieces, each with its own events.
-    for (int32 start = 0; start < frames; start += pieceSize)
+    // Blocks larger than the set-up maximum are rendered in pieces, and so are blocks with more
+    // note events than one process call takes; each piece gets its own events and changes.
+    for (int32 start = 0; start < frames;)
     {
-        const int32 length = std::min(pieceSize, frames - start);
+        const int32 length =
+            blockInput.nextPiece(start, std::min(pieceSize, frames - start), pieceEvents);
         float* channels[2] = {outputs[0] + start, outputs[1] + start};
         if (accumulate)
         {
@@ -720,7 +722,6 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
         AudioBusBuffers bus{};
         bus.numChannels = 2;
         bus.channelBuffers32 = channels;
-        EventWindow events(&blockInput, start, length);
         blockInput.changesIn(start, length, pieceChanges);
 
         ProcessData data{};
@@ -730,7 +731,7 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
         data.numOutputs = 1;
         data.outputs = &bus;
         data.inputParameterChanges = &pieceChanges;
-        data.inputEvents = &events;
+        data.inputEvents = &pieceEvents;
         processor->process(data);
 
         if (accumulate)
@@ -742,8 +743,9 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
                     out[i] += channels[channel][i];
             }
         }
+        start += length;
     }
-    blockInput.clear();
+    blockInput.finishBlock();
 }
 
 } // namespace Tarvik

@@ -137,6 +137,7 @@ private:
     std::unique_ptr<ParameterQueue> parameterQueue; // sized to the parameters
     MidiTranslator midi;
     BlockInput blockInput;
+    BlockInput::Piece pieceEvents;
     BlockParameterChanges pieceChanges;
     std::vector<float> scratch[2]; // for the accumulating call
     int32 pieceSize = 1024;        // the set-up maximum while active

@@ -99,6 +99,9 @@ void MidiTranslator::translateMessage(int32 offset, const unsigned char* bytes, 
         id = assignment(channel, data1);
         value = data2 / 127.0;
         break;
+    case 0xC0:
+        if (programs) programs->programChange(offset, data1, input);
+        return;
     case 0xD0:
         id = assignment(channel, kAfterTouch);
         value = data1 / 127.0;

@@ -4,7 +4,8 @@
 // the controller's MIDI mapping, and all-notes-off / all-sound-off into a note-off for every key
 // of the message's channel that is down: the translator follows which keys are down, so that a
 // panic on all 16 channels costs a note-off per sounding key rather than 4096 events. Everything
-// keeps its sample offset. Running status, SysEx and unknown events are skipped.
+// keeps its sample offset. Program changes go to whoever knows the programs. Running status,
+// SysEx and unknown events are skipped.
 #pragma once
 
 #include "BlockInput.h"
@@ -26,7 +27,21 @@ class MidiTranslator
 public:
     static constexpr int kChannels = 16;
 
+    /** Takes the program changes (audio thread). */
+    class ProgramChanges
+    {
+    public:
+        /** A change to `program` (0..127) at the block's sample offset. */
+        virtual void programChange(int32 offset, int program, BlockInput& input) = 0;
+
+    protected:
+        ~ProgramChanges() = default;
+    };
+
     MidiTranslator() { assignments.fill(kNoParamId); }
+
+    /** Where program changes go; null (the default) skips them. UI thread, before processing. */
+    void setProgramChanges(ProgramChanges* target) { programs = target; }
 
     /** Reads the mapping once (it is fixed after the controller's initialisation); null maps
         nothing. UI thread, before processing starts. */
@@ -46,6 +61,7 @@ private:
     void releaseAll(int32 offset, int16 channel, BlockInput& input);
 
     std::array<ParamID, kChannels * kCountCtrlNumber> assignments;
+    ProgramChanges* programs = nullptr;
     // Audio thread: keys that had a note-on the instrument took and no note-off since.
     std::array<std::bitset<kKeys>, kChannels> keysDown{};
 };

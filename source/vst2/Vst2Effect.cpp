@@ -3,6 +3,8 @@
 #include "StateChunk.h"
 #include "Vst2EditorHost.h"
 
+#include "FactoryPresets.h"
+
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/vstspeaker.h"
@@ -30,8 +32,6 @@ constexpr size_t kVendorSize = 64;  // effGetVendorString
 constexpr size_t kProductSize = 64; // effGetProductString
 static_assert(kProgramNameSize < kVstMaxProgNameLen, "within the header's program name");
 constexpr int kVst2Version = 2400;
-// A new instance plays the sound that the factory bank calls "Init".
-constexpr const char* kInitialProgramName = "Init";
 constexpr int32 kMinBlockSize = 1;
 constexpr int32 kMaxBlockSize = 1 << 16;
 
@@ -213,7 +213,6 @@ Vst2Effect::Vst2Effect(audioMasterCallback host)
     record.getParameter = getParameterThunk;
     record.process = processAccumulatingThunk;
     record.processReplacing = processReplacingThunk;
-    record.numPrograms = 1;
     record.numInputs = 0;
     record.numOutputs = 2;
 }
@@ -286,7 +285,14 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
         component->activateBus(kEvent, kInput, i, true);
 
     readIdentity(factory, processorClassId);
-    programName = kInitialProgramName;
+    // The factory bank; a new instance plays its first program.
+    for (int32 i = 0; i < FactoryPresets::count(); ++i)
+        programNames.emplace_back(fitted(FactoryPresets::at(i)->name, kProgramNameSize));
+    if (programNames.empty()) programNames.emplace_back("Init");
+    record.numPrograms = static_cast<int32>(programNames.size());
+    for (uint32 id = 0; id < static_cast<uint32>(FactoryPreset::kValueCount); ++id)
+        programValueIndexes.push_back(indexOf(id));
+    midi.setProgramChanges(this);
     editor.reset(new Vst2EditorHost(host, &record));
     record.flags = effFlagsCanReplacing | effFlagsProgramChunks;
     if (isInstrument) record.flags |= effFlagsIsSynth;
@@ -371,20 +377,33 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
     case effOpen:
         return 0;
     case effSetProgram:
+        takeProgramChange();
+        // The current program chosen again keeps its edits: hosts that restore a project may
+        // choose the saved program after the chunk.
+        if (value >= 0 && value < record.numPrograms && value != currentProgram)
+            loadProgram(static_cast<int32>(value));
+        return 0;
     case effGetProgram:
-        return 0; // one program
+        takeProgramChange();
+        return currentProgram;
     case effSetProgramName:
+        takeProgramChange();
         if (!ptr) return 0;
-        programName = fitted(std::string(static_cast<const char*>(ptr),
-                                         strnlen(static_cast<const char*>(ptr), kProgramNameSize)),
-                             kProgramNameSize);
+        programNames[static_cast<size_t>(currentProgram)] =
+            fitted(std::string(static_cast<const char*>(ptr),
+                               strnlen(static_cast<const char*>(ptr), kProgramNameSize)),
+                   kProgramNameSize);
         return 0;
     case effGetProgramName:
-        copyText(static_cast<char*>(ptr), kProgramNameSize, programName);
+        takeProgramChange();
+        copyText(static_cast<char*>(ptr), kProgramNameSize,
+                 programNames[static_cast<size_t>(currentProgram)]);
         return 0;
     case effGetProgramNameIndexed:
-        if (index != 0) return 0;
-        copyText(static_cast<char*>(ptr), kProgramNameSize, programName);
+        takeProgramChange();
+        if (!ptr || index < 0 || index >= record.numPrograms) return 0;
+        copyText(static_cast<char*>(ptr), kProgramNameSize,
+                 programNames[static_cast<size_t>(index)]);
         return 1;
     case effGetParamLabel:
     case effGetParamName:
@@ -418,18 +437,22 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
     case effEditGetRect:
         return editor->getRect(controller, static_cast<ERect**>(ptr)) ? 1 : 0;
     case effEditOpen:
+        takeProgramChange();
         updateController();
         return editor->open(controller, ptr) ? 1 : 0;
     case effEditClose:
         editor->close();
         return 1;
     case effEditIdle:
+        takeProgramChange();
         updateController();
         editor->idle();
         return 0;
     case effGetChunk:
+        takeProgramChange();
         return saveChunk(static_cast<void**>(ptr));
     case effSetChunk:
+        takeProgramChange();
         return restoreChunk(ptr, value) ? 1 : 0;
     case effProcessEvents:
         processEvents(static_cast<const VstEvents*>(ptr));
@@ -623,7 +646,7 @@ VstIntPtr Vst2Effect::saveChunk(void** data)
         const auto* bytes = reinterpret_cast<const uint8_t*>(controllerStream->getData());
         chunk.controllerState.assign(bytes, bytes + controllerStream->getSize());
     }
-    chunk.programName = programName;
+    chunk.programName = programNames[static_cast<size_t>(currentProgram)];
     savedChunk = chunk.write();
     *data = savedChunk.data();
     return static_cast<VstIntPtr>(savedChunk.size());
@@ -638,29 +661,77 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
     if (!processorState(current) || !plausibleProcessorState(chunk.processorState, current))
         return false;
 
-    IPtr<MemoryStream> stream =
-        owned(new MemoryStream(chunk.processorState.data(), chunk.processorState.size()));
-    component->setState(stream);
-    stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    controller->setComponentState(stream);
+    loadSound(chunk.processorState);
     if (!chunk.controllerState.empty())
     {
         IPtr<MemoryStream> controllerStream =
             owned(new MemoryStream(chunk.controllerState.data(), chunk.controllerState.size()));
         controller->setState(controllerStream);
     }
-    programName = fitted(chunk.programName, kProgramNameSize);
+    // The chunk names the program it was saved from: a program of that name becomes the current
+    // one, else the current one takes the name.
+    const std::string name = fitted(chunk.programName, kProgramNameSize);
+    const auto named = std::find(programNames.begin(), programNames.end(), name);
+    if (named != programNames.end())
+        currentProgram = static_cast<int32>(named - programNames.begin());
+    else
+        programNames[static_cast<size_t>(currentProgram)] = name;
+    return true;
+}
 
-    // Moves still waiting in the queue would land after the restored values; the restored
-    // values replace them so that the last word is the chunk's.
-    const uint32_t count = processorValueCount(chunk.processorState);
+void Vst2Effect::loadSound(std::vector<uint8_t> state)
+{
+    IPtr<MemoryStream> stream =
+        owned(new MemoryStream(state.data(), static_cast<TSize>(state.size())));
+    component->setState(stream);
+    stream->seek(0, IBStream::kIBSeekSet, nullptr);
+    controller->setComponentState(stream);
+
+    // Moves still waiting in the queue would land after the loaded values; the loaded values
+    // replace them so that the last word is the state's.
+    const uint32_t count = processorValueCount(state);
     for (uint32_t id = 0; id < count; ++id)
     {
         const int index = indexOf(id);
         if (index >= 0) parameterQueue->push(index, controller->getParamNormalized(id));
     }
     readHostValues();
-    return true;
+}
+
+void Vst2Effect::loadProgram(int32 index)
+{
+    const FactoryPreset* preset = FactoryPresets::at(index);
+    std::vector<uint8_t> state;
+    if (!preset || !processorState(state)) return;
+    const uint32_t count =
+        std::min<uint32_t>(processorValueCount(state), FactoryPreset::kValueCount);
+    for (uint32_t id = 0; id < count; ++id)
+        setProcessorValue(state, id, preset->values[id]);
+    loadSound(state);
+    currentProgram = index;
+}
+
+void Vst2Effect::takeProgramChange()
+{
+    const int32 program = pendingProgram.exchange(-1);
+    if (program >= 0 && program < record.numPrograms) currentProgram = program;
+}
+
+void Vst2Effect::programChange(int32 offset, int program, BlockInput& input)
+{
+    const FactoryPreset* preset = FactoryPresets::at(program);
+    if (!preset) return;
+    for (size_t id = 0; id < programValueIndexes.size(); ++id)
+    {
+        const int index = programValueIndexes[id];
+        if (index < 0) continue;
+        const ParamValue value = preset->values[id];
+        input.addMidiChange(static_cast<ParamID>(id), offset, value);
+        hostValues[static_cast<size_t>(index)].store(value);
+        controllerBehind[static_cast<size_t>(index)].store(true);
+    }
+    anyControllerBehind.store(true);
+    pendingProgram.store(program);
 }
 
 void Vst2Effect::processEvents(const VstEvents* events)

@@ -4,6 +4,7 @@
 // through both paths sample for sample.
 #include "BuiltBundle.h"
 #include "EventList.h"
+#include "FactoryPresets.h"
 #include "ParameterChanges.h"
 #include "ProcessBuffers.h"
 #include "Vst2TestHost.h"
@@ -274,7 +275,7 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_EQ(e->version, 1606);
         EXPECT_EQ(e->numInputs, 0);
         EXPECT_EQ(e->numOutputs, 2);
-        EXPECT_EQ(e->numPrograms, 1);
+        EXPECT_EQ(e->numPrograms, FactoryPresets::count()); // the factory bank
         EXPECT_EQ(e->numParams, bundle.instance->controller()->getParameterCount());
         const VstIntPtr required =
             effFlagsIsSynth | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor;

@@ -100,7 +100,7 @@ void MidiTranslator::translateMessage(int32 offset, const unsigned char* bytes, 
         value = data2 / 127.0;
         break;
     case 0xC0:
-        if (programs) programs->programChange(offset, data1, input);
+        if (programs) programs->programChange(data1);
         return;
     case 0xD0:
         id = assignment(channel, kAfterTouch);

@@ -31,8 +31,8 @@ public:
     class ProgramChanges
     {
     public:
-        /** A change to `program` (0..127) at the block's sample offset. */
-        virtual void programChange(int32 offset, int program, BlockInput& input) = 0;
+        /** A change to `program` (0..127). */
+        virtual void programChange(int program) = 0;
 
     protected:
         ~ProgramChanges() = default;

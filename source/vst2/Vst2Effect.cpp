@@ -717,20 +717,15 @@ void Vst2Effect::takeProgramChange()
     if (program >= 0 && program < record.numPrograms) currentProgram = program;
 }
 
-void Vst2Effect::programChange(int32 offset, int program, BlockInput& input)
+void Vst2Effect::programChange(int program)
 {
     const FactoryPreset* preset = FactoryPresets::at(program);
     if (!preset) return;
     for (size_t id = 0; id < programValueIndexes.size(); ++id)
     {
-        const int index = programValueIndexes[id];
-        if (index < 0) continue;
-        const ParamValue value = preset->values[id];
-        input.addMidiChange(static_cast<ParamID>(id), offset, value);
-        hostValues[static_cast<size_t>(index)].store(value);
-        controllerBehind[static_cast<size_t>(index)].store(true);
+        if (programValueIndexes[id] >= 0)
+            applyParameter(programValueIndexes[id], preset->values[id]);
     }
-    anyControllerBehind.store(true);
     pendingProgram.store(program);
 }
 

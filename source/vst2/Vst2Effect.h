@@ -11,10 +11,10 @@
 // getParameter and the display texts answer from the host's latest values at once.
 //
 // Programs: the factory bank. effSetProgram loads one on the UI thread as a chunk restore does.
-// A MIDI program change, on the audio thread, sends the program's values to the processor at
-// its sample offset through the block's own changes (no allocation, no lock), and hands the
-// program's number to the UI thread, where the program, its name and the controller follow at
-// the host's next program, chunk or editor call.
+// A MIDI program change, on the audio thread, moves the parameters to the program's values as
+// setParameter does (the processor has them from the block on; no allocation, no lock), and
+// hands the program's number to the UI thread, where the current program and its name follow at
+// the host's next program, chunk or editor call, as the controller follows the values.
 #pragma once
 
 #include "BlockInput.h"
@@ -100,7 +100,7 @@ private:
     void loadSound(std::vector<uint8_t> state);
     /** UI thread: follows a program change the audio thread took. */
     void takeProgramChange();
-    void programChange(int32 offset, int program, BlockInput& input) SMTG_OVERRIDE;
+    void programChange(int program) SMTG_OVERRIDE;
 
     int indexOf(ParamID id) const;
     void applyParameter(int index, ParamValue value);

@@ -3,7 +3,7 @@
 // into note events, controllers, channel aftertouch and pitch bend into parameter changes through
 // the controller's MIDI mapping, and all-notes-off / all-sound-off into a note-off for every key
 // of the message's channel that is down: the translator follows which keys are down, so that a
-// panic on all 16 channels costs a note-off per sounding key rather than 4096 events. Everything
+// panic on all 16 channels costs one note-off per key held, not 128 per message. Everything
 // keeps its sample offset. Program changes go to whoever knows the programs. Running status,
 // SysEx and unknown events are skipped.
 #pragma once

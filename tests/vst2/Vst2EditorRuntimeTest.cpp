@@ -117,8 +117,7 @@ VstIntPtr VSTCALLBACK quietHost(AEffect*, int, int, VstIntPtr, void*, float)
     return 0;
 }
 
-/** Calls idle every few milliseconds, as hosts do, until the condition holds (or 10 s pass: a
- * loaded machine is slow). */
+/** Calls idle every few milliseconds, as hosts do, until the condition holds (or 10 s pass: a loaded machine is slow). */
 bool idleUntil(Vst2EditorHost& host, const std::function<bool()>& condition)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);

@@ -5,6 +5,7 @@
 #include "Vst2Effect.h"
 
 #include "BraskCids.h"
+#include "EngineState.h"
 
 #include "public.sdk/source/main/moduleinit.h"
 
@@ -13,6 +14,10 @@ extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+
+// The entry renders busy blocks in pieces of at most this many note events, so that the
+// instrument, which keeps no more per process call, takes every one.
+static_assert(BlockInput::kMaxPieceEvents <= kMaxBlockEvents, "a piece's events fit the engine");
 
 AEffect* createEffectInstance(audioMasterCallback host)
 {

@@ -40,6 +40,7 @@ extern "C" SMTG_EXPORT_SYMBOL AEffect* VSTPluginMain(audioMasterCallback host)
     return Steinberg::Vst::Tarvik::createEffectInstance(host);
 }
 
+#ifndef _WIN32
 // The same function under the name older Linux hosts look up. C++ does not allow a function
 // called main that is not the program's, so the symbol is named through the assembler.
 extern "C" SMTG_EXPORT_SYMBOL AEffect* vstPluginMainAlias(audioMasterCallback host) asm("main");
@@ -47,3 +48,4 @@ extern "C" AEffect* vstPluginMainAlias(audioMasterCallback host)
 {
     return VSTPluginMain(host);
 }
+#endif // Windows modules export exactly their entry points (source/module/exports.def)

@@ -4,7 +4,8 @@
 #
 #   BRASK_BUNDLE_ARCH    folder under Tarvik-Brask.vst3/Contents/ that holds the module
 #   BRASK_MODULE_SUFFIX  file name suffix of the module inside it
-#   BRASK_HAS_X11        whether the X11 editor runtime and its tests are built
+#   BRASK_HAS_X11        whether the editor runtime's X11 and cairo backend and its tests are built
+#                        (Windows has its Win32 and GDI+ backend instead)
 if(WIN32)
     enable_language(RC)
     set(BRASK_BUNDLE_ARCH x86_64-win)
@@ -13,6 +14,9 @@ if(WIN32)
     # Every binary depends on system DLLs only: the C++ runtime, libgcc and winpthread are linked
     # in. SSE2 is the x86-64 baseline, so the engine computes as it does on Linux.
     add_link_options(-static)
+    # Libraries found for the cross build are the static ones (zlib's, for one), never a DLL's
+    # import library.
+    set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
     add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-msse2$<SEMICOLON>-mfpmath=sse>)
     # CLI11 is header-only: the cross build uses Debian's copy (libcli11-dev) through a folder
     # that holds nothing else, so no Linux header can reach the Windows compiler.
@@ -22,6 +26,13 @@ if(WIN32)
         file(CREATE_LINK /usr/include/CLI ${cli11_headers}/CLI SYMBOLIC)
         add_library(CLI11::CLI11 INTERFACE IMPORTED)
         target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${cli11_headers})
+    endif()
+    # The VST 2 entry's FST header (fst-dev) is header-only too: the same way in.
+    if(NOT FST_INCLUDE_DIR AND EXISTS /usr/include/pluginterfaces/fst/fst.h)
+        set(fst_headers ${CMAKE_BINARY_DIR}/fst-include)
+        file(MAKE_DIRECTORY ${fst_headers}/pluginterfaces)
+        file(CREATE_LINK /usr/include/pluginterfaces/fst ${fst_headers}/pluginterfaces/fst SYMBOLIC)
+        set(FST_INCLUDE_DIR ${fst_headers} CACHE PATH "Folder that holds pluginterfaces/fst/fst.h")
     endif()
 else()
     set(BRASK_BUNDLE_ARCH x86_64-linux)

@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     int outside = 0;
     for (const Presets::BankPreset& preset : bank.presets())
     {
-        const std::string path = std::string(argv[3]) + "/" + Presets::relativePath(preset);
+        const std::string path = std::string(argv[3]) + "/" + Presets::presetFileName(preset);
         Presets::Audition audition;
         const Presets::TestPhrase& phrase = Presets::phraseFor(preset.category);
         if (!Presets::auditionPreset(argv[1], path, phrase, kSampleRate, audition, error))

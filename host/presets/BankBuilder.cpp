@@ -150,25 +150,32 @@ bool BankBuilder::writeBank(const FactoryBank& bank, const std::string& outFolde
                             std::string& error,
                             const std::function<void(const std::string&)>& progress)
 {
+    // The folder is the build's own: every preset file a previous run left goes, also those of
+    // the earlier layout with a folder per category.
     std::error_code failure;
     if (fs::is_directory(outFolder, failure))
     {
-        for (const fs::directory_entry& category : fs::directory_iterator(outFolder, failure))
+        for (const fs::directory_entry& entry : fs::directory_iterator(outFolder, failure))
         {
-            if (!category.is_directory(failure)) continue;
-            for (const fs::directory_entry& file : fs::directory_iterator(category, failure))
+            if (entry.path().extension() == ".vstpreset")
+            {
+                fs::remove(entry.path(), failure);
+                continue;
+            }
+            if (!entry.is_directory(failure)) continue;
+            for (const fs::directory_entry& file : fs::directory_iterator(entry, failure))
             {
                 if (file.path().extension() == ".vstpreset") fs::remove(file.path(), failure);
             }
-            fs::remove(category.path(), failure); // only when it is empty now
+            fs::remove(entry.path(), failure); // only when it is empty now
         }
     }
+    fs::create_directories(outFolder, failure);
     for (const BankPreset& preset : bank.presets())
     {
         std::vector<uint8_t> bytes;
         if (!composeFile(preset, bytes, error)) return false;
-        const fs::path path = fs::path(outFolder) / relativePath(preset);
-        fs::create_directories(path.parent_path(), failure);
+        const fs::path path = fs::path(outFolder) / presetFileName(preset);
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));

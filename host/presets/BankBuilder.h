@@ -35,8 +35,8 @@ public:
         name sound parameters (the performance controllers are not stored). */
     bool stateOf(const BankPreset& preset, ProcessorState& state, std::string& error) const;
 
-    /** Writes every preset as outFolder/<Category>/<Name>.vstpreset, after removing the
-        .vstpreset files a previous run left there. progress is told each file written. */
+    /** Writes every preset as outFolder/<Name>.vstpreset, after removing the .vstpreset files a
+        previous run left there. progress is told each file written. */
     bool writeBank(const FactoryBank& bank, const std::string& outFolder, std::string& error,
                    const std::function<void(const std::string&)>& progress = nullptr);
 

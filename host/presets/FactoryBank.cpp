@@ -81,9 +81,9 @@ std::string musicalInstrument(const std::string& category)
     return found == instruments.end() ? "Synth" : found->second;
 }
 
-std::string relativePath(const BankPreset& preset)
+std::string presetFileName(const BankPreset& preset)
 {
-    return preset.category + "/" + preset.name + ".vstpreset";
+    return preset.name + ".vstpreset";
 }
 
 bool FactoryBank::read(const std::string& path, FactoryBank& bank, std::string& error)

@@ -48,8 +48,9 @@ std::string foldCase(const std::string& text);
 bool isUsableName(const std::string& name);
 /** The instrument attribute hosts filter by, for a bank category. */
 std::string musicalInstrument(const std::string& category);
-/** Where a preset lives inside a bank folder: "<Category>/<Name>.vstpreset". */
-std::string relativePath(const BankPreset& preset);
+/** A preset's file in a bank folder: "<Name>.vstpreset", directly in the folder, since some hosts
+    list no sub-folders; the category is in the file. */
+std::string presetFileName(const BankPreset& preset);
 
 } // namespace Presets
 } // namespace Tarvik

@@ -7,10 +7,12 @@
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/vstpresetfile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <string>
 #include <sys/stat.h>
 
 namespace Steinberg {
@@ -75,6 +77,28 @@ std::string unescapeXml(std::string text)
             text.replace(at, length, 1, entity.second);
     }
     return text;
+}
+
+/** A processor state is a count, that many 8-byte values and a 4-byte bypass word. A state cut
+    short would load as part of a sound, so it is refused here with a reason. */
+bool checkProcessorState(const std::vector<uint8_t>& state, std::string& error)
+{
+    const uint64_t size = state.size();
+    const auto count = size >= 4 ? static_cast<int32_t>(readLittleEndian(state, 0, 4)) : 0;
+    if (size >= 4 && count <= 0)
+    {
+        error = "the preset's processor state is damaged (it counts " + std::to_string(count) +
+                " values)";
+        return false;
+    }
+    const uint64_t needed = 4 + 8 * static_cast<uint64_t>(std::max(count, 1)) + 4;
+    if (size < needed)
+    {
+        error = "the preset's processor state is cut short (" + std::to_string(size) +
+                (size == 1 ? " byte)" : " bytes)");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -148,7 +172,7 @@ bool VstPresetFile::parse(const std::vector<uint8_t>& bytes, VstPreset& preset, 
         error = "the preset holds no processor state";
         return false;
     }
-    return true;
+    return checkProcessorState(preset.componentState, error);
 }
 
 bool VstPresetFile::read(const std::string& path, VstPreset& preset, std::string& error)

@@ -19,6 +19,18 @@ bool isNote(uint8_t status)
     return type == 0x80 || type == 0x90;
 }
 
+bool isNoteOn(const MidiFile::Message& message)
+{
+    return (message.status & 0xF0) == 0x90 && message.data2 > 0;
+}
+
+/** "All sound off" and "all notes off": a synthesizer without sustain or effects treats both as
+    the release of every key down, as hosts send them when the transport stops. */
+bool isAllNotesOff(const MidiFile::Message& message)
+{
+    return (message.status & 0xF0) == 0xB0 && (message.data1 == 120 || message.data1 == 123);
+}
+
 int32 pointCount(Host::ParameterChanges& changes)
 {
     int32 points = 0;
@@ -71,24 +83,47 @@ int32 MidiDelivery::targetCount() const
     return static_cast<int32>(targets.size());
 }
 
-void MidiDelivery::schedule(const MidiFile& file, double sampleRate)
+void MidiDelivery::schedule(const MidiFile& file, double rate)
 {
-    timeline.clear();
+    messages = &file.messages();
+    sampleRate = rate;
     next = 0;
-    timeline.reserve(file.messages().size());
-    for (const MidiFile::Message& message : file.messages())
-    {
-        const int64 position = static_cast<int64>(std::llround(message.seconds * sampleRate));
-        timeline.push_back({position, message.status, message.data1, message.data2});
-    }
+    for (std::bitset<128>& keys : down)
+        keys.reset();
 }
 
-bool MidiDelivery::parameterChange(const Timed& message, ParamID& id, ParamValue& value) const
+int64 MidiDelivery::positionOf(const MidiFile::Message& message) const
+{
+    return static_cast<int64>(std::llround(message.seconds * sampleRate));
+}
+
+int32 MidiDelivery::noteEventCount(const MidiFile::Message& message, KeysDown& keys)
+{
+    std::bitset<128>& channel = keys[message.status & 0x0F];
+    if (isNoteOn(message))
+    {
+        channel.set(message.data1);
+        return 1;
+    }
+    if (isNote(message.status))
+    {
+        channel.reset(message.data1);
+        return 1;
+    }
+    if (!isAllNotesOff(message)) return 0;
+    const auto count = static_cast<int32>(channel.count());
+    channel.reset();
+    return count;
+}
+
+bool MidiDelivery::parameterChange(const MidiFile::Message& message, ParamID& id,
+                                   ParamValue& value) const
 {
     const int channel = message.status & 0x0F;
     switch (message.status & 0xF0)
     {
     case 0xB0:
+        if (isAllNotesOff(message)) return false;
         id = assignment(channel, message.data1);
         value = message.data2 / 127.0;
         break;
@@ -106,49 +141,78 @@ bool MidiDelivery::parameterChange(const Timed& message, ParamID& id, ParamValue
     return id != kNoParamId;
 }
 
+void MidiDelivery::releaseKeys(int channel, int32 offset, int32 limit, Host::EventList& events)
+{
+    std::bitset<128>& keys = down[static_cast<size_t>(channel)];
+    for (int16 key = 0; key < 128 && limit > 0; ++key)
+    {
+        if (!keys.test(static_cast<size_t>(key))) continue;
+        events.addNoteOff(offset, key, 0.0f, -1, static_cast<int16>(channel));
+        keys.reset(static_cast<size_t>(key));
+        --limit;
+    }
+}
+
 int32 MidiDelivery::fill(int64 start, int32 length, Host::EventList& events,
                          Host::ParameterChanges& changes)
 {
+    if (!messages) return length;
+    const std::vector<MidiFile::Message>& list = *messages;
+
     // First find where the block must end so that every message in it fits the lists. Messages
-    // that did not fit into the previous block count as due at its first sample.
+    // that did not fit into the previous block count as due at its first sample. The keys down
+    // are followed on a copy, since an all-notes-off costs a note-off per key down.
     int64 end = start + length;
-    size_t stop = timeline.size();
+    size_t stop = list.size();
     int32 eventCount = events.getEventCount();
     int32 points = pointCount(changes);
-    for (size_t i = next; i < timeline.size(); ++i)
+    KeysDown keys = down;
+    bool releaseInPart = false;
+    for (size_t i = next; i < list.size(); ++i)
     {
-        const Timed& message = timeline[i];
-        const int64 due = std::max(message.position, start);
+        const MidiFile::Message& message = list[i];
+        const int64 due = std::max(positionOf(message), start);
         if (due >= end) break;
         ParamID id = kNoParamId;
         ParamValue value = 0.0;
         bool overflow = false;
-        if (isNote(message.status))
-            overflow = ++eventCount > eventCapacity;
+        if (const int32 count = noteEventCount(message, keys); count > 0)
+            overflow = (eventCount += count) > eventCapacity;
         else if (parameterChange(message, id, value))
             overflow = ++points > pointsPerQueue; // counts every queue's points as one: safe
         if (overflow)
         {
             // The block ends before this message; when even its first sample is full, the block
-            // is one sample long and the rest arrives one sample late rather than never.
+            // is one sample long and the rest arrives one sample late rather than never. An
+            // all-notes-off too large for any block ends what keys fit, and the rest next time.
             end = due > start ? due : start + 1;
             stop = i;
+            releaseInPart = due == start && isAllNotesOff(message);
             break;
         }
     }
 
-    for (; next < stop && timeline[next].position < end; ++next)
+    for (; next < stop && positionOf(list[next]) < end; ++next)
     {
-        const Timed& message = timeline[next];
-        const auto offset = static_cast<int32>(std::max<int64>(message.position - start, 0));
-        const auto channel = static_cast<int16>(message.status & 0x0F);
+        const MidiFile::Message& message = list[next];
+        const auto offset = static_cast<int32>(std::max<int64>(positionOf(message) - start, 0));
+        const int channel = message.status & 0x0F;
         const auto pitch = static_cast<int16>(message.data1);
-        const uint8_t type = message.status & 0xF0;
-        if (type == 0x90 && message.data2 > 0)
-            events.addNoteOn(offset, pitch, message.data2 / 127.0f, -1, channel);
-        else if (type == 0x80 || type == 0x90)
-            events.addNoteOff(offset, pitch, type == 0x80 ? message.data2 / 127.0f : 0.0f, -1,
-                              channel);
+        if (isNoteOn(message))
+        {
+            events.addNoteOn(offset, pitch, message.data2 / 127.0f, -1,
+                             static_cast<int16>(channel));
+            down[static_cast<size_t>(channel)].set(message.data1);
+        }
+        else if (isNote(message.status))
+        {
+            const bool noteOff = (message.status & 0xF0) == 0x80;
+            events.addNoteOff(offset, pitch, noteOff ? message.data2 / 127.0f : 0.0f, -1,
+                              static_cast<int16>(channel));
+            down[static_cast<size_t>(channel)].reset(message.data1);
+        }
+        else if (isAllNotesOff(message))
+            releaseKeys(channel, offset, eventCapacity, events);
         else
         {
             ParamID id = kNoParamId;
@@ -158,6 +222,8 @@ int32 MidiDelivery::fill(int64 start, int32 length, Host::EventList& events,
             if (controller) controller->setParamNormalized(id, value);
         }
     }
+    if (releaseInPart && next == stop)
+        releaseKeys(list[stop].status & 0x0F, 0, eventCapacity - events.getEventCount(), events);
     return static_cast<int32>(end - start);
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Hands a MIDI file to the plug-in block by block as a host does: notes as note events at their
 // sample offsets, controllers, channel aftertouch and pitch bend through the controller's MIDI
-// mapping as parameter changes, mirrored into the controller.
+// mapping as parameter changes, mirrored into the controller. "All sound off" (controller 120) and
+// "all notes off" (123) end, at their sample, each key of their channel that is down.
 #pragma once
 
 #include "EventList.h"
@@ -11,6 +12,8 @@
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 
+#include <array>
+#include <bitset>
 #include <vector>
 
 namespace Steinberg {
@@ -26,7 +29,8 @@ public:
     MidiDelivery(IMidiMapping* mapping, IEditController* controller, int32 eventCapacity,
                  int32 pointsPerQueue);
 
-    /** Places the file's messages on the sample grid of this rate and starts from the top. */
+    /** Places the file's messages on the sample grid of this rate and starts from the top, with
+        no key down. The file is read as it is handed out, so it must outlive the delivery. */
     void schedule(const MidiFile& file, double sampleRate);
 
     /** Adds the messages of the block [start, start + length) to the lists and returns the length
@@ -36,7 +40,7 @@ public:
     int32 fill(int64 start, int32 length, Host::EventList& events, Host::ParameterChanges& changes);
 
     /** True when every message has been handed out. */
-    bool finished() const { return next >= timeline.size(); }
+    bool finished() const { return !messages || next >= messages->size(); }
 
     /** How many different parameters the mapping drives. */
     int32 targetCount() const;
@@ -45,23 +49,25 @@ public:
     ParamID assignment(int channel, int controllerNumber) const;
 
 private:
-    struct Timed
-    {
-        int64 position;
-        uint8_t status;
-        uint8_t data1;
-        uint8_t data2;
-    };
+    /** The keys that are down, per channel: a note-on without its note-off yet. */
+    using KeysDown = std::array<std::bitset<128>, 16>;
 
+    int64 positionOf(const MidiFile::Message& message) const;
+    /** The note events a message becomes, given the keys down, which it then updates. */
+    static int32 noteEventCount(const MidiFile::Message& message, KeysDown& keys);
     /** The parameter change a message stands for; false for notes and unmapped messages. */
-    bool parameterChange(const Timed& message, ParamID& id, ParamValue& value) const;
+    bool parameterChange(const MidiFile::Message& message, ParamID& id, ParamValue& value) const;
+    /** Note-offs for at most limit keys down on a channel, lowest key first. */
+    void releaseKeys(int channel, int32 offset, int32 limit, Host::EventList& events);
 
     std::vector<ParamID> assignments; // [channel * kCountCtrlNumber + number]
     IEditController* controller;
     int32 eventCapacity;
     int32 pointsPerQueue;
-    std::vector<Timed> timeline;
+    const std::vector<MidiFile::Message>* messages = nullptr;
+    double sampleRate = 0.0;
     size_t next = 0;
+    KeysDown down;
 };
 
 } // namespace Render

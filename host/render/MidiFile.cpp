@@ -97,9 +97,18 @@ int dataBytesOf(uint8_t status)
     }
 }
 
+/** Where a track's events go: counted always, stored only when the lists are given. */
+struct TrackEvents
+{
+    std::vector<MidiFile::Message>* messages = nullptr;
+    std::vector<Tempo>* tempos = nullptr;
+    uint64_t messageCount = 0;
+    uint64_t tempoCount = 0;
+};
+
 /** Reads one track chunk's events; returns false with error set when the data is damaged. */
-bool parseTrack(ByteReader track, uint16_t trackIndex, std::vector<MidiFile::Message>& messages,
-                std::vector<Tempo>& tempos, uint64_t& endTick, std::string& error)
+bool parseTrack(ByteReader track, uint16_t trackIndex, TrackEvents& events, uint64_t& endTick,
+                std::string& error)
 {
     const std::string where = "track " + std::to_string(trackIndex + 1);
     uint64_t tick = 0;
@@ -148,7 +157,9 @@ bool parseTrack(ByteReader track, uint16_t trackIndex, std::vector<MidiFile::Mes
                     return false;
                 }
             }
-            messages.push_back({tick, 0.0, status, data[0], data[1], trackIndex});
+            ++events.messageCount;
+            if (events.messages)
+                events.messages->push_back({tick, 0.0, status, data[0], data[1], trackIndex});
         }
         else if (status == 0xFF || status == 0xF0 || status == 0xF7)
         {
@@ -172,8 +183,12 @@ bool parseTrack(ByteReader track, uint16_t trackIndex, std::vector<MidiFile::Mes
                 return false;
             }
             if (status == 0xFF && type == 0x51 && length >= 3)
-                tempos.push_back(
-                    {tick, (uint32_t(data[0]) << 16) | (uint32_t(data[1]) << 8) | data[2]});
+            {
+                ++events.tempoCount;
+                if (events.tempos)
+                    events.tempos->push_back(
+                        {tick, (uint32_t(data[0]) << 16) | (uint32_t(data[1]) << 8) | data[2]});
+            }
             if (status == 0xFF && type == 0x2F) break; // end of track: what follows is ignored
         }
         else
@@ -268,40 +283,63 @@ bool MidiFile::parse(const std::vector<uint8_t>& bytes, MidiFile& file, std::str
         return false;
     }
 
-    std::vector<Message> messages;
-    std::vector<Tempo> tempos;
-    uint64_t endTick = 0;
-    uint32_t tracksRead = 0;
-    while (tracksRead < trackCount)
+    // The track chunks first; unknown chunks are skipped.
+    std::vector<ByteReader> trackChunks;
+    while (trackChunks.size() < trackCount)
     {
         uint32_t length = 0;
         if (!reader.u32(chunkId) || !reader.u32(length))
         {
-            error = "the MIDI file is truncated (" + std::to_string(tracksRead) + " of " +
+            error = "the MIDI file is truncated (" + std::to_string(trackChunks.size()) + " of " +
                     std::to_string(trackCount) + " tracks)";
             return false;
         }
         const uint8_t* chunk = reader.position();
         if (!reader.skip(length))
         {
-            error = "the MIDI file is truncated (track " + std::to_string(tracksRead + 1) +
+            error = "the MIDI file is truncated (track " + std::to_string(trackChunks.size() + 1) +
                     " ends early)";
             return false;
         }
-        if (chunkId != 0x4D54726B /* MTrk */) continue; // unknown chunks are skipped
-
-        uint64_t trackEnd = 0;
-        if (!parseTrack(ByteReader(chunk, chunk + length), static_cast<uint16_t>(tracksRead),
-                        messages, tempos, trackEnd, error))
-            return false;
-        endTick = std::max(endTick, trackEnd);
-        ++tracksRead;
+        if (chunkId == 0x4D54726B /* MTrk */) trackChunks.emplace_back(chunk, chunk + length);
     }
 
+    // Counted before anything is stored, so that a file of millions of tiny events is refused
+    // without taking many times its size in memory.
+    TrackEvents counted;
+    uint64_t endTick = 0;
+    for (size_t i = 0; i < trackChunks.size(); ++i)
+    {
+        uint64_t trackEnd = 0;
+        if (!parseTrack(trackChunks[i], static_cast<uint16_t>(i), counted, trackEnd, error))
+            return false;
+        endTick = std::max(endTick, trackEnd);
+        if (counted.messageCount + counted.tempoCount > kMaxEvents)
+        {
+            error = "the MIDI file holds more than " + std::to_string(kMaxEvents) +
+                    " events, more than brask-render plays";
+            return false;
+        }
+    }
+    std::vector<Message> messages;
+    std::vector<Tempo> tempos;
+    messages.reserve(counted.messageCount);
+    tempos.reserve(counted.tempoCount);
+    TrackEvents stored{&messages, &tempos};
+    for (size_t i = 0; i < trackChunks.size(); ++i)
+    {
+        uint64_t trackEnd = 0;
+        parseTrack(trackChunks[i], static_cast<uint16_t>(i), stored, trackEnd, error);
+    }
+    const auto tracksRead = static_cast<uint32_t>(trackChunks.size());
+
     // Merged order: by tick, then track, then position in the track (the stable sort keeps it).
-    std::stable_sort(messages.begin(), messages.end(), [](const Message& a, const Message& b) {
+    // A single track is in order already, and sorting it would take another half of its size.
+    const auto earlier = [](const Message& a, const Message& b) {
         return a.tick != b.tick ? a.tick < b.tick : a.track < b.track;
-    });
+    };
+    if (!std::is_sorted(messages.begin(), messages.end(), earlier))
+        std::stable_sort(messages.begin(), messages.end(), earlier);
     std::stable_sort(tempos.begin(), tempos.end(),
                      [](const Tempo& a, const Tempo& b) { return a.tick < b.tick; });
 

@@ -28,6 +28,10 @@ public:
 
     /** Files larger than this are refused before they are read. */
     static constexpr uint64_t kMaxFileSize = 64u * 1024u * 1024u;
+    /** Files with more events than this (channel messages and tempo changes) are refused before
+        any is stored: three bytes of a file can be one event, which takes 24 bytes here. At the
+        limit the events take about 100 MB. */
+    static constexpr uint64_t kMaxEvents = 4000000u;
 
     /** Reads and parses a file; on failure returns false and says why in error. */
     static bool read(const std::string& path, MidiFile& file, std::string& error);

@@ -18,7 +18,8 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
                  "brask-render");
     // Options start with "-" everywhere: on Windows CLI11 would take "/path" for an option.
     app.allow_windows_style_options(false);
-    app.add_option("song.mid", options.input, "The MIDI file to play (format 0 or 1)")
+    app.add_option("song.mid", options.input,
+                   "The MIDI file to play (format 0 or 1, at most 4000000 events)")
         ->type_name("");
     app.add_option("out.wav", options.output, "The WAV file to write")->type_name("");
 
@@ -58,8 +59,9 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("TEXT")
         ->allow_extra_args(false);
     app.add_option("--preset", options.preset,
-                   "Load a .vstpreset file, or a factory preset by name (any letter case, e.g. "
-                   "\"acid squelch\"), before the --set values")
+                   "Load a .vstpreset file, or a preset by name (any letter case, e.g. \"acid "
+                   "squelch\"), before the --set values. The argument names a file when it is "
+                   "a file, contains a path separator or ends in .vstpreset")
         ->type_name("FILE|NAME");
     app.add_option("--save-preset", options.savePreset,
                    "Save the plug-in's state (preset and --set values) as a .vstpreset file")
@@ -70,10 +72,11 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
     app.add_flag("--list-params", options.listParameters,
                  "Print every parameter with its ID, value and display text");
     app.add_flag("--list-presets", options.listPresets,
-                 "Print the factory bank by category. The bank is looked for in the build tree "
-                 "beside this program, then in ~/.vst3/presets/Tarvik/Brask, then in "
-                 "PREFIX/share/vst3/presets/Tarvik/Brask for the prefix this program is "
-                 "installed under (or the build's install prefix), /usr/local and /usr");
+                 "Print the presets by category under the folder each was found in. Searched in "
+                 "this order, the first of a name winning: ~/.vst3/presets/Tarvik/Brask (where "
+                 "hosts save your presets), the build tree's bank when this program runs from a "
+                 "build, then PREFIX/share/vst3/presets/Tarvik/Brask for the prefix this program "
+                 "is installed under (or the build's install prefix), /usr/local and /usr");
     app.add_flag("-q,--quiet", options.quiet, "No progress bar; only errors are printed");
     app.set_version_flag("--version", "brask-render " BRASK_VERSION,
                          "Print the program's version and exit");
@@ -83,6 +86,9 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
                "  brask-render --preset \"Acid Squelch\" bass.mid bass.wav\n"
                "  brask-render --list-params\n"
                "  brask-render --list-presets\n\n"
+               "No output replaces an input: the WAV file may not be the MIDI file, the preset, "
+               "the plug-in or the --save-preset file; --save-preset may not be the MIDI file or "
+               "the plug-in, but may be the preset loaded, which edits it in place.\n\n"
                "Exit status: 0 on success, 1 when the render failed, 2 for a wrong command "
                "line.");
 

@@ -21,6 +21,10 @@ bool errorsGoToTerminal();
     failed. */
 bool syncFile(int fd);
 
+/** Whether two paths name the same existing file, whatever links lead to it: the same device and
+    inode (on Windows: volume and file index). False when either does not exist. */
+bool sameFile(const std::string& first, const std::string& second);
+
 /** Lets a write past the process's file size limit fail with a reason to report instead of
     ending the program (which would leave the pending file behind). */
 void reportFileSizeLimitAsError();

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Steinberg {
@@ -29,6 +30,16 @@ bool errorsGoToTerminal()
 bool syncFile(int fd)
 {
     return fsync(fd) == 0;
+}
+
+bool sameFile(const std::string& first, const std::string& second)
+{
+    struct stat a
+    {};
+    struct stat b
+    {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 void reportFileSizeLimitAsError()

@@ -34,6 +34,32 @@ bool syncFile(int fd)
     return _commit(fd) == 0;
 }
 
+namespace {
+
+/** The volume and file index of a file, the counterpart of device and inode; links are followed.
+    Paths are UTF-8, the process's code page (brask-render's manifest). */
+bool identify(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+} // namespace
+
+bool sameFile(const std::string& first, const std::string& second)
+{
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    return identify(first, a) && identify(second, b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 void reportFileSizeLimitAsError()
 {
     // Windows has no file size signal: a write past any limit fails and says so.

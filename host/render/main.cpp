@@ -16,8 +16,11 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <initializer_list>
 #include <iostream>
 #include <sys/stat.h>
+#include <system_error>
 
 using namespace Steinberg::Vst::Tarvik::Render;
 namespace Presets = Steinberg::Vst::Tarvik::Presets;
@@ -134,10 +137,10 @@ void reportClipping(const WavWriter& writer, const RenderOptions& options)
                  peakDecibels, fittingGain);
 }
 
-/** An installed program looks in the user's folder and then under its own prefix, so a package
-    unpacked anywhere finds its own bank; a program in a build tree looks at the build's bank
-    first and then under the build's install prefix. */
-std::vector<std::string> factoryBankFolders()
+/** The user's preset folder comes first, where hosts save the user's presets. An installed
+    program then looks under its own prefix, so a package unpacked anywhere finds its own bank; a
+    program in a build tree looks at the build's bank and then under the build's install prefix. */
+std::vector<std::string> presetFolders()
 {
     const std::string prefix = installedPrefix();
     if (!prefix.empty()) return Presets::bankFolders("", prefix.substr(0, prefix.size() - 1));
@@ -146,29 +149,39 @@ std::vector<std::string> factoryBankFolders()
                                 BRASK_INSTALL_PREFIX);
 }
 
-/** A path names a file; anything else that contains no '/' and does not end in ".vstpreset"
-    names a factory preset. */
+bool isRegularFile(const std::string& path)
+{
+    struct stat info
+    {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+/** An argument of --preset names a file when a regular file of that name exists, or when it has a
+    path separator or the .vstpreset ending; anything else is the name of a preset, even where a
+    folder of that name lies in the current folder. */
+bool namesAFile(const std::string& preset)
+{
+    const std::string ending = ".vstpreset";
+    return preset.find_first_of("/\\") != std::string::npos ||
+           (preset.size() >= ending.size() &&
+            preset.compare(preset.size() - ending.size(), ending.size(), ending) == 0) ||
+           isRegularFile(preset);
+}
+
 bool resolvePreset(const std::string& preset, std::string& path, std::string& error)
 {
-    const bool looksLikePath =
-        preset.find('/') != std::string::npos ||
-        (preset.size() > 10 && preset.compare(preset.size() - 10, 10, ".vstpreset") == 0);
-    if (looksLikePath || exists(preset))
+    if (namesAFile(preset))
     {
         path = preset;
         return true;
     }
-    std::string folder;
-    const std::vector<Presets::BankEntry> bank = Presets::findBank(factoryBankFolders(), folder);
-    if (bank.empty())
-    {
-        error = "no file \"" + preset + "\" and no factory bank installed to look it up in";
-        return false;
-    }
-    const Presets::BankEntry* entry = Presets::findPreset(bank, preset);
+    const std::vector<Presets::BankEntry> presets = Presets::mergeBanks(presetFolders());
+    const Presets::BankEntry* entry = Presets::findPreset(presets, preset);
     if (!entry)
     {
-        error = "no factory preset named \"" + preset + "\" (--list-presets shows the bank)";
+        error = presets.empty()
+                    ? "no file \"" + preset + "\" and no presets installed to look it up in"
+                    : "no preset named \"" + preset + "\" (--list-presets shows them)";
         return false;
     }
     path = entry->path;
@@ -177,24 +190,71 @@ bool resolvePreset(const std::string& preset, std::string& path, std::string& er
 
 int listPresets()
 {
-    std::string folder;
-    const std::vector<Presets::BankEntry> bank = Presets::findBank(factoryBankFolders(), folder);
-    if (bank.empty()) return fail("no factory bank found (--help says where it is looked for)");
-    std::cout << "Factory bank in " << folder << ":\n";
-    for (const Presets::BankEntry& entry : bank)
+    size_t hidden = 0;
+    const std::vector<Presets::BankEntry> presets = Presets::mergeBanks(presetFolders(), &hidden);
+    if (presets.empty()) return fail("no presets found (--help says where they are looked for)");
+    const std::string* folder = nullptr;
+    for (const Presets::BankEntry& entry : presets)
     {
-        Presets::VstPreset preset;
-        std::string error;
-        const std::string description =
-            Presets::VstPresetFile::read(entry.path, preset, error)
-                ? Presets::VstPresetFile::metaInfoValue(preset.metaInfo, "Comment")
-                : "(damaged: " + error + ")";
+        if (!folder || *folder != entry.folder)
+        {
+            folder = &entry.folder;
+            std::cout << "Presets in " << entry.folder << ":\n";
+        }
         char line[160];
-        std::snprintf(line, sizeof(line), "  %-8s %-20s ", entry.category.c_str(),
-                      entry.name.c_str());
-        std::cout << line << description << "\n";
+        std::snprintf(line, sizeof(line), "  %-8s %-20s ",
+                      entry.category.empty() ? "-" : entry.category.c_str(), entry.name.c_str());
+        std::cout << line
+                  << (entry.damage.empty() ? entry.description : "(damaged: " + entry.damage + ")")
+                  << "\n";
     }
+    if (hidden == 1)
+        std::cout << "1 more hidden by a preset of the same name above\n";
+    else if (hidden > 1)
+        std::cout << hidden << " more hidden by presets of the same names above\n";
     return 0;
+}
+
+/** Two paths of the same file: the same file found through any links, or, for outputs that do
+    not exist yet, the same place. */
+bool sameFile(const std::string& first, const std::string& second)
+{
+    if (first.empty() || second.empty()) return false;
+    if (Platform::sameFile(first, second)) return true;
+    std::error_code failure;
+    const std::filesystem::path a = std::filesystem::weakly_canonical(first, failure);
+    if (failure) return false;
+    const std::filesystem::path b = std::filesystem::weakly_canonical(second, failure);
+    return !failure && a == b;
+}
+
+/** An output written over an input would destroy it (a slip such as "song.mid song.mid"). Saving
+    over the preset that was loaded is allowed: that edits a preset in place, and it is read in
+    full before anything is written. */
+bool outputsSpareTheInputs(const RenderOptions& options, const std::string& presetPath,
+                           std::string& error)
+{
+    struct Named
+    {
+        const std::string& path;
+        const char* what;
+    };
+    const auto check = [&error](const std::string& output, std::initializer_list<Named> inputs) {
+        for (const Named& input : inputs)
+        {
+            if (!sameFile(output, input.path)) continue;
+            error = "will not write " + output + ": it is the same file as " + input.what + " " +
+                    input.path;
+            return false;
+        }
+        return true;
+    };
+    return check(options.output, {{options.input, "the MIDI file"},
+                                  {presetPath, "the preset"},
+                                  {options.plugin, "the plug-in"}}) &&
+           check(options.savePreset, {{options.input, "the MIDI file"},
+                                      {options.plugin, "the plug-in"},
+                                      {options.output, "the WAV file"}});
 }
 
 int run(const RenderOptions& options)
@@ -207,6 +267,12 @@ int run(const RenderOptions& options)
             return listed;
     }
     std::string error;
+    // Everything that names a file is settled before anything is read or written.
+    std::string presetPath;
+    if (!options.preset.empty() && !resolvePreset(options.preset, presetPath, error))
+        return fail(error);
+    if (!outputsSpareTheInputs(options, presetPath, error)) return fail(error);
+
     MidiFile song;
     const bool rendering = !options.input.empty();
     if (rendering && !MidiFile::read(options.input, song, error)) return fail(error);
@@ -228,13 +294,7 @@ int run(const RenderOptions& options)
     const std::string bundle = options.plugin.empty() ? defaultBundle() : options.plugin;
     std::unique_ptr<PluginSession> session = PluginSession::open(bundle, error);
     if (!session) return fail(error);
-    if (!options.preset.empty())
-    {
-        std::string presetPath;
-        if (!resolvePreset(options.preset, presetPath, error) ||
-            !session->loadPreset(presetPath, error))
-            return fail(error);
-    }
+    if (!presetPath.empty() && !session->loadPreset(presetPath, error)) return fail(error);
     for (const std::string& setting : options.settings)
     {
         if (!session->applySetting(setting, error)) return fail(error);

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <typeinfo>
 
 namespace Steinberg {
 namespace Vst {
@@ -136,7 +137,12 @@ tresult PLUGIN_API BraskController::getParamValueByString(ParamID id, TChar* str
     // A typed "inf", "nan" or 1e999 is no setting: refused for every parameter, also where a
     // conversion would clamp it into range ("Octave") or let it through unchecked ('modw').
     double typed = 0.0;
-    if (readLeadingDouble(string, typed) && !std::isfinite(typed)) return kResultFalse;
+    const bool number = readLeadingDouble(string, typed);
+    if (number && !std::isfinite(typed)) return kResultFalse;
+    // The SDK's plain parameters read text with swscanf on Windows and take a text without a
+    // number ("loud") for 0; they get a number or nothing, as with sscanf on Linux.
+    Parameter* parameter = getParameterObject(id);
+    if (!number && parameter && typeid(*parameter) == typeid(Parameter)) return kResultFalse;
 
     const tresult result = BaseController::getParamValueByString(id, string, valueNormalized);
     if (result != kResultOk) return result;

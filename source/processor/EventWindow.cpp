@@ -27,12 +27,18 @@ int32 PLUGIN_API EventWindow::getEventCount()
 tresult PLUGIN_API EventWindow::getEvent(int32 index, Event& out)
 {
     if (!events || index < 0) return kInvalidArgument;
+    if (index <= foundIndex)
+    {
+        foundIndex = -1;
+        foundSource = -1;
+    }
     const int32 total = events->getEventCount();
-    for (int32 i = 0; i < total; ++i)
+    for (int32 i = foundSource + 1; i < total; ++i)
     {
         Event e{};
         if (events->getEvent(i, e) != kResultOk || !contains(e.sampleOffset)) continue;
-        if (index-- == 0)
+        foundSource = i;
+        if (++foundIndex == index)
         {
             out = e;
             out.sampleOffset = e.sampleOffset < start ? 0 : e.sampleOffset - start;

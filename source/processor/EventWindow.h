@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A read-only view of a block's event list restricted to samples [start, start + length), with
 // offsets made relative to start. It lets a block be rendered in pieces that each see their own
-// events. Lives on the stack: no reference counting, no allocation.
+// events. Lives on the stack: no reference counting, no allocation. Readers take the events
+// front to back, so the window goes on from the last event it found instead of searching the
+// list from its start again: a whole pass costs one pass over the list.
 #pragma once
 
 #include "pluginterfaces/vst/ivstevents.h"
@@ -33,6 +35,8 @@ private:
     IEventList* events;
     int32 start;
     int32 length;
+    int32 foundIndex = -1;  // the window's index of the last event handed out
+    int32 foundSource = -1; // and where it lies in the list
 };
 
 } // namespace Tarvik

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Vst2EditorHost.h"
 
+#if SMTG_OS_LINUX
 #include <poll.h>
+#endif
 
 #include <algorithm>
 #include <limits>
@@ -11,6 +13,12 @@ namespace Vst {
 namespace Tarvik {
 
 namespace {
+
+#if SMTG_OS_WINDOWS
+const FIDString kHostWindowType = kPlatformTypeHWND;
+#else
+const FIDString kHostWindowType = kPlatformTypeX11EmbedWindowID;
+#endif
 
 short toShort(int32 value)
 {
@@ -35,8 +43,7 @@ IPlugView* Vst2EditorHost::ensureView(IEditController* controller)
 {
     if (view || !controller) return view;
     view = controller->createView(kViewName);
-    if (view && view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID) != kResultTrue)
-        releaseView();
+    if (view && view->isPlatformTypeSupported(kHostWindowType) != kResultTrue) releaseView();
     return view;
 }
 
@@ -77,7 +84,7 @@ bool Vst2EditorHost::open(IEditController* controller, void* parentWindow)
     IPlugView* current = ensureView(controller);
     if (!current) return false;
     current->setFrame(this);
-    if (current->attached(parentWindow, kPlatformTypeX11EmbedWindowID) != kResultOk)
+    if (current->attached(parentWindow, kHostWindowType) != kResultOk)
     {
         current->setFrame(nullptr);
         releaseView();
@@ -100,16 +107,19 @@ void Vst2EditorHost::close()
 
 void Vst2EditorHost::dropHandlers()
 {
+#if SMTG_OS_LINUX
     for (Watch& watch : watches)
         watch.handler->release();
     for (Timer& timer : timers)
         timer.handler->release();
     watches.clear();
     timers.clear();
+#endif
 }
 
 void Vst2EditorHost::idle()
 {
+#if SMTG_OS_LINUX
     // Handlers may unregister themselves or others while served: each is looked up again
     // before it is called.
     std::vector<Watch> ready;
@@ -146,6 +156,7 @@ void Vst2EditorHost::idle()
                                         [&](const Timer& t) { return t.handler == handler; });
         if (still != timers.end()) handler->onTimer();
     }
+#endif
 }
 
 tresult PLUGIN_API Vst2EditorHost::resizeView(IPlugView* resized, ViewRect* newSize)
@@ -157,6 +168,7 @@ tresult PLUGIN_API Vst2EditorHost::resizeView(IPlugView* resized, ViewRect* newS
     return resized->onSize(newSize);
 }
 
+#if SMTG_OS_LINUX
 tresult PLUGIN_API Vst2EditorHost::registerEventHandler(Linux::IEventHandler* handler,
                                                         Linux::FileDescriptor fd)
 {
@@ -210,6 +222,8 @@ tresult PLUGIN_API Vst2EditorHost::unregisterTimer(Linux::ITimerHandler* handler
     return found ? kResultOk : kInvalidArgument;
 }
 
+#endif
+
 tresult PLUGIN_API Vst2EditorHost::queryInterface(const TUID iid, void** obj)
 {
     if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
@@ -218,11 +232,13 @@ tresult PLUGIN_API Vst2EditorHost::queryInterface(const TUID iid, void** obj)
         *obj = static_cast<IPlugFrame*>(this);
         return kResultOk;
     }
+#if SMTG_OS_LINUX
     if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
     {
         *obj = static_cast<Linux::IRunLoop*>(this);
         return kResultOk;
     }
+#endif
     *obj = nullptr;
     return kNoInterface;
 }

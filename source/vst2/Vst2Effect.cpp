@@ -3,7 +3,8 @@
 #include "StateChunk.h"
 #include "Vst2EditorHost.h"
 
-#include "EventWindow.h"
+#include "FactoryPresets.h"
+
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/vstspeaker.h"
@@ -21,13 +22,16 @@ namespace Tarvik {
 
 namespace {
 
-// Text buffers of the parameter opcodes: hosts reserve at least this much, though the original
-// interface only promised eight bytes.
+// What hosts reserve for each text opcode, terminator included. The header gives the program
+// name 25 (kVstMaxProgNameLen) but its opcodes, and hosts, 24; parameter texts are documented
+// as 8, and every host allows 24 (names such as "Filter Resonance" need more than 8).
+constexpr size_t kProgramNameSize = 24;
 constexpr size_t kParameterTextSize = 24;
-constexpr size_t kNameSize = 64; // effect, vendor and product names
+constexpr size_t kEffectNameSize = 32;
+constexpr size_t kVendorSize = 64;  // effGetVendorString
+constexpr size_t kProductSize = 64; // effGetProductString
+static_assert(kProgramNameSize < kVstMaxProgNameLen, "within the header's program name");
 constexpr int kVst2Version = 2400;
-// A new instance plays the sound that the factory bank calls "Init".
-constexpr const char* kInitialProgramName = "Init";
 constexpr int32 kMinBlockSize = 1;
 constexpr int32 kMaxBlockSize = 1 << 16;
 
@@ -44,12 +48,23 @@ Interface* queryFrom(FUnknown* object)
     return nullptr;
 }
 
+/** The longest start of text that fits size - 1 bytes without cutting a UTF-8 sequence. */
+std::string fitted(const std::string& text, size_t size)
+{
+    if (size == 0) return {};
+    if (text.size() < size) return text;
+    size_t length = size - 1;
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+        --length;
+    return text.substr(0, length);
+}
+
 void copyText(char* target, size_t size, const std::string& text)
 {
     if (!target || size == 0) return;
-    const size_t length = std::min(text.size(), size - 1);
-    std::memcpy(target, text.data(), length);
-    target[length] = '\0';
+    const std::string fitting = fitted(text, size);
+    std::memcpy(target, fitting.data(), fitting.size());
+    target[fitting.size()] = '\0';
 }
 
 std::string toAscii(const TChar* text)
@@ -198,7 +213,6 @@ Vst2Effect::Vst2Effect(audioMasterCallback host)
     record.getParameter = getParameterThunk;
     record.process = processAccumulatingThunk;
     record.processReplacing = processReplacingThunk;
-    record.numPrograms = 1;
     record.numInputs = 0;
     record.numOutputs = 2;
 }
@@ -258,6 +272,7 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
     }
     record.numParams = parameterCount();
     parameterQueue.reset(new ParameterQueue(parameterCount()));
+    blockInput.reserveParameters(parameterCount());
     hostValues.reset(new std::atomic<ParamValue>[parameterIds.size()]);
     controllerBehind.reset(new std::atomic<bool>[parameterIds.size()]);
     readHostValues();
@@ -270,7 +285,14 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
         component->activateBus(kEvent, kInput, i, true);
 
     readIdentity(factory, processorClassId);
-    programName = kInitialProgramName;
+    // The factory bank; a new instance plays its first program.
+    for (int32 i = 0; i < FactoryPresets::count(); ++i)
+        programNames.emplace_back(fitted(FactoryPresets::at(i)->name, kProgramNameSize));
+    if (programNames.empty()) programNames.emplace_back("Init");
+    record.numPrograms = static_cast<int32>(programNames.size());
+    for (uint32 id = 0; id < static_cast<uint32>(FactoryPreset::kValueCount); ++id)
+        programValueIndexes.push_back(indexOf(id));
+    midi.setProgramChanges(this);
     editor.reset(new Vst2EditorHost(host, &record));
     record.flags = effFlagsCanReplacing | effFlagsProgramChunks;
     if (isInstrument) record.flags |= effFlagsIsSynth;
@@ -355,19 +377,33 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
     case effOpen:
         return 0;
     case effSetProgram:
+        takeProgramChange();
+        // The current program chosen again keeps its edits: hosts that restore a project may
+        // choose the saved program after the chunk.
+        if (value >= 0 && value < record.numPrograms && value != currentProgram)
+            loadProgram(static_cast<int32>(value));
+        return 0;
     case effGetProgram:
-        return 0; // one program
+        takeProgramChange();
+        return currentProgram;
     case effSetProgramName:
+        takeProgramChange();
         if (!ptr) return 0;
-        programName.assign(static_cast<const char*>(ptr),
-                           strnlen(static_cast<const char*>(ptr), kVstMaxProgNameLen - 1));
+        programNames[static_cast<size_t>(currentProgram)] =
+            fitted(std::string(static_cast<const char*>(ptr),
+                               strnlen(static_cast<const char*>(ptr), kProgramNameSize)),
+                   kProgramNameSize);
         return 0;
     case effGetProgramName:
-        copyText(static_cast<char*>(ptr), kVstMaxProgNameLen, programName);
+        takeProgramChange();
+        copyText(static_cast<char*>(ptr), kProgramNameSize,
+                 programNames[static_cast<size_t>(currentProgram)]);
         return 0;
     case effGetProgramNameIndexed:
-        if (index != 0) return 0;
-        copyText(static_cast<char*>(ptr), kVstMaxProgNameLen, programName);
+        takeProgramChange();
+        if (!ptr || index < 0 || index >= record.numPrograms) return 0;
+        copyText(static_cast<char*>(ptr), kProgramNameSize,
+                 programNames[static_cast<size_t>(index)]);
         return 1;
     case effGetParamLabel:
     case effGetParamName:
@@ -401,18 +437,22 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
     case effEditGetRect:
         return editor->getRect(controller, static_cast<ERect**>(ptr)) ? 1 : 0;
     case effEditOpen:
+        takeProgramChange();
         updateController();
         return editor->open(controller, ptr) ? 1 : 0;
     case effEditClose:
         editor->close();
         return 1;
     case effEditIdle:
+        takeProgramChange();
         updateController();
         editor->idle();
         return 0;
     case effGetChunk:
+        takeProgramChange();
         return saveChunk(static_cast<void**>(ptr));
     case effSetChunk:
+        takeProgramChange();
         return restoreChunk(ptr, value) ? 1 : 0;
     case effProcessEvents:
         processEvents(static_cast<const VstEvents*>(ptr));
@@ -420,11 +460,13 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
     case effGetPlugCategory:
         return isInstrument ? kPlugCategSynth : kPlugCategEffect;
     case effGetEffectName:
+        copyText(static_cast<char*>(ptr), kEffectNameSize, effectName);
+        return ptr ? 1 : 0;
     case effGetProductString:
-        copyText(static_cast<char*>(ptr), kNameSize, effectName);
+        copyText(static_cast<char*>(ptr), kProductSize, effectName);
         return ptr ? 1 : 0;
     case effGetVendorString:
-        copyText(static_cast<char*>(ptr), kNameSize, vendorName);
+        copyText(static_cast<char*>(ptr), kVendorSize, vendorName);
         return ptr ? 1 : 0;
     case effGetVendorVersion:
         return vendorVersion;
@@ -604,7 +646,7 @@ VstIntPtr Vst2Effect::saveChunk(void** data)
         const auto* bytes = reinterpret_cast<const uint8_t*>(controllerStream->getData());
         chunk.controllerState.assign(bytes, bytes + controllerStream->getSize());
     }
-    chunk.programName = programName;
+    chunk.programName = programNames[static_cast<size_t>(currentProgram)];
     savedChunk = chunk.write();
     *data = savedChunk.data();
     return static_cast<VstIntPtr>(savedChunk.size());
@@ -619,29 +661,72 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
     if (!processorState(current) || !plausibleProcessorState(chunk.processorState, current))
         return false;
 
-    IPtr<MemoryStream> stream =
-        owned(new MemoryStream(chunk.processorState.data(), chunk.processorState.size()));
-    component->setState(stream);
-    stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    controller->setComponentState(stream);
+    loadSound(chunk.processorState);
     if (!chunk.controllerState.empty())
     {
         IPtr<MemoryStream> controllerStream =
             owned(new MemoryStream(chunk.controllerState.data(), chunk.controllerState.size()));
         controller->setState(controllerStream);
     }
-    programName = chunk.programName.substr(0, kVstMaxProgNameLen - 1);
+    // The chunk names the program it was saved from: a program of that name becomes the current
+    // one, else the current one takes the name.
+    const std::string name = fitted(chunk.programName, kProgramNameSize);
+    const auto named = std::find(programNames.begin(), programNames.end(), name);
+    if (named != programNames.end())
+        currentProgram = static_cast<int32>(named - programNames.begin());
+    else
+        programNames[static_cast<size_t>(currentProgram)] = name;
+    return true;
+}
 
-    // Moves still waiting in the queue would land after the restored values; the restored
-    // values replace them so that the last word is the chunk's.
-    const uint32_t count = processorValueCount(chunk.processorState);
+void Vst2Effect::loadSound(std::vector<uint8_t> state)
+{
+    IPtr<MemoryStream> stream =
+        owned(new MemoryStream(state.data(), static_cast<TSize>(state.size())));
+    component->setState(stream);
+    stream->seek(0, IBStream::kIBSeekSet, nullptr);
+    controller->setComponentState(stream);
+
+    // Moves still waiting in the queue would land after the loaded values; the loaded values
+    // replace them so that the last word is the state's.
+    const uint32_t count = processorValueCount(state);
     for (uint32_t id = 0; id < count; ++id)
     {
         const int index = indexOf(id);
         if (index >= 0) parameterQueue->push(index, controller->getParamNormalized(id));
     }
     readHostValues();
-    return true;
+}
+
+void Vst2Effect::loadProgram(int32 index)
+{
+    const FactoryPreset* preset = FactoryPresets::at(index);
+    std::vector<uint8_t> state;
+    if (!preset || !processorState(state)) return;
+    const uint32_t count =
+        std::min<uint32_t>(processorValueCount(state), FactoryPreset::kValueCount);
+    for (uint32_t id = 0; id < count; ++id)
+        setProcessorValue(state, id, preset->values[id]);
+    loadSound(state);
+    currentProgram = index;
+}
+
+void Vst2Effect::takeProgramChange()
+{
+    const int32 program = pendingProgram.exchange(-1);
+    if (program >= 0 && program < record.numPrograms) currentProgram = program;
+}
+
+void Vst2Effect::programChange(int program)
+{
+    const FactoryPreset* preset = FactoryPresets::at(program);
+    if (!preset) return;
+    for (size_t id = 0; id < programValueIndexes.size(); ++id)
+    {
+        if (programValueIndexes[id] >= 0)
+            applyParameter(programValueIndexes[id], preset->values[id]);
+    }
+    pendingProgram.store(program);
 }
 
 void Vst2Effect::processEvents(const VstEvents* events)
@@ -685,13 +770,15 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
     int32 index = 0;
     ParamValue value = 0.0;
     while (parameterQueue->pop(index, value))
-        blockInput.addChange(parameterIds[static_cast<size_t>(index)], 0, value);
-    blockInput.clampOffsets(frames);
+        blockInput.addHostChange(parameterIds[static_cast<size_t>(index)], value);
+    blockInput.prepare(frames);
 
-    // Blocks larger than the set-up maximum are rendered in pieces, each with its own events.
-    for (int32 start = 0; start < frames; start += pieceSize)
+    // Blocks larger than the set-up maximum are rendered in pieces, and so are blocks with more
+    // note events than one process call takes; each piece gets its own events and changes.
+    for (int32 start = 0; start < frames;)
     {
-        const int32 length = std::min(pieceSize, frames - start);
+        const int32 length =
+            blockInput.nextPiece(start, std::min(pieceSize, frames - start), pieceEvents);
         float* channels[2] = {outputs[0] + start, outputs[1] + start};
         if (accumulate)
         {
@@ -701,7 +788,6 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
         AudioBusBuffers bus{};
         bus.numChannels = 2;
         bus.channelBuffers32 = channels;
-        EventWindow events(&blockInput, start, length);
         blockInput.changesIn(start, length, pieceChanges);
 
         ProcessData data{};
@@ -711,7 +797,7 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
         data.numOutputs = 1;
         data.outputs = &bus;
         data.inputParameterChanges = &pieceChanges;
-        data.inputEvents = &events;
+        data.inputEvents = &pieceEvents;
         processor->process(data);
 
         if (accumulate)
@@ -723,8 +809,9 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
                     out[i] += channels[channel][i];
             }
         }
+        start += length;
     }
-    blockInput.clear();
+    blockInput.finishBlock();
 }
 
 } // namespace Tarvik

@@ -9,6 +9,12 @@
 // travel to the audio thread through a lock-free queue that each block drains first, and to the
 // controller (which, with its editor, lives on the UI thread) at the host's next editor idle;
 // getParameter and the display texts answer from the host's latest values at once.
+//
+// Programs: the factory bank. effSetProgram loads one on the UI thread as a chunk restore does.
+// A MIDI program change, on the audio thread, moves the parameters to the program's values as
+// setParameter does (the processor has them from the block on; no allocation, no lock), and
+// hands the program's number to the UI thread, where the current program and its name follow at
+// the host's next program, chunk or editor call, as the controller follows the values.
 #pragma once
 
 #include "BlockInput.h"
@@ -36,7 +42,7 @@ namespace Tarvik {
 
 class Vst2EditorHost;
 
-class Vst2Effect
+class Vst2Effect : private MidiTranslator::ProgramChanges
 {
 public:
     /** Builds an instance of the factory's processor class; null (with everything created
@@ -47,7 +53,7 @@ public:
     /** The instance behind a record that create() handed out. */
     static Vst2Effect* from(AEffect* effect);
 
-    ~Vst2Effect();
+    virtual ~Vst2Effect();
     Vst2Effect(const Vst2Effect&) = delete;
     Vst2Effect& operator=(const Vst2Effect&) = delete;
 
@@ -88,6 +94,14 @@ private:
     bool parameterFromText(int index, const char* text);
     void processEvents(const VstEvents* events);
 
+    /** UI thread: loads a program's sound and makes it the current one. */
+    void loadProgram(int32 index);
+    /** UI thread: makes a processor state the sound (processor, controller, host values). */
+    void loadSound(std::vector<uint8_t> state);
+    /** UI thread: follows a program change the audio thread took. */
+    void takeProgramChange();
+    void programChange(int program) SMTG_OVERRIDE;
+
     int indexOf(ParamID id) const;
     void applyParameter(int index, ParamValue value);
     /** UI thread: brings the controller up to the host's latest moves. */
@@ -119,7 +133,13 @@ private:
     std::string vendorName;
     int32 vendorVersion = 0;
     bool isInstrument = false;
-    std::string programName;
+    // The programs' names (the host may rename them) and the one playing: UI thread.
+    std::vector<std::string> programNames;
+    int32 currentProgram = 0;
+    // Audio thread to UI thread: a program change the audio thread took, or -1.
+    std::atomic<int32> pendingProgram{-1};
+    // The parameter index of each value a program holds (parameter IDs 0, 1, ...), or -1.
+    std::vector<int> programValueIndexes;
 
     std::vector<ParamID> parameterIds;
     // The values the host last set or was told about, by index: what getParameter answers.
@@ -137,6 +157,7 @@ private:
     std::unique_ptr<ParameterQueue> parameterQueue; // sized to the parameters
     MidiTranslator midi;
     BlockInput blockInput;
+    BlockInput::Piece pieceEvents;
     BlockParameterChanges pieceChanges;
     std::vector<float> scratch[2]; // for the accumulating call
     int32 pieceSize = 1024;        // the set-up maximum while active

@@ -5,6 +5,7 @@
 #include "Vst2Effect.h"
 
 #include "BraskCids.h"
+#include "EngineState.h"
 
 #include "public.sdk/source/main/moduleinit.h"
 
@@ -13,6 +14,10 @@ extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+
+// The entry renders busy blocks in pieces of at most this many note events, so that the
+// instrument, which keeps no more per process call, takes every one.
+static_assert(BlockInput::kMaxPieceEvents <= kMaxBlockEvents, "a piece's events fit the engine");
 
 AEffect* createEffectInstance(audioMasterCallback host)
 {
@@ -35,6 +40,7 @@ extern "C" SMTG_EXPORT_SYMBOL AEffect* VSTPluginMain(audioMasterCallback host)
     return Steinberg::Vst::Tarvik::createEffectInstance(host);
 }
 
+#ifndef _WIN32
 // The same function under the name older Linux hosts look up. C++ does not allow a function
 // called main that is not the program's, so the symbol is named through the assembler.
 extern "C" SMTG_EXPORT_SYMBOL AEffect* vstPluginMainAlias(audioMasterCallback host) asm("main");
@@ -42,3 +48,4 @@ extern "C" AEffect* vstPluginMainAlias(audioMasterCallback host)
 {
     return VSTPluginMain(host);
 }
+#endif // Windows modules export exactly their entry points (source/module/exports.def)

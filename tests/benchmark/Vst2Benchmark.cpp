@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the VST 2 entry adds to a block: processReplacing of an instance at 48 kHz with 8 voices
 // held, in blocks of 32, 128 and 512 samples, plain and with a host that automates 4 parameters
-// (setParameter) and sends 4 controller moves (processEvents) every block.
+// (setParameter) and sends 4 controller moves (processEvents) every block; and a block whose
+// event list is full: a panic on all 16 channels that releases 256 keys, and 256 new notes.
 #include "BraskCids.h"
 #include "Vst2Effect.h"
 #include "Vst2Entry.h"
@@ -86,8 +87,63 @@ void vst2Block(benchmark::State& state)
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
+/** An instance set up for blocks of blockSize at 48 kHz and resumed. */
+AEffect* startedEffect(int blockSize)
+{
+    IPluginFactory* factory = GetPluginFactory();
+    Vst2Effect* instance =
+        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, host);
+    factory->release();
+    AEffect* effect = instance->effect();
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    effect->dispatcher(effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    return effect;
+}
+
+void vst2FullEventList(benchmark::State& state)
+{
+    const auto blockSize = static_cast<int>(state.range(0));
+    AEffect* effect = startedEffect(blockSize);
+    std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
+    float* outputs[2] = {left.data(), right.data()};
+
+    // Every block: all notes off and all sound off on each channel at its start, releasing the
+    // 256 keys the block before struck (16 on each channel), then those 256 keys struck again
+    // across the block: 512 note events, what the instrument takes in one process call.
+    std::vector<std::vector<unsigned char>> messages;
+    for (unsigned char channel = 0; channel < 16; ++channel)
+    {
+        messages.push_back({static_cast<unsigned char>(0xB0 | channel), 123, 0});
+        messages.push_back({static_cast<unsigned char>(0xB0 | channel), 120, 0});
+    }
+    for (int i = 0; i < 256; ++i)
+        messages.push_back({static_cast<unsigned char>(0x90 | (i % 16)),
+                            static_cast<unsigned char>(40 + i / 16), 100});
+    MidiList list(messages, 0);
+    for (size_t i = 32; i < messages.size(); ++i)
+        list.events[i].deltaFrames = static_cast<int>(i - 32) * blockSize / 256;
+    for (int warm = 0; warm < 4; ++warm)
+    {
+        effect->dispatcher(effect, effProcessEvents, 0, 0, list.list(), 0.0f);
+        effect->processReplacing(effect, nullptr, outputs, blockSize);
+    }
+    for (auto _ : state)
+    {
+        effect->dispatcher(effect, effProcessEvents, 0, 0, list.list(), 0.0f);
+        effect->processReplacing(effect, nullptr, outputs, blockSize);
+        benchmark::DoNotOptimize(left[0]);
+    }
+    // CPU time per block over the block's duration: the share of one core it takes.
+    state.counters["share_of_block"] =
+        benchmark::Counter(blockSize / 48000.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+}
+
 } // namespace
 
+BENCHMARK(vst2FullEventList)->ArgName("block")->Arg(128)->Arg(512);
 BENCHMARK(vst2Block)->ArgNames({"block", "automated"})->ArgsProduct({{32, 128, 512}, {0, 1}});
 
 BENCHMARK_MAIN();

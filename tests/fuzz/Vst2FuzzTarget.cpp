@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A VST 2 session from arbitrary bytes: any opcode with any index, value and float (pointer
 // arguments get a zeroed buffer), chunks of any bytes, MIDI of any bytes at any offset,
-// setParameter with any bit pattern and blocks of any size, through the instance's AEffect.
+// setParameter with any bit pattern, programs chosen, renamed and changed by MIDI, and blocks of
+// any size, through the instance's AEffect.
 #include "BraskCids.h"
 #include "FuzzInput.h"
 #include "FuzzTargets.h"
@@ -52,6 +53,43 @@ void sendMidi(AEffect* effect, FuzzInput& in)
     effect->dispatcher(effect, effProcessEvents, 0, 0, events, 0.0f);
 }
 
+/** A program chosen (also one past either end), renamed, named, or changed by MIDI. */
+void usePrograms(AEffect* effect, FuzzInput& in, std::vector<char>& text)
+{
+    const int program = static_cast<int>(in.byte() % (effect->numPrograms + 2)) - 1;
+    std::fill(text.begin(), text.end(), 0);
+    const size_t length = in.byte() % 40;
+    for (size_t i = 0; i < length; ++i)
+        text[i] = static_cast<char>(in.byte() | 1);
+    switch (in.byte() % 4)
+    {
+    case 0:
+        effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f);
+        break;
+    case 1:
+        effect->dispatcher(effect, effSetProgramName, 0, 0, text.data(), 0.0f);
+        break;
+    case 2:
+        effect->dispatcher(effect, effGetProgramNameIndexed, program, 0, text.data(), 0.0f);
+        break;
+    default:
+    {
+        VstMidiEvent e{};
+        e.type = kVstMidiType;
+        e.byteSize = sizeof e;
+        e.deltaFrames = in.byte();
+        e.midiData[0] = static_cast<unsigned char>(0xC0 | (in.byte() & 0x0F));
+        e.midiData[1] = static_cast<unsigned char>(program & 0x7F);
+        char list[sizeof(VstEvents) + sizeof(VstEvent*)] = {};
+        auto* events = reinterpret_cast<VstEvents*>(list);
+        events->numEvents = 1;
+        events->events[0] = reinterpret_cast<VstEvent*>(&e);
+        effect->dispatcher(effect, effProcessEvents, 0, 0, events, 0.0f);
+        break;
+    }
+    }
+}
+
 bool render(AEffect* effect, FuzzInput& in, std::vector<float>& left, std::vector<float>& right)
 {
     const int frames = static_cast<int>(in.word() % (kMaxFrames + 1)) - (in.byte() < 8 ? 5 : 0);
@@ -86,7 +124,7 @@ bool runVst2Session(const uint8_t* data, size_t size)
     bool sane = true;
     while (!in.done() && sane)
     {
-        switch (in.byte() % 6)
+        switch (in.byte() % 7)
         {
         case 0:
         {
@@ -122,10 +160,15 @@ bool runVst2Session(const uint8_t* data, size_t size)
         case 4:
             effect->dispatcher(effect, effMainsChanged, 0, in.byte() & 1, nullptr, 0.0f);
             break;
+        case 5:
+            usePrograms(effect, in, buffer);
+            break;
         default:
             sane = render(effect, in, left, right);
             break;
         }
+        const VstIntPtr program = effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f);
+        sane = sane && program >= 0 && program < effect->numPrograms;
         for (int i = 0; i < effect->numParams && sane; ++i)
         {
             const float v = effect->getParameter(effect, i);

@@ -451,11 +451,10 @@ TEST(VST3EditorView, FixedSizeThatFollowsTheContentScale)
     rig.editor->getSize(&size);
     EXPECT_EQ(size.getWidth(), 400);
     EXPECT_EQ(size.getHeight(), 300);
-    EXPECT_EQ(rig.editor->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
-    EXPECT_EQ(rig.editor->isPlatformTypeSupported(kPlatformTypeHWND), kResultFalse);
-    EXPECT_EQ(rig.editor->attached(reinterpret_cast<void*>(1), kPlatformTypeX11EmbedWindowID),
-              kResultFalse)
-        << "no frame, so no run loop";
+    EXPECT_EQ(rig.editor->isPlatformTypeSupported(kNativeWindowType), kResultTrue);
+    EXPECT_EQ(rig.editor->isPlatformTypeSupported(kForeignWindowType), kResultFalse);
+    // X11: no frame, so no run loop; Windows: no such window.
+    EXPECT_EQ(rig.editor->attached(reinterpret_cast<void*>(1), kNativeWindowType), kResultFalse);
 }
 
 TEST(VST3EditorView, HostKeysReachOnlyATextFieldBeingTyped)

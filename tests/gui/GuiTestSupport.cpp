@@ -5,22 +5,14 @@
 
 #include "public.sdk/source/vst/vstparameters.h"
 
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace GuiTest {
 
 namespace {
-
-cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length)
-{
-    auto* out = static_cast<std::vector<unsigned char>*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-}
 
 uint32_t backgroundPixel(int, int)
 {
@@ -52,36 +44,7 @@ uint32_t doubleBackgroundPixel(int, int)
     return 0xFF405060; // tells the high-resolution variant apart
 }
 
-/** Fontconfig keeps its configuration for the life of the process; it is released at the end so
- *  that LeakSanitizer reports only what the editor itself leaves behind. */
-class FontCacheRelease : public ::testing::Environment
-{
-public:
-    void TearDown() override
-    {
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-
-const auto* const fontCacheRelease = ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
-
 } // namespace
-
-std::vector<unsigned char> makePng(int width, int height, uint32_t (*pixel)(int x, int y))
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            reinterpret_cast<uint32_t*>(data + y * stride)[x] = pixel(x, y);
-    cairo_surface_mark_dirty(surface);
-    std::vector<unsigned char> png;
-    cairo_surface_write_to_png_stream(surface, appendBytes, &png);
-    cairo_surface_destroy(surface);
-    return png;
-}
 
 std::string testDescription()
 {
@@ -241,6 +204,17 @@ tresult PLUGIN_API TestController::initialize(FUnknown* context)
 tresult PLUGIN_API TestController::getParamValueByString(ParamID id, TChar* string,
                                                          ParamValue& value)
 {
+    // Numbers only where a number is asked for: the SDK's Parameter reads text with swscanf on
+    // Windows and takes "abc" for 0 (sscanf on Linux refuses it).
+    if (id != kModeId && string)
+    {
+        std::string ascii;
+        for (const TChar* c = string; *c && *c < 0x80; ++c)
+            ascii.push_back(static_cast<char>(*c));
+        char* end = nullptr;
+        std::strtod(ascii.c_str(), &end);
+        if (end == ascii.c_str()) return kResultFalse;
+    }
     tresult result = EditController::getParamValueByString(id, string, value);
     if (result == kResultOk && (value < 0 || value > 1)) return kResultFalse;
     return result;

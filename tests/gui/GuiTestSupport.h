@@ -7,6 +7,7 @@
 #include "editor/VST3Editor.h"
 #include "platform/offscreen/OffscreenRender.h"
 
+#include "pluginterfaces/gui/iplugview.h"
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <functional>
@@ -31,7 +32,11 @@ enum TestParameter : ParamID
 constexpr int kKnobFrames = 11;
 constexpr int kFrameStep = 20;
 
-/** A PNG whose pixels are given by `pixel(x, y)` as 0xAARRGGBB. */
+/** The window type the editor embeds into on this platform, and one it does not. */
+extern const Steinberg::FIDString kNativeWindowType;
+extern const Steinberg::FIDString kForeignWindowType;
+
+/** A PNG whose pixels are given by `pixel(x, y)` as 0xAARRGGBB. Defined per platform. */
 std::vector<unsigned char> makePng(int width, int height, uint32_t (*pixel)(int x, int y));
 
 /** The description's document, and the same with changes. */

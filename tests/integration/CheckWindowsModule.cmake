@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Fails unless the Windows module exports exactly GetPluginFactory, InitDll and ExitDll and
-# imports from system DLLs only (nothing from the compiler's runtime: it is linked in).
+# Fails unless the Windows module exports exactly GetPluginFactory, InitDll, ExitDll and
+# VSTPluginMain and imports from system DLLs only (nothing from the compiler's runtime: it is
+# linked in).
 #   cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DMODULE=Tarvik-Brask.vst3 -P CheckWindowsModule.cmake
 cmake_minimum_required(VERSION 3.22)
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
@@ -27,14 +28,14 @@ foreach(line IN LISTS lines)
 endforeach()
 
 list(SORT exports)
-set(expected ExitDll GetPluginFactory InitDll)
+set(expected ExitDll GetPluginFactory InitDll VSTPluginMain)
 if(NOT exports STREQUAL expected)
     message(FATAL_ERROR "exported: ${exports}; expected: ${expected}")
 endif()
 
 # What every Windows installation has; the C runtime is msvcrt or the universal CRT.
-set(system_dlls advapi32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
-    shell32.dll ucrtbase.dll user32.dll)
+set(system_dlls advapi32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll
+    shell32.dll shlwapi.dll ucrtbase.dll user32.dll)
 set(foreign)
 foreach(dll IN LISTS imports)
     if(NOT dll IN_LIST system_dlls AND NOT dll MATCHES "^api-ms-win-")

@@ -31,7 +31,7 @@ TEST(BankSource, ParsesBlocksWithSettingsInOrder)
     ASSERT_EQ(bass.settings.size(), 2u);
     EXPECT_EQ(bass.settings[1], std::make_pair(std::string("Glide"), std::string("\"Mono\"")));
     EXPECT_EQ(bank.find("bass ONE"), &bass);
-    EXPECT_EQ(relativePath(bass), "Bass/Bass One.vstpreset");
+    EXPECT_EQ(presetFileName(bass), "Bass One.vstpreset");
 }
 
 TEST(BankSource, RefusesDamagedSourcesWithFileAndLine)

@@ -21,7 +21,8 @@ const FUID kClass(0x12345678, 0x9ABCDEF0, 0x0F1E2D3C, 0x4B5A6978);
 
 struct Composed
 {
-    std::vector<uint8_t> component = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    // A processor state: a count of one, the value 0.5 and the bypass word.
+    std::vector<uint8_t> component = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE0, 0x3F, 0, 0, 0, 0};
     std::vector<uint8_t> controller = {};
     std::string xml =
         VstPresetFile::metaInfoXml({"Rock & \"Roll\" <1>", "Bass", "Tarvik", "Loud, then soft."});
@@ -41,6 +42,13 @@ struct Composed
     }
     /** Chunk list entry 0 is 'Comp': its offset field, then its size field. */
     uint64_t componentEntry() const { return listOffset() + 8; }
+    uint64_t componentOffset() const
+    {
+        uint64_t offset = 0;
+        for (int i = 7; i >= 0; --i)
+            offset = (offset << 8) | bytes[componentEntry() + 4 + static_cast<size_t>(i)];
+        return offset;
+    }
 };
 
 TEST(PresetFile, TheSdkReaderAndOursReadTheSameFile)
@@ -118,6 +126,17 @@ TEST(PresetFile, DamagedHeadersListsAndChunksAreRefused)
          "no processor state"},
         {"empty processor state", [](Composed& f) { f.put(f.componentEntry() + 12, 0, 8); },
          "no processor state"},
+        {"one byte of processor state", [](Composed& f) { f.put(f.componentEntry() + 12, 1, 8); },
+         "processor state is cut short"},
+        {"processor state without its bypass word",
+         [](Composed& f) { f.put(f.componentEntry() + 12, 12, 8); },
+         "processor state is cut short"},
+        {"more values than the state holds", [](Composed& f) { f.put(f.componentOffset(), 2, 4); },
+         "processor state is cut short"},
+        {"a negative count", [](Composed& f) { f.put(f.componentOffset(), 0xFFFFFFFF, 4); },
+         "processor state is damaged"},
+        {"no values", [](Composed& f) { f.put(f.componentOffset(), 0, 4); },
+         "processor state is damaged"},
     };
     for (const auto& c : cases)
     {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
@@ -225,6 +228,79 @@ TEST(MidiDelivery, WhatOverfillsTheFirstSampleArrivesOneSampleLater)
         EXPECT_EQ(got.events[i].second.noteOn.pitch, 40 + i);
     }
     EXPECT_EQ(got.events[6].first, 24000);
+}
+
+TEST(MidiDelivery, AllNotesOffReleasesTheKeysThatAreDownOnItsChannel)
+{
+    // (position, note-on?, channel, pitch) of every event delivered.
+    using Note = std::tuple<int64, bool, int16, int16>;
+    const auto notes = [](const Delivered& got) {
+        std::vector<Note> list;
+        for (const auto& [at, e] : got.events)
+        {
+            const bool on = e.type == Event::kNoteOnEvent;
+            list.emplace_back(at, on, on ? e.noteOn.channel : e.noteOff.channel,
+                              on ? e.noteOn.pitch : e.noteOff.pitch);
+        }
+        return list;
+    };
+    const struct
+    {
+        const char* what;
+        std::function<void(MidiTrack&)> play;
+        int32 eventCapacity;
+        std::vector<Note> expected;
+    } cases[] = {
+        {"only keys still down, on the message's channel, at its sample",
+         [](MidiTrack& t) {
+             t.noteOn(0, 0, 64, 90).noteOn(0, 0, 60, 90).noteOn(0, 0, 67, 90).noteOff(0, 0, 67);
+             t.noteOn(0, 1, 50, 90).noteOn(0, 0, 72, 90).noteOn(1, 0, 72, 0);
+             t.controller(9, 0, 123, 0).controller(0, 0, 120, 0).noteOn(0, 0, 62, 90);
+             t.controller(10, 1, 120, 0);
+         },
+         512,
+         {{0, true, 0, 64},
+          {0, true, 0, 60},
+          {0, true, 0, 67},
+          {0, false, 0, 67},
+          {0, true, 1, 50},
+          {0, true, 0, 72},
+          {50, false, 0, 72},
+          {500, false, 0, 60},
+          {500, false, 0, 64},
+          {500, true, 0, 62},
+          {1000, false, 1, 50}}},
+        {"more note-offs than a block holds arrive a sample apart",
+         [](MidiTrack& t) {
+             for (int key = 0; key < 6; ++key)
+                 t.noteOn(0, 2, 40 + key, 90);
+             t.controller(2, 2, 123, 0).noteOn(0, 2, 80, 90);
+         },
+         4,
+         {{0, true, 2, 40},
+          {0, true, 2, 41},
+          {0, true, 2, 42},
+          {0, true, 2, 43},
+          {1, true, 2, 44},
+          {1, true, 2, 45},
+          {100, false, 2, 40},
+          {100, false, 2, 41},
+          {100, false, 2, 42},
+          {100, false, 2, 43},
+          {101, false, 2, 44},
+          {101, false, 2, 45},
+          {101, true, 2, 80}}},
+    };
+    for (const auto& c : cases)
+    {
+        MidiBytes midi(0, 480);
+        MidiTrack& track = midi.track();
+        c.play(track);
+        track.end();
+        MidiDelivery delivery(nullptr, nullptr, c.eventCapacity, 64);
+        EXPECT_EQ(notes(deliver(delivery, parsed(midi), 512, c.eventCapacity)), c.expected)
+            << c.what;
+    }
 }
 
 } // namespace

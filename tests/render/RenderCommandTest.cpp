@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -183,6 +184,11 @@ TEST_F(RenderCommand, ASavedPresetRendersIdenticallyWhenLoaded)
     const RunResult save = runRender(onlySaving, folder);
     EXPECT_EQ(save.exitCode, 0) << save.err;
     EXPECT_EQ(readText(again), readText(preset));
+    // Saving over the preset just loaded edits it in place.
+    const RunResult edit =
+        runRender({"--preset", again, "--set", "Noise=0.1", "--save-preset", again}, folder);
+    EXPECT_EQ(edit.exitCode, 0) << edit.err;
+    EXPECT_NE(readText(again), readText(preset));
 
     const RunResult list = runRender({"--preset", preset, "--list-params"}, folder);
     EXPECT_NE(list.out.find("Mono-Glide"), std::string::npos) << list.out;
@@ -196,12 +202,112 @@ TEST_F(RenderCommand, FactoryPresetsAreFoundByNameInAnyCase)
     EXPECT_NE(list.out.find("  Init     Init "), std::string::npos) << list.out;
 
     const Audio byName = render(folder / "song.mid", {"--tail", "0", "--preset", "aCID squelch"});
-    const Audio byFile =
-        render(folder / "song.mid",
-               {"--tail", "0", "--preset", BRASK_BANK_DIR "/Bass/Acid Squelch.vstpreset"});
+    const Audio byFile = render(
+        folder / "song.mid", {"--tail", "0", "--preset", BRASK_BANK_DIR "/Acid Squelch.vstpreset"});
     const Audio plain = render(folder / "song.mid", {"--tail", "0"});
     EXPECT_TRUE(byName.samples == byFile.samples);
     EXPECT_FALSE(byName.samples == plain.samples);
+}
+
+TEST_F(RenderCommand, UserPresetsJoinTheFactoryBankAndWinOnAClash)
+{
+    // The runs' home folder: one preset of the user's own, one named like a factory preset.
+    const std::string user = folder / "home/.vst3/presets/Tarvik/Brask";
+    std::filesystem::create_directories(user);
+    for (const auto& [name, setting] :
+         {std::pair<std::string, std::string>{"My Sound", "VCF Freq=0.1"},
+          {"Acid Squelch", "Noise=0.9"}})
+    {
+        const RunResult save = runRender(
+            {"--set", setting, "--save-preset", user + "/" + name + ".vstpreset"}, folder);
+        ASSERT_EQ(save.exitCode, 0) << save.err;
+    }
+
+    const RunResult list = runRender({"--list-presets"}, folder);
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    const std::string& out = list.out;
+    const size_t userAt = out.find("Presets in " + user + ":\n");
+    const size_t factoryAt = out.find("Presets in " BRASK_BANK_DIR ":\n");
+    ASSERT_NE(userAt, std::string::npos) << out;
+    ASSERT_NE(factoryAt, std::string::npos) << out;
+    EXPECT_LT(userAt, factoryAt) << "the user's folder comes first";
+    const auto listedAt = [&](const std::string& name) { // in the name column, once
+        const std::string column = " " + name + "  ";
+        const size_t at = out.find(column);
+        EXPECT_EQ(out.find(column, at + 1), std::string::npos) << name << " twice";
+        return at;
+    };
+    EXPECT_GT(listedAt("My Sound"), userAt);
+    EXPECT_LT(listedAt("Acid Squelch"), factoryAt);
+    EXPECT_GT(listedAt("Round Sub"), factoryAt);
+    EXPECT_NE(out.find("1 more hidden by a preset of the same name above"), std::string::npos);
+
+    const auto same = [&](const std::vector<std::string>& a, const std::vector<std::string>& b) {
+        std::vector<std::string> first = {"--tail", "0"}, second = first;
+        first.insert(first.end(), a.begin(), a.end());
+        second.insert(second.end(), b.begin(), b.end());
+        return render(folder / "song.mid", first).samples ==
+               render(folder / "song.mid", second).samples;
+    };
+    EXPECT_TRUE(same({"--preset", "my sound"}, {"--set", "VCF Freq=0.1"}));
+    EXPECT_TRUE(same({"--preset", "acid squelch"}, {"--set", "Noise=0.9"}));
+    EXPECT_TRUE(
+        same({"--preset", "Round Sub"}, {"--preset", BRASK_BANK_DIR "/Round Sub.vstpreset"}));
+}
+
+TEST_F(RenderCommand, APresetArgumentIsAFileOnlyWhenItLooksLikeOne)
+{
+    // The current folder holds a folder named like a factory preset and a file without ending.
+    const std::string here = folder / "here";
+    std::filesystem::create_directories(here + "/Init");
+    ASSERT_TRUE(MidiBytes::writeFile(here + "/Acid Squelch", {'h', 'i', '\n'}));
+    const struct
+    {
+        std::string preset;
+        std::string message; ///< empty when the preset loads
+    } cases[] = {
+        {"Init", ""},
+        {"init", ""},
+        {"./Init", "is not a file"},
+        {"Acid Squelch", "not a VST 3 preset"},
+        {"Init.vstpreset", "cannot open"},
+        {"Bass/Acid Squelch", "cannot open"},
+        {"Bass\\Acid Squelch", "cannot open"},
+    };
+    for (const auto& c : cases)
+    {
+        const RunResult run =
+            runRender({"--preset", c.preset, "--list-params"}, folder, {here, ""});
+        EXPECT_EQ(run.exitCode, c.message.empty() ? 0 : 1) << c.preset << ": " << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.preset << ": " << run.err;
+    }
+}
+
+TEST_F(RenderCommand, AllNotesOffEndsTheNotesThatAreDownAsTheirNoteOffsWould)
+{
+    // Two keys on channel 1 and one on channel 2 are down at tick 240; a note follows at 480.
+    const auto write = [&](const std::string& name, const std::function<void(MidiTrack&)>& ending) {
+        MidiBytes midi(0, 480);
+        MidiTrack& t = midi.track();
+        t.tempo(0, 500000).noteOn(0, 0, 48, 100).noteOn(0, 0, 60, 100).noteOff(120, 0, 60);
+        t.noteOn(0, 0, 55, 90).noteOn(0, 1, 67, 90);
+        ending(t);
+        t.noteOn(240, 0, 64, 100).noteOff(240, 0, 64).end();
+        EXPECT_TRUE(midi.write(folder / name));
+        return folder / name;
+    };
+    const std::string panic = write("panic.mid", [](MidiTrack& t) {
+        t.controller(120, 0, 123, 0).controller(0, 1, 120, 0).controller(0, 0, 123, 0);
+    });
+    const std::string noteOffs = write("note-offs.mid", [](MidiTrack& t) {
+        t.noteOff(120, 0, 48).noteOff(0, 0, 55).noteOff(0, 1, 67);
+    });
+    const std::string held = write("held.mid", [](MidiTrack& t) {
+        t.event(120, {0xFF, 0x01, 0x00});
+    });
+    const Audio afterPanic = render(panic, {"--tail", "1"});
+    EXPECT_TRUE(afterPanic.samples == render(noteOffs, {"--tail", "1"}).samples);
+    EXPECT_FALSE(afterPanic.samples == render(held, {"--tail", "1"}).samples);
 }
 
 TEST_F(RenderCommand, TheDemoPlaysInFullWithoutClipping)
@@ -278,6 +384,7 @@ TEST_F(RenderCommand, AFailedWriteSaysWhyAndLeavesNoFile)
 TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
 {
     const std::string songPath = folder / "song.mid";
+    ASSERT_TRUE(song().write(folder / "song.mid.orig"));
     const std::string text = folder / "notes.txt";
     ASSERT_TRUE(MidiBytes::writeFile(text, {'h', 'e', 'l', 'l', 'o', '\n'}));
     std::vector<uint8_t> cut = song().bytes();
@@ -313,6 +420,24 @@ TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
         damaged("cut.vstpreset", [](std::string& bytes) { bytes.resize(bytes.size() - 1); });
     const std::string otherPlugin = damaged(
         "other.vstpreset", [](std::string& bytes) { bytes[8] = bytes[8] == 'A' ? 'B' : 'A'; });
+    const std::string oneByteState = damaged("one-byte.vstpreset", [&](std::string& bytes) {
+        bytes[listOffset(bytes) + 8 + 12] = 1; // the processor state chunk's size
+    });
+    // Outputs that are an input under another name.
+    const std::string songLink = folder / "song-link.wav";
+    ASSERT_EQ(symlink(songPath.c_str(), songLink.c_str()), 0);
+    const std::string songHardLink = folder / "song-hard-link.wav";
+    ASSERT_EQ(link(songPath.c_str(), songHardLink.c_str()), 0);
+    // More events than the renderer takes: running-status notes, three bytes each.
+    MidiBytes hostile(0, 480);
+    MidiTrack& flood = hostile.track();
+    flood.noteOn(0, 0, 60, 100);
+    flood.data.reserve(3 * 4000001u);
+    for (uint32_t i = 0; i < 4000000u; ++i)
+        flood.data.insert(flood.data.end(), {0, 60, static_cast<uint8_t>(i & 1 ? 100 : 0)});
+    const std::string tooManyEvents = folder / "flood.mid";
+    ASSERT_TRUE(hostile.write(tooManyEvents));
+    flood.data = {};
 
     struct Case
     {
@@ -335,7 +460,15 @@ TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
         {{"--preset", pastEnd, songPath, out}, "outside the file"},
         {{"--preset", cutShort, songPath, out}, "chunk list"},
         {{"--preset", otherPlugin, songPath, out}, "another plug-in"},
-        {{"--preset", "No Such Sound", songPath, out}, "no factory preset named"},
+        {{"--preset", "No Such Sound", songPath, out}, "no preset named \"No Such Sound\""},
+        {{"--preset", oneByteState, songPath, out}, "processor state is cut short"},
+        {{songPath, songPath}, "is the same file as the MIDI file"},
+        {{songPath, songLink}, "is the same file as the MIDI file"},
+        {{songPath, songHardLink}, "is the same file as the MIDI file"},
+        {{"--save-preset", songPath, songPath, out}, "is the same file as the MIDI file"},
+        {{"--save-preset", out, songPath, out}, "is the same file as the WAV file"},
+        {{"--preset", good, songPath, good}, "is the same file as the preset"},
+        {{tooManyEvents, out}, "more than 4000000 events"},
         {{songPath, "/nonexistent/folder/out.wav"}, "cannot write"},
         {{songPath, folder.path}, "is a folder"},
         {{songPath, pipe}, "not a regular file"},
@@ -360,6 +493,7 @@ TEST_F(RenderCommand, BadInputFailsWithOneLineAndLeavesNoFile)
         EXPECT_EQ(run.err.rfind("brask-render: ", 0), 0u) << run.err;
         EXPECT_EQ(folder.entries(), before) << command << " left a file behind";
     }
+    EXPECT_EQ(readText(songPath), readText(folder / "song.mid.orig")) << "an input was replaced";
 }
 
 } // namespace

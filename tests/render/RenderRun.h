@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -51,9 +53,8 @@ public:
     }
     ~TempFolder()
     {
-        for (const std::string& name : entries())
-            unlink((path + "/" + name).c_str());
-        rmdir(path.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
     }
     std::string operator/(const std::string& name) const { return path + "/" + name; }
 
@@ -75,8 +76,17 @@ public:
     std::string path;
 };
 
+/** Where brask-render runs: its current folder (the test's own when empty) and its home folder,
+    where it finds the user's presets (scratch/home when empty, which holds none). */
+struct RunPlace
+{
+    std::string folder;
+    std::string home;
+};
+
 /** Runs brask-render with these arguments; stdout and stderr are files, not a terminal. */
-inline RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch)
+inline RunResult runRender(const std::vector<std::string>& args, const TempFolder& scratch,
+                           const RunPlace& place = {})
 {
     const std::string outPath = scratch / ".stdout";
     const std::string errPath = scratch / ".stderr";
@@ -87,8 +97,21 @@ inline RunResult runRender(const std::vector<std::string>& args, const TempFolde
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
+    // The same environment with HOME replaced: the user's own presets never reach a test.
+    std::vector<std::string> environment = {"HOME=" +
+                                            (place.home.empty() ? scratch / "home" : place.home)};
+    for (char** variable = environ; *variable; ++variable)
+    {
+        if (std::strncmp(*variable, "HOME=", 5) != 0) environment.emplace_back(*variable);
+    }
+    std::vector<char*> envp;
+    for (std::string& variable : environment)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!place.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, place.folder.c_str());
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
@@ -96,7 +119,7 @@ inline RunResult runRender(const std::vector<std::string>& args, const TempFolde
                                      0644);
     RunResult result;
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0)
     {
         int status = 0;
         waitpid(pid, &status, 0);

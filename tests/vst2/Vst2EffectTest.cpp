@@ -4,6 +4,8 @@
 // through both paths sample for sample.
 #include "BuiltBundle.h"
 #include "EventList.h"
+#include "FactoryPresets.h"
+#include "GoldenScenarios.h"
 #include "ParameterChanges.h"
 #include "ProcessBuffers.h"
 #include "Vst2TestHost.h"
@@ -12,9 +14,15 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
+#include <algorithm>
+#include <array>
+#include <bitset>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +39,13 @@ constexpr int kGlideIndex = 3;
 constexpr int kGlideRateIndex = 4;
 constexpr int kVcfFreqIndex = 6;
 constexpr int kEnvRelIndex = 18;
+
+// The names hosts look the entry up by; a Windows module exports exactly its entry points.
+#ifdef _WIN32
+const char* const kEntryNames[] = {"VSTPluginMain"};
+#else
+const char* const kEntryNames[] = {"VSTPluginMain", "main"};
+#endif
 
 Vst2Module& module()
 {
@@ -143,7 +158,8 @@ std::vector<float> renderVst2(Vst2Instance& effect, const std::vector<Step>& ste
 }
 
 /** The same phrase through the VST 3 interfaces, as a VST 3 host delivers MIDI: notes as note
-    events, controllers through the controller's MIDI mapping as parameter changes. Blocks
+    events, controllers through the controller's MIDI mapping as parameter changes, a panic as
+    note-offs for the keys down on its channel. Blocks
     larger than the set-up maximum are handed over in pieces of that maximum. */
 std::vector<float> renderVst3(Host::PluginInstance& instance, const std::vector<Step>& steps,
                               int maxBlock)
@@ -153,6 +169,7 @@ std::vector<float> renderVst3(Host::PluginInstance& instance, const std::vector<
     Host::ProcessBuffers buffers(maxBlock);
     Host::EventList events;
     Host::ParameterChanges changes;
+    std::array<std::bitset<128>, 16> down{}; // keys down, by channel
     std::vector<float> out;
     for (const Step& step : steps)
     {
@@ -175,6 +192,9 @@ std::vector<float> renderVst3(Host::PluginInstance& instance, const std::vector<
                 const int type = m.bytes[0] & 0xF0;
                 const auto key = static_cast<int16>(m.bytes[1]);
                 ParamID id = kNoParamId;
+                if (type == 0x90 || type == 0x80)
+                    down[static_cast<size_t>(channel)][static_cast<size_t>(key)] =
+                        type == 0x90 && m.bytes[2] > 0;
                 if (type == 0x90 && m.bytes[2] > 0)
                     events.addNoteOn(offset, key, m.bytes[2] / 127.0f, -1, channel);
                 else if (type == 0x90 || type == 0x80)
@@ -182,8 +202,13 @@ std::vector<float> renderVst3(Host::PluginInstance& instance, const std::vector<
                                       channel);
                 else if (type == 0xB0 && (m.bytes[1] == 120 || m.bytes[1] == 123))
                 {
+                    // A panic releases the keys down on its channel.
                     for (int16 k = 0; k < 128; ++k)
-                        events.addNoteOff(offset, k, 0.0f, -1, channel);
+                    {
+                        if (down[static_cast<size_t>(channel)][static_cast<size_t>(k)])
+                            events.addNoteOff(offset, k, 0.0f, -1, channel);
+                    }
+                    down[static_cast<size_t>(channel)].reset();
                 }
                 else if (type == 0xB0 && mapping->getMidiControllerAssignment(
                                              0, channel, m.bytes[1], id) == kResultOk)
@@ -245,14 +270,17 @@ protected:
 
 TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
 {
-    for (const char* name : {"VSTPluginMain", "main"})
+    EXPECT_EQ(module().entry("main") != nullptr, std::size(kEntryNames) == 2);
+    for (const char* name : kEntryNames)
     {
         SCOPED_TRACE(name);
         EntryPoint entry = module().entry(name);
         ASSERT_NE(entry, nullptr);
+#ifndef _WIN32
         Dl_info where{};
         ASSERT_NE(dladdr(reinterpret_cast<void*>(entry), &where), 0);
         EXPECT_NE(std::string(where.dli_fname).find("Tarvik-Brask.so"), std::string::npos);
+#endif
 
         std::unique_ptr<Vst2Instance> instance = openEffect(name);
         ASSERT_NE(instance, nullptr);
@@ -262,10 +290,10 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_EQ(e->version, 1606);
         EXPECT_EQ(e->numInputs, 0);
         EXPECT_EQ(e->numOutputs, 2);
-        EXPECT_EQ(e->numPrograms, 1);
+        EXPECT_EQ(e->numPrograms, FactoryPresets::count()); // the factory bank
         EXPECT_EQ(e->numParams, bundle.instance->controller()->getParameterCount());
-        const VstIntPtr required = effFlagsIsSynth | effFlagsCanReplacing |
-                                   effFlagsProgramChunks | effFlagsHasEditor;
+        const VstIntPtr required =
+            effFlagsIsSynth | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsHasEditor;
         EXPECT_EQ(e->flags & required, required);
         EXPECT_NE(e->processReplacing, nullptr);
 
@@ -305,9 +333,10 @@ TEST_F(Vst2Effect, HostVersionZeroCreatesNothing)
 {
     hostLog().version = 0;
     const int callsBefore = hostLog().calls;
-    for (const char* name : {"VSTPluginMain", "main"})
+    for (const char* name : kEntryNames)
         EXPECT_EQ(module().entry(name)(hostCallback), nullptr) << name;
-    EXPECT_EQ(hostLog().calls - callsBefore, 2); // the version question, and nothing after it
+    // The version question, and nothing after it.
+    EXPECT_EQ(hostLog().calls - callsBefore, int(std::size(kEntryNames)));
     EXPECT_EQ(module().entry("VSTPluginMain")(nullptr), nullptr);
 }
 
@@ -337,6 +366,44 @@ TEST_F(Vst2Effect, ParametersMatchTheController)
                   static_cast<float>(controller->getParamNormalized(info.id)));
         EXPECT_EQ(effect->text(effGetParamDisplay, i), ascii(display));
     }
+}
+
+TEST_F(Vst2Effect, TextsStayWithinTheLengthsHostsReserve)
+{
+    // Hosts size these buffers by the interface's lengths: program names 24 bytes, parameter
+    // texts 24, the effect's name 32, vendor and product 64, each with its terminator.
+    char longName[] = "A program name longer than any host's field for it";
+    effect->dispatch(effSetProgramName, 0, 0, longName);
+    constexpr int kLongestTitle = 28; // "Filter Resonance"
+    const struct
+    {
+        int opcode;
+        int index;
+        size_t size;
+    } cases[] = {
+        {effGetProgramName, 0, 24},
+        {effGetProgramNameIndexed, 0, 24},
+        {effGetParamName, kLongestTitle, 24},
+        {effGetParamLabel, kLongestTitle, 24},
+        {effGetParamDisplay, kLongestTitle, 24},
+        {effGetEffectName, 0, 32},
+        {effGetVendorString, 0, 64},
+        {effGetProductString, 0, 64},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.opcode);
+        unsigned char buffer[256];
+        std::memset(buffer, 0xA5, sizeof buffer); // a byte no text of ours holds
+        effect->dispatch(c.opcode, c.index, 0, buffer);
+        size_t written = sizeof buffer;
+        while (written > 0 && buffer[written - 1] == 0xA5)
+            --written;
+        EXPECT_GT(written, 0u);
+        EXPECT_LE(written, c.size);
+        EXPECT_NE(std::memchr(buffer, 0, c.size), nullptr);
+    }
+    EXPECT_EQ(effect->text(effGetProgramName), std::string(longName, 23));
 }
 
 TEST_F(Vst2Effect, TextEntrySetsAParameter)
@@ -378,6 +445,57 @@ TEST_F(Vst2Effect, RendersWhatTheVst3PathRenders)
         const std::vector<float> heard = renderVst2(*vst2, steps);
         const std::vector<float> expected = renderVst3(*vst3.instance, steps, c.maxBlock);
         EXPECT_GT(peak(expected), 0.05f);
+        ASSERT_EQ(heard.size(), expected.size());
+        EXPECT_EQ(firstDifference(heard, expected), -1);
+    }
+}
+
+TEST_F(Vst2Effect, PlaysTheGoldenScenariosAsTheVst3PathDoes)
+{
+    // The golden renders' scenarios as a VST 2 host sends them: notes as MIDI with 7-bit
+    // velocities, parameter changes through setParameter before the block they start.
+    namespace Golden = GoldenScenarios;
+    const std::vector<ParameterInfo> parameters = bundle.instance->parameters();
+    for (const Golden::Scenario& scenario : Golden::scenarios())
+    {
+        SCOPED_TRACE(scenario.name);
+        std::vector<Step> steps(static_cast<size_t>(Golden::kLength / Golden::kBlock),
+                                Step{Golden::kBlock, {}, {}});
+        for (const Golden::Action& action : scenario.actions)
+        {
+            Step& step = steps[static_cast<size_t>(action.sample / Golden::kBlock)];
+            const int offset = action.sample % Golden::kBlock;
+            const auto note = static_cast<unsigned char>(action.id);
+            if (action.kind == Golden::Action::kNoteOn)
+            {
+                const auto velocity = static_cast<unsigned char>(std::lround(action.value * 127));
+                step.midi.push_back({offset, {0x90, note, velocity}});
+                continue;
+            }
+            if (action.kind == Golden::Action::kNoteOff)
+            {
+                step.midi.push_back({offset, {0x80, note, 0}});
+                continue;
+            }
+            ASSERT_EQ(offset, 0) << "setParameter moves land at a block's start";
+            const auto found =
+                std::find_if(parameters.begin(), parameters.end(),
+                             [&](const ParameterInfo& p) { return p.id == action.id; });
+            ASSERT_NE(found, parameters.end()) << action.id;
+            step.moves.push_back(
+                {static_cast<int>(found - parameters.begin()), static_cast<float>(action.value)});
+        }
+
+        std::unique_ptr<Vst2Instance> vst2 = openEffect();
+        ASSERT_NE(vst2, nullptr);
+        vst2->start(static_cast<float>(Golden::kSampleRate), Golden::kBlock);
+        TestSupport::BuiltBundle vst3;
+        std::string error;
+        ASSERT_TRUE(vst3.open(error)) << error;
+        ASSERT_TRUE(vst3.instance->start(Golden::kSampleRate, Golden::kBlock, error)) << error;
+        const std::vector<float> heard = renderVst2(*vst2, steps);
+        const std::vector<float> expected = renderVst3(*vst3.instance, steps, Golden::kBlock);
+        EXPECT_GT(peak(expected), 0.01f);
         ASSERT_EQ(heard.size(), expected.size());
         EXPECT_EQ(firstDifference(heard, expected), -1);
     }
@@ -438,6 +556,81 @@ TEST_F(Vst2Effect, BadInputChangesNothing)
 
     const std::vector<Step> steps = phrase(256);
     EXPECT_EQ(firstDifference(renderVst2(*effect, steps), renderVst2(*clean, steps)), -1);
+}
+
+/** The loudest sample of the last of `blocks` blocks after the block of `midi`. */
+float peakAfter(Vst2Instance& instance, const std::vector<Vst2Instance::Midi>& midi, int blocks)
+{
+    instance.sendMidi(midi);
+    std::vector<float> left(256), right(256);
+    for (int i = 0; i <= blocks; ++i)
+        instance.render(left.data(), right.data(), 256);
+    return peak(left);
+}
+
+TEST_F(Vst2Effect, NoEventIsLostToAFullBlock)
+{
+    using Midi = Vst2Instance::Midi;
+    // A panic on every channel (what hosts send at a stop) and a note after it.
+    std::vector<Midi> panic;
+    for (unsigned char channel = 0; channel < 16; ++channel)
+    {
+        panic.push_back({0, {static_cast<unsigned char>(0xB0 | channel), 120, 0}});
+        panic.push_back({0, {static_cast<unsigned char>(0xB0 | channel), 123, 0}});
+    }
+    panic.push_back({100, {0x90, 67, 100}});
+    // More notes than one process call of the instrument takes, each struck and released on
+    // its own channel and key, and a note after them.
+    std::vector<Midi> dense;
+    for (int i = 0; i < 600; ++i)
+        dense.push_back({i / 3,
+                         {static_cast<unsigned char>(0x90 | (i % 16)),
+                          static_cast<unsigned char>(30 + i / 16), 100}});
+    for (int i = 0; i < 600; ++i)
+        dense.push_back({200 + i / 12,
+                         {static_cast<unsigned char>(0x80 | (i % 16)),
+                          static_cast<unsigned char>(30 + i / 16), 0}});
+    dense.push_back({255, {0x90, 67, 100}});
+
+    for (const auto* block : {&panic, &dense})
+    {
+        SCOPED_TRACE(block == &panic ? "panic" : "dense");
+        std::unique_ptr<Vst2Instance> instance = openEffect();
+        ASSERT_NE(instance, nullptr);
+        instance->start(kSampleRate, 256);
+        instance->effect->setParameter(instance->effect, kEnvRelIndex, 0.1f);
+        peakAfter(*instance, {{0, {0x90, 48, 100}}, {0, {0x90, 52, 100}}}, 4);
+        EXPECT_GT(peakAfter(*instance, *block, 40), 0.01f); // the last note still sounds
+        // and once it is released too, nothing hangs.
+        EXPECT_EQ(peakAfter(*instance, {{0, {0x80, 67, 0}}}, 400), 0.0f);
+    }
+}
+
+TEST_F(Vst2Effect, AHostChangeSurvivesABlockFullOfControllerMoves)
+{
+    // The same sound, the cutoff moved by the host, once with the mod wheel sent 1100 times
+    // in a block and once with its last move alone.
+    std::vector<Vst2Instance::Midi> flood;
+    for (int i = 0; i < 1100; ++i)
+        flood.push_back({i * 200 / 1100, {0xB0, 1, static_cast<unsigned char>(i % 100)}});
+    const std::vector<Vst2Instance::Midi> last = {flood.back()};
+    const std::vector<Vst2Instance::Midi>* blocks[] = {&flood, &last};
+    std::vector<std::vector<float>> heard;
+    for (const std::vector<Vst2Instance::Midi>* moves : blocks)
+    {
+        std::unique_ptr<Vst2Instance> instance = openEffect();
+        ASSERT_NE(instance, nullptr);
+        instance->start(kSampleRate, 256);
+        peakAfter(*instance, {{0, {0x90, 48, 100}}}, 2);
+        instance->effect->setParameter(instance->effect, kVcfFreqIndex, 0.2f);
+        std::vector<Step> steps = {{256, *moves, {}}};
+        for (int i = 0; i < 20; ++i)
+            steps.push_back({256, {}, {}});
+        heard.push_back(renderVst2(*instance, steps));
+        EXPECT_EQ(instance->effect->getParameter(instance->effect, kVcfFreqIndex), 0.2f);
+    }
+    EXPECT_GT(peak(heard[0]), 0.01f);
+    EXPECT_EQ(firstDifference(heard[0], heard[1]), -1);
 }
 
 TEST_F(Vst2Effect, SilentWhileSuspended)

@@ -89,7 +89,10 @@ TEST(Vst2NoAllocation, AudioThreadCallsAllocateNothing)
         const unsigned char messages[4][3] = {
             {0x90, static_cast<unsigned char>(40 + block % 40), 100},
             {0x80, static_cast<unsigned char>(40 + (block + 20) % 40), 0},
-            {0xB0, static_cast<unsigned char>(block % 50 == 0 ? 123 : 1),
+            {static_cast<unsigned char>(block % 50 == 25 ? 0xC0 : 0xB0), // a program change
+             static_cast<unsigned char>(block % 50 == 0    ? 123
+                                        : block % 50 == 25 ? block % 45
+                                                           : 1),
              static_cast<unsigned char>(block % 128)},
             {0xE0, 0, static_cast<unsigned char>(block % 128)}};
         events->numEvents = 4;

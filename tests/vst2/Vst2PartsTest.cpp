@@ -59,7 +59,7 @@ struct Translated
     BlockParameterChanges changes;
 };
 
-void translate(const MidiTranslator& translator, int offset, std::vector<unsigned char> bytes,
+void translate(MidiTranslator& translator, int offset, std::vector<unsigned char> bytes,
                BlockInput& input)
 {
     VstMidiEvent midi{};
@@ -77,8 +77,6 @@ void translate(const MidiTranslator& translator, int offset, std::vector<unsigne
 TEST(MidiTranslator, MessagesBecomeEventsAndParameterChanges)
 {
     TestMapping mapping;
-    MidiTranslator translator;
-    translator.readMapping(&mapping);
     const struct
     {
         std::vector<unsigned char> bytes;
@@ -92,8 +90,8 @@ TEST(MidiTranslator, MessagesBecomeEventsAndParameterChanges)
         {{0x90, 60, 127}, 1, Event::kNoteOnEvent, 60, 1.0f, kNoParamId, 0},
         {{0x93, 61, 0}, 1, Event::kNoteOffEvent, 61, 0.0f, kNoParamId, 0}, // velocity 0
         {{0x80, 62, 127}, 1, Event::kNoteOffEvent, 62, 1.0f, kNoParamId, 0},
-        {{0xB0, 123, 0}, 128, Event::kNoteOffEvent, 0, 0.0f, kNoParamId, 0}, // all notes off
-        {{0xB5, 120, 0}, 128, Event::kNoteOffEvent, 0, 0.0f, kNoParamId, 0}, // all sound off
+        {{0xB0, 123, 0}, 0, 0, 0, 0, kNoParamId, 0}, // all notes off, no key down
+        {{0xB5, 120, 0}, 0, 0, 0, 0, kNoParamId, 0}, // all sound off, no key down
         {{0xB0, 1, 127}, 0, 0, 0, 0, kWheelParam, 1.0},
         {{0xBF, 1, 0}, 0, 0, 0, 0, kWheelParam, 0.0},
         {{0xB0, 7, 100}, 0, 0, 0, 0, kNoParamId, 0}, // not mapped
@@ -108,6 +106,8 @@ TEST(MidiTranslator, MessagesBecomeEventsAndParameterChanges)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(::testing::PrintToString(c.bytes));
+        MidiTranslator translator;
+        translator.readMapping(&mapping);
         BlockInput input;
         translate(translator, 42, c.bytes, input);
         ASSERT_EQ(input.getEventCount(), c.events);
@@ -135,19 +135,65 @@ TEST(MidiTranslator, MessagesBecomeEventsAndParameterChanges)
     }
 }
 
+TEST(MidiTranslator, APanicReleasesTheKeysDownOnItsChannelAndNothingElse)
+{
+    using Bytes = std::vector<unsigned char>;
+    const struct
+    {
+        const char* what;
+        std::vector<Bytes> before;
+        Bytes panic;
+        std::vector<int16> released;
+    } cases[] = {
+        {"nothing down", {}, {0xB0, 123, 0}, {}},
+        {"two keys down", {{0x90, 64, 100}, {0x90, 60, 100}}, {0xB0, 123, 0}, {60, 64}},
+        {"keys released before",
+         {{0x90, 60, 100}, {0x90, 64, 100}, {0x80, 60, 0}, {0x90, 64, 0}},
+         {0xB0, 120, 0},
+         {}},
+        {"other channels keep theirs", {{0x91, 60, 100}, {0x90, 62, 1}}, {0xB0, 123, 0}, {62}},
+        {"struck twice", {{0x95, 60, 100}, {0x95, 60, 90}}, {0xB5, 123, 0}, {60}},
+        {"a second panic finds nothing", {{0x90, 60, 100}, {0xB0, 123, 0}}, {0xB0, 120, 0}, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        MidiTranslator translator;
+        BlockInput earlier;
+        for (const Bytes& message : c.before)
+            translate(translator, 0, message, earlier);
+        BlockInput input;
+        translate(translator, 42, c.panic, input);
+        std::vector<int16> released;
+        Event e{};
+        for (int32 i = 0; i < input.getEventCount(); ++i)
+        {
+            ASSERT_EQ(input.getEvent(i, e), kResultOk);
+            ASSERT_EQ(e.type, Event::kNoteOffEvent);
+            EXPECT_EQ(e.sampleOffset, 42);
+            EXPECT_EQ(e.noteOff.channel, c.panic[0] & 0x0F);
+            released.push_back(e.noteOff.pitch);
+        }
+        EXPECT_EQ(released, c.released);
+    }
+}
+
 TEST(BlockInput, PiecesGetTheirOwnChangesAndOffsetsStayInTheBlock)
 {
     BlockInput input;
-    input.addChange(kWheelParam, 300, 0.9);
-    input.addChange(kWheelParam, 10, 0.1);
-    input.addChange(kBendParam, 0, 0.5); // a host move, arriving after the block's MIDI
-    input.addNoteOn(-4, 0, 60, 1.0f);
+    input.reserveParameters(4);
+    input.addMidiChange(kWheelParam, 300, 0.9);
+    input.addMidiChange(kWheelParam, 10, 0.1);
+    input.addMidiChange(kBendParam, 0, 0.25);
+    input.addHostChange(kBendParam, 0.5); // made before the block, arriving after its MIDI
     input.addNoteOn(5000, 0, 62, 1.0f);
-    input.clampOffsets(256);
+    input.addNoteOn(-4, 0, 60, 1.0f);
+    input.prepare(256);
 
     Event e{};
-    input.getEvent(0, e);
+    input.getEvent(0, e); // in time order now
     EXPECT_EQ(e.sampleOffset, 0);
+    EXPECT_EQ(e.noteOn.pitch, 60);
     input.getEvent(1, e);
     EXPECT_EQ(e.sampleOffset, 255);
 
@@ -156,8 +202,10 @@ TEST(BlockInput, PiecesGetTheirOwnChangesAndOffsetsStayInTheBlock)
     ASSERT_EQ(first.getParameterCount(), 2);
     int32 offset = 0;
     ParamValue value = 0;
-    first.getParameterData(0)->getPoint(0, offset, value);
-    EXPECT_EQ(value, 0.5); // the change at the first sample comes first
+    IParamValueQueue* bend = first.getParameterData(0);
+    ASSERT_EQ(bend->getPointCount(), 1);
+    bend->getPoint(0, offset, value);
+    EXPECT_EQ(value, 0.25); // the block's own move comes after the host's
     IParamValueQueue* wheel = first.getParameterData(1);
     ASSERT_EQ(wheel->getPointCount(), 1);
     wheel->getPoint(0, offset, value);
@@ -170,6 +218,77 @@ TEST(BlockInput, PiecesGetTheirOwnChangesAndOffsetsStayInTheBlock)
     second.getParameterData(0)->getPoint(0, offset, value);
     EXPECT_EQ(offset, 255 - 128); // 300 was moved inside the block
     EXPECT_EQ(value, 0.9);
+}
+
+TEST(BlockInput, PiecesCarryAtMostWhatTheInstrumentTakesAndNothingIsLost)
+{
+    struct Piece
+    {
+        int32 start;
+        int32 length;
+        int32 events;
+    };
+    const struct
+    {
+        const char* what;
+        int32 events;
+        int32 (*offset)(int32 i); // of event i
+        std::vector<Piece> pieces;
+        std::vector<Piece> nextBlock; // of events kept for it
+    } cases[] = {
+        {"one a sample", 600, [](int32 i) { return i; }, {{0, 512, 512}, {512, 512, 88}}, {}},
+        {"all on one sample",
+         1100,
+         [](int32) { return 100; },
+         {{0, 100, 0}, {100, 1, 512}, {101, 1, 512}, {102, 922, 76}},
+         {}},
+        {"all on the last sample",
+         1100,
+         [](int32) { return 1023; },
+         {{0, 1023, 0}, {1023, 1, 512}},
+         {{0, 1, 512}, {1, 1023, 76}}},
+        {"out of order",
+         700,
+         [](int32 i) { return 699 - i; },
+         {{0, 512, 512}, {512, 512, 188}},
+         {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        BlockInput input;
+        for (int32 i = 0; i < c.events; ++i)
+            input.addNoteOn(c.offset(i), 0, static_cast<int16>(i % 128), 1.0f);
+        for (const std::vector<Piece>* expected : {&c.pieces, &c.nextBlock})
+        {
+            input.prepare(1024);
+            std::vector<Piece> pieces;
+            for (int32 start = 0; start < 1024 && !expected->empty();)
+            {
+                BlockInput::Piece piece;
+                const int32 length = input.nextPiece(start, 1024 - start, piece);
+                pieces.push_back({start, length, piece.getEventCount()});
+                Event e{};
+                int32 previous = 0;
+                for (int32 i = 0; i < piece.getEventCount(); ++i)
+                {
+                    ASSERT_EQ(piece.getEvent(i, e), kResultOk);
+                    EXPECT_GE(e.sampleOffset, previous);
+                    EXPECT_LT(e.sampleOffset, length);
+                    previous = e.sampleOffset;
+                }
+                start += length;
+            }
+            input.finishBlock();
+            ASSERT_EQ(pieces.size(), expected->size());
+            for (size_t i = 0; i < pieces.size(); ++i)
+            {
+                EXPECT_EQ(pieces[i].start, (*expected)[i].start) << i;
+                EXPECT_EQ(pieces[i].length, (*expected)[i].length) << i;
+                EXPECT_EQ(pieces[i].events, (*expected)[i].events) << i;
+            }
+        }
+    }
 }
 
 TEST(ParameterQueue, ManyProducersOneConsumerAlwaysEndWithTheNewestValues)

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A small VST 2 host on the FST header: loads the built module as VST 2 hosts do (dlopen, then
-// VSTPluginMain or main), answers the plug-in's callbacks and drives one effect.
+// A small VST 2 host on the FST header: loads the built module as VST 2 hosts do (dlopen or
+// LoadLibraryW, then VSTPluginMain, or main on Linux), answers the plug-in's callbacks and
+// drives one effect.
 #pragma once
 
 #include "PluginModule.h"
+#include "SharedLibrary.h"
 
 #include "pluginterfaces/fst/fst.h"
-
-#include <dlfcn.h>
 
 #include <atomic>
 #include <cstring>
@@ -44,27 +44,22 @@ class Vst2Module
 public:
     Vst2Module()
     {
-        const std::string path =
-            Steinberg::Vst::Tarvik::Host::PluginModule::resolveModulePath(BRASK_TEST_BUNDLE);
-        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) error = dlerror();
-    }
-    ~Vst2Module()
-    {
-        if (handle) dlclose(handle);
+        library.open(
+            Steinberg::Vst::Tarvik::Host::PluginModule::resolveModulePath(BRASK_TEST_BUNDLE),
+            error);
     }
     Vst2Module(const Vst2Module&) = delete;
     Vst2Module& operator=(const Vst2Module&) = delete;
 
     EntryPoint entry(const char* name) const
     {
-        return handle ? reinterpret_cast<EntryPoint>(dlsym(handle, name)) : nullptr;
+        return reinterpret_cast<EntryPoint>(library.symbol(name));
     }
 
     std::string error;
 
 private:
-    void* handle = nullptr;
+    Steinberg::Vst::Tarvik::Host::SharedLibrary library;
 };
 
 /** One effect, opened, set up and resumed; closed on destruction. */

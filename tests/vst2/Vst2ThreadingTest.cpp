@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// setParameter from a second thread while the audio thread renders: the thread sanitizer build
-// shows the handover race-free; every build checks that the last values arrive. The instrument
-// is linked in, so that the sanitizer sees all of it.
+// setParameter from a second thread while the audio thread renders and takes MIDI program
+// changes, and a UI thread that follows them: the thread sanitizer build shows the handovers
+// race-free; every build checks that the last values arrive. The instrument is linked in, so
+// that the sanitizer sees all of it.
 #include "BraskCids.h"
 #include "StateChunk.h"
 #include "Vst2Effect.h"
@@ -33,7 +34,7 @@ VstIntPtr dispatch(AEffect* effect, int opcode, VstIntPtr value = 0, void* ptr =
     return effect->dispatcher(effect, opcode, 0, value, ptr, opt);
 }
 
-TEST(Vst2Threading, SetParameterFromAnotherThreadWhileRendering)
+TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
 {
     IPluginFactory* factory = GetPluginFactory();
     Vst2Effect* instance =
@@ -73,17 +74,41 @@ TEST(Vst2Threading, SetParameterFromAnotherThreadWhileRendering)
         for (int index = 0; index < count; ++index)
             effect->setParameter(effect, index, finalValue(index));
     });
+    // The host's UI thread follows the programs the audio thread's MIDI chooses.
+    std::thread ui([&] {
+        char name[32] = {};
+        while (rendering.load())
+        {
+            dispatch(effect, effEditIdle);
+            dispatch(effect, effGetProgram);
+            dispatch(effect, effGetProgramName, 0, name);
+        }
+    });
+    VstMidiEvent programChange{};
+    programChange.type = kVstMidiType;
+    programChange.byteSize = sizeof programChange;
+    programChange.midiData[0] = 0xC0;
+    char changeList[sizeof(VstEvents) + sizeof(VstEvent*)] = {};
+    auto* changes = reinterpret_cast<VstEvents*>(changeList);
+    changes->numEvents = 1;
+    changes->events[0] = reinterpret_cast<VstEvent*>(&programChange);
     std::vector<float> left(128), right(128);
     float* outputs[2] = {left.data(), right.data()};
     bool finite = true;
     for (int block = 0; block < 400; ++block)
     {
+        if (block % 10 == 0)
+        {
+            programChange.midiData[1] = static_cast<unsigned char>(block / 10);
+            dispatch(effect, effProcessEvents, 0, changes);
+        }
         effect->processReplacing(effect, nullptr, outputs, 128);
         for (float s : left)
             finite = finite && std::isfinite(s);
     }
     rendering = false;
     automation.join();
+    ui.join();
     EXPECT_TRUE(finite);
     for (int index = 0; index < count; ++index)
         EXPECT_EQ(effect->getParameter(effect, index), finalValue(index)) << index;

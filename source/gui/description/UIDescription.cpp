@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "description/UIDescription.h"
 
+#include "description/XmlTree.h"
 #include "editor/IController.h"
 #include "views/CAnimKnob.h"
 #include "views/CAnimationSplashScreen.h"
 #include "views/COptionMenu.h"
 #include "views/CTextEdit.h"
 #include "views/CViewContainer.h"
-
-#include <pugixml.hpp>
 
 #include <cerrno>
 #include <cmath>
@@ -91,12 +90,18 @@ CCoord clampCoordinate(CCoord value)
     return std::min(kMaxCoordinate, std::max(-kMaxCoordinate, value));
 }
 
-UIAttributes attributesOf(const pugi::xml_node& node)
+UIAttributes attributesOf(const XmlElement& element)
 {
     UIAttributes attributes;
-    for (const pugi::xml_attribute& attribute : node.attributes())
-        attributes.setAttribute(attribute.name(), attribute.value());
+    for (const auto& attribute : element.attributes)
+        attributes.setAttribute(attribute.first, attribute.second);
     return attributes;
+}
+
+/** True for the values XML readers commonly take as true: "1", "true", "yes" and the like. */
+bool isTrueText(const char* text)
+{
+    return *text == '1' || *text == 't' || *text == 'T' || *text == 'y' || *text == 'Y';
 }
 
 std::string doubleResolutionName(const std::string& fileName)
@@ -112,8 +117,7 @@ std::string doubleResolutionName(const std::string& fileName)
 
 struct UIDescription::Document
 {
-    pugi::xml_document xml;
-    pugi::xml_node root;
+    XmlElement root;
 };
 
 /** Builds the views of one template, remembering whether every bitmap could be loaded. */
@@ -127,7 +131,7 @@ public:
 
     bool failed() const { return missingBitmap; }
 
-    CView* build(const pugi::xml_node& node, IController* controller, int depth, bool isTemplate)
+    CView* build(const XmlElement& node, IController* controller, int depth, bool isTemplate)
     {
         if (depth > kMaxViewDepth) return nullptr;
         UIAttributes attributes = attributesOf(node);
@@ -158,9 +162,10 @@ public:
         apply(*view, attributes, controller);
         if (auto* container = dynamic_cast<CViewContainer*>(view))
         {
-            for (const pugi::xml_node& child : node.children("view"))
-                if (CView* childView = build(child, controller, depth + 1, false))
-                    container->addView(childView);
+            for (const XmlElement& child : node.children)
+                if (child.name == "view")
+                    if (CView* childView = build(child, controller, depth + 1, false))
+                        container->addView(childView);
         }
         if (controller)
         {
@@ -361,40 +366,47 @@ bool UIDescription::parse()
     const EmbeddedResource* resource = resources.find(fileName.c_str());
     if (!resource || !resource->data) return false;
     auto doc = std::make_unique<Document>();
-    pugi::xml_parse_result result =
-        doc->xml.load_buffer(resource->data, resource->size, pugi::parse_default);
-    if (!result) return false;
-    doc->root = doc->xml.child("vstgui-ui-description");
-    if (!doc->root) return false;
+    if (!parseXmlDocument(resource->data, resource->size, doc->root) ||
+        doc->root.name != "vstgui-ui-description")
+        return false;
 
-    for (const pugi::xml_node& node : doc->root.child("bitmaps").children("bitmap"))
+    // Each list is read from the first element of its kind, as the description writes one.
+    auto entries = [&doc](const char* list, const char* entry) {
+        std::vector<const XmlElement*> found;
+        if (const XmlElement* parent = doc->root.child(list))
+            for (const XmlElement& element : parent->children)
+                if (element.name == entry) found.push_back(&element);
+        return found;
+    };
+    for (const XmlElement* node : entries("bitmaps", "bitmap"))
     {
-        const char* name = node.attribute("name").value();
-        const char* path = node.attribute("path").value();
+        const char* name = node->value("name");
+        const char* path = node->value("path");
         if (*name && *path) bitmapFiles[name] = path;
     }
-    for (const pugi::xml_node& node : doc->root.child("control-tags").children("control-tag"))
+    for (const XmlElement* node : entries("control-tags", "control-tag"))
     {
         int32_t tag = -1;
-        const char* name = node.attribute("name").value();
-        if (*name && parseTag(node.attribute("tag").value(), tag)) controlTags[name] = tag;
+        const char* name = node->value("name");
+        if (*name && parseTag(node->value("tag"), tag)) controlTags[name] = tag;
     }
-    for (const pugi::xml_node& node : doc->root.child("colors").children("color"))
+    for (const XmlElement* node : entries("colors", "color"))
     {
         CColor color;
-        const char* name = node.attribute("name").value();
-        if (*name && parseHexColor(node.attribute("rgba").value(), color)) colors[name] = color;
+        const char* name = node->value("name");
+        if (*name && parseHexColor(node->value("rgba"), color)) colors[name] = color;
     }
-    for (const pugi::xml_node& node : doc->root.child("fonts").children("font"))
+    for (const XmlElement* node : entries("fonts", "font"))
     {
-        const char* name = node.attribute("name").value();
+        const char* name = node->value("name");
         if (!*name) continue;
         CFontDesc font;
-        if (*node.attribute("font-name").value()) font.name = node.attribute("font-name").value();
-        double size = node.attribute("size").as_double(12);
+        if (*node->value("font-name")) font.name = node->value("font-name");
+        const std::string* sizeText = node->attribute("size");
+        double size = sizeText ? std::strtod(sizeText->c_str(), nullptr) : 12;
         if (std::isfinite(size) && size > 0 && size < 500) font.size = size;
-        if (node.attribute("bold").as_bool()) font.style |= kBoldFace;
-        if (node.attribute("italic").as_bool()) font.style |= kItalicFace;
+        if (isTrueText(node->value("bold"))) font.style |= kBoldFace;
+        if (isTrueText(node->value("italic"))) font.style |= kItalicFace;
         fonts[name] = font;
     }
     document = std::move(doc);
@@ -406,21 +418,20 @@ std::vector<std::string> UIDescription::getTemplateNames() const
 {
     std::vector<std::string> names;
     if (!document) return names;
-    for (const pugi::xml_node& node : document->root.children("template"))
-        names.emplace_back(node.attribute("name").value());
+    for (const XmlElement& node : document->root.children)
+        if (node.name == "template") names.emplace_back(node.value("name"));
     return names;
 }
 
 bool UIDescription::hasTemplate(UTF8StringPtr name) const
 {
-    return document && name && document->root.find_child_by_attribute("template", "name", name);
+    return document && name && document->root.findChild("template", "name", name);
 }
 
 bool UIDescription::getTemplateSize(UTF8StringPtr name, CPoint& size) const
 {
     if (!hasTemplate(name)) return false;
-    UIAttributes attributes =
-        attributesOf(document->root.find_child_by_attribute("template", "name", name));
+    UIAttributes attributes = attributesOf(*document->root.findChild("template", "name", name));
     CPoint extent;
     attributes.getPointAttribute("size", extent);
     size = CPoint(std::max<CCoord>(0, clampCoordinate(extent.x)),
@@ -432,7 +443,7 @@ CView* UIDescription::createView(UTF8StringPtr name, IController* controller,
                                  std::vector<std::unique_ptr<IController>>* subControllers) const
 {
     if (!hasTemplate(name)) return nullptr;
-    pugi::xml_node node = document->root.find_child_by_attribute("template", "name", name);
+    const XmlElement& node = *document->root.findChild("template", "name", name);
     std::vector<std::unique_ptr<IController>> created;
     ViewBuilder builder(*this, &created);
     std::unique_ptr<CView> view(builder.build(node, controller, 0, true));

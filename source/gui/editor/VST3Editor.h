@@ -7,7 +7,8 @@
 //
 // Threads: the host calls every operation on its UI thread. On Linux the editor lives in an X11
 // child window of the host's window and is driven only by the host's IRunLoop (an event
-// handler on the X connection, and a timer while something animates); it starts no thread.
+// handler on the X connection, and a timer while something animates); on Windows in a Win32
+// child window served by the host's message loop. It starts no thread.
 #pragma once
 
 #include "description/EmbeddedResources.h"
@@ -61,7 +62,7 @@ public:
     //--- IPlugView
     Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) SMTG_OVERRIDE;
     /** Opens the editor in the host's window. kResultFalse for another platform type, a frame
-     *  without IRunLoop or when no window could be made (no X server). */
+     *  without IRunLoop (Linux) or when no window could be made (no X server, no such HWND). */
     Steinberg::tresult PLUGIN_API attached(void* parent, Steinberg::FIDString type) SMTG_OVERRIDE;
     /** Closes the window and unregisters everything; the editor can be attached again. */
     Steinberg::tresult PLUGIN_API removed() SMTG_OVERRIDE;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing an editor without a window: into an image in memory or a PNG file, at any scale.
+// The graphics backend draws them (cairo, or GDI+ on Windows).
 // Tests read the pixels back; the same render makes screenshots for the documentation.
 #pragma once
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The off-screen renders with cairo (Linux).
 #include "platform/offscreen/OffscreenRender.h"
 
 #include "platform/cairo/CairoDrawContext.h"
@@ -76,30 +77,6 @@ bool renderToPNG(CFrame& frame, double scale, UTF8StringPtr path)
     bool written = cairo_surface_write_to_png(surface, path) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);
     return written;
-}
-
-void OffscreenPlatformFrame::advance(std::uint64_t milliseconds)
-{
-    while (milliseconds > 0)
-    {
-        if (sinceTick >= timerInterval) sinceTick = 0;
-        std::uint64_t step = timerInterval
-                                 ? std::min<std::uint64_t>(milliseconds, timerInterval - sinceTick)
-                                 : milliseconds;
-        ticks += step;
-        milliseconds -= step;
-        if (!timerInterval)
-        {
-            sinceTick = 0;
-            continue;
-        }
-        sinceTick += step;
-        if (sinceTick >= timerInterval)
-        {
-            sinceTick = 0;
-            if (callback) callback->platformOnTimer();
-        }
-    }
 }
 
 } // namespace VSTGUI

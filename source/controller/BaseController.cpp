@@ -10,8 +10,9 @@
 #include "pluginterfaces/vst/ivstmessage.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -76,34 +77,38 @@ tresult PLUGIN_API BaseController::notify(IMessage* message)
 
 tresult PLUGIN_API BaseController::setComponentState(IBStream* state)
 {
-    // The stream comes from a saved project and may be damaged: a count that is not the
-    // processor's, values that are no numbers, or an early end. Reading stops at the first field
-    // that cannot be read, so a damaged count cannot keep this loop going for billions of reads.
-    if (!state) return kResultOk;
-    bool changed = false;
-    auto apply = [this, &changed](ParamID id, ParamValue value) {
-        const ParamValue before = getParamNormalized(id);
-        setParamNormalized(id, value);
-        changed = changed || getParamNormalized(id) != before;
-    };
+    if (!state) return kInvalidArgument;
+    // The stream comes from a saved project or preset and may be damaged. The processor's rules
+    // hold here too, so that what hosts show is what plays: a stream is taken whole or not at
+    // all, and a value that is no setting keeps the previous one. Reading stops at the first
+    // field that cannot be read, so a damaged count cannot keep it going for billions of reads.
     int32 count = 0;
-    if (readInt32LE(state, count))
+    if (!readInt32LE(state, count) || count <= 0) return kResultFalse;
+    std::vector<std::pair<ParamID, ParamValue>> values;
+    for (int32 i = 0; i < count; ++i)
     {
-        int32 i = 0;
-        for (; i < count; ++i)
-        {
-            double value = 0.0;
-            if (!readDoubleLE(state, value)) break;
-            if (std::isfinite(value)) apply(static_cast<ParamID>(i), value);
-        }
-        int32 bypassWord = 0;
-        if (i == count && readInt32LE(state, bypassWord) && getParameterObject(kBypassId))
-            apply(kBypassId, static_cast<double>(bypassWord));
+        double value = 0.0;
+        if (!readDoubleLE(state, value)) return kResultFalse;
+        const auto id = static_cast<ParamID>(i);
+        if (value >= 0.0 && value <= 1.0 && getParameterObject(id)) values.emplace_back(id, value);
     }
-    // The host did not make these changes, so it does not know of them: without this it keeps
-    // showing the values it saw before (the advertised defaults on a new instance).
-    if (changed && componentHandler) componentHandler->restartComponent(kParamValuesChanged);
+    int32 bypassWord = 0;
+    if (!readInt32LE(state, bypassWord)) return kResultFalse;
+
+    for (const auto& [id, value] : values)
+        setParamNormalized(id, value);
+    if (getParameterObject(kBypassId)) setParamNormalized(kBypassId, bypassWord != 0 ? 1.0 : 0.0);
+    // Nothing goes back to the host from here: hosts hold their own locks while they hand a
+    // state over, and a call back into them waits for ever. They read the values afterwards.
     return kResultOk;
+}
+
+tresult PLUGIN_API BaseController::setKnobMode(KnobMode mode)
+{
+    if (mode != kCircularMode && mode != kRelativCircularMode && mode != kLinearMode)
+        return kResultFalse;
+    knobMode = mode;
+    return EditControllerEx1::setKnobMode(mode);
 }
 
 tresult PLUGIN_API BaseController::getParameterInfo(int32 paramIndex, ParameterInfo& info)

@@ -38,10 +38,10 @@ public:
 
     //--- IEditController
     /** Applies the processor's state stream (count, values, bypass word) to the parameters with
-        IDs 0 to count - 1 and to 'bpas'. Reading stops at the first field that cannot be read;
-        NaN and infinite values are skipped. When a value changed, the component handler is
-        asked to restart with kParamValuesChanged so that the host re-reads them. Always
-        kResultOk. */
+        IDs 0 to count - 1 and to 'bpas', by the processor's rules: a stream whose count is not
+        positive or that ends before its bypass word is refused with kResultFalse and changes
+        nothing; values outside 0..1 keep the previous ones. Never calls back into the host
+        (hosts read the values again afterwards). */
     tresult PLUGIN_API setComponentState(IBStream* state) SMTG_OVERRIDE;
     /** kResultFalse for an index outside the parameter list (the base would throw). */
     tresult PLUGIN_API getParameterInfo(int32 paramIndex, ParameterInfo& info) SMTG_OVERRIDE;
@@ -53,6 +53,15 @@ public:
         throws on those); otherwise the parameter's own reading. */
     tresult PLUGIN_API getParamValueByString(ParamID id, TChar* string,
                                              ParamValue& valueNormalized) SMTG_OVERRIDE;
+
+    //--- IEditController2
+    /** Keeps the host's knob mode for this instance too: the SDK keeps one for the whole
+        process, which other instances (a VST 2 one, say) would take over. kResultFalse for a
+        mode that is none of the three. */
+    tresult PLUGIN_API setKnobMode(KnobMode mode) SMTG_OVERRIDE;
+    /** The knob mode this instance's host chose; linear (a vertical drag) where it chose none,
+        as VST 2 hosts and many VST 3 hosts never do. */
+    KnobMode getKnobMode() const { return knobMode; }
 
     //--- IUnitInfo
     /** kResultFalse for an index outside the unit list (the base would throw). */
@@ -87,6 +96,9 @@ protected:
     double processorSampleRate = 44100.0;
     /** Set before initialize to publish the bypass parameter 'bpas'. */
     bool addBypassParameter = false;
+
+private:
+    KnobMode knobMode = kLinearMode;
 };
 
 } // namespace Tarvik

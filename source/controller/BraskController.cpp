@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BraskController.h"
 
+#include "BraskParameterDefaults.h"
 #include "BraskParameterIds.h"
 #include "IndexedParameter.h"
 #include "OctaveParameter.h"
@@ -16,46 +17,57 @@ namespace Tarvik {
 
 namespace {
 
-constexpr int32 kAutomate = ParameterInfo::kCanAutomate;
-
 /** A continuous parameter whose plain value is its normalized value. */
 struct PlainRow
 {
     ParamID id;
     const TChar* title;
-    ParamValue defaultValue;
-    int32 flags;
 };
 
 // Hosts list the parameters in this order; "Glide" and "Octave" have classes of their own and
 // are inserted at their places.
 const PlainRow kRowsBeforeGlide[] = {
-    {0, STR16("OSC Mix"), 0.15, kAutomate},
-    {1, STR16("OSC Tune"), 0.6, kAutomate},
-    {2, STR16("OSC Fine"), 0.5, kAutomate},
+    {kOscMix, STR16("OSC Mix")},
+    {kOscTune, STR16("OSC Tune")},
+    {kOscFine, STR16("OSC Fine")},
 };
 const PlainRow kRowsBeforeOctave[] = {
-    {4, STR16("Gld Rate"), 0.5, kAutomate}, {5, STR16("Gld Bend"), 0.5, kAutomate},
-    {6, STR16("VCF Freq"), 0.5, kAutomate}, {7, STR16("VCF Reso"), 0.5, kAutomate},
-    {8, STR16("VCF Env"), 0.5, kAutomate},  {9, STR16("VCF LFO"), 0.5, kAutomate},
-    {10, STR16("VCF Vel"), 0.5, kAutomate}, {11, STR16("VCF Att"), 0.5, kAutomate},
-    {12, STR16("VCF Dec"), 0.5, kAutomate}, {13, STR16("VCF Sus"), 0.5, kAutomate},
-    {14, STR16("VCF Rel"), 0.5, kAutomate}, {15, STR16("ENV Att"), 0.5, kAutomate},
-    {16, STR16("ENV Dec"), 0.5, kAutomate}, {17, STR16("ENV Sus"), 0.5, kAutomate},
-    {18, STR16("ENV Rel"), 0.5, kAutomate}, {19, STR16("LFO Rate"), 0.5, kAutomate},
-    {20, STR16("Vibrato"), 0.5, kAutomate}, {21, STR16("Noise"), 0.5, kAutomate},
+    {kGlideRate, STR16("Gld Rate")}, {kGlideBend, STR16("Gld Bend")}, {kVcfFreq, STR16("VCF Freq")},
+    {kVcfReso, STR16("VCF Reso")},   {kVcfEnv, STR16("VCF Env")},     {kVcfLfo, STR16("VCF LFO")},
+    {kVcfVel, STR16("VCF Vel")},     {kVcfAtt, STR16("VCF Att")},     {kVcfDec, STR16("VCF Dec")},
+    {kVcfSus, STR16("VCF Sus")},     {kVcfRel, STR16("VCF Rel")},     {kEnvAtt, STR16("ENV Att")},
+    {kEnvDec, STR16("ENV Dec")},     {kEnvSus, STR16("ENV Sus")},     {kEnvRel, STR16("ENV Rel")},
+    {kLfoRate, STR16("LFO Rate")},   {kVibrato, STR16("Vibrato")},    {kNoise, STR16("Noise")},
 };
-// The performance controllers are driven by MIDI data through the host, never automated. Pitch
-// Bend rests at its centre, as the engine starts: a host's reset to default must not detune.
 const PlainRow kRowsAfterOctave[] = {
-    {23, STR16("Tuning"), 0.5, kAutomate},
-    {kModWheelId, STR16("Mod Wheel"), 0.0, 0},
-    {kPitchBendId, STR16("Pitch Bend"), 0.5, 0},
-    {kFilterModUpId, STR16("Filter Mod+"), 0.0, 0},
-    {kFilterModDownId, STR16("Filter Mod-"), 0.0, 0},
-    {kResonanceCtlId, STR16("Filter Resonance"), 0.0, 0},
-    {kAftertouchId, STR16("Aftertouch"), 0.0, 0},
+    {kTuning, STR16("Tuning")},
 };
+
+/** A MIDI performance controller: driven by MIDI data through the host, never automated. */
+struct PerformanceRow
+{
+    ParamID id;
+    const TChar* title;
+    ParamValue defaultValue;
+};
+
+// Each rests where the engine starts it: Pitch Bend at its centre, so that a host's reset to
+// default does not detune.
+const PerformanceRow kPerformanceRows[] = {
+    {kModWheelId, STR16("Mod Wheel"), 0.0},
+    {kPitchBendId, STR16("Pitch Bend"), 0.5},
+    {kFilterModUpId, STR16("Filter Mod+"), 0.0},
+    {kFilterModDownId, STR16("Filter Mod-"), 0.0},
+    {kResonanceCtlId, STR16("Filter Resonance"), 0.0},
+    {kAftertouchId, STR16("Aftertouch"), 0.0},
+};
+
+/** The value the processor starts with, widened as it widens it: every reset to default then
+    gives the sound a new instance plays. */
+ParamValue soundDefault(ParamID id)
+{
+    return static_cast<ParamValue>(kDefaultParamValues[id]);
+}
 
 struct ControllerAssignment
 {
@@ -87,25 +99,32 @@ tresult PLUGIN_API BraskController::initialize(FUnknown* context)
 
     auto addPlainRows = [this](const PlainRow* rows, size_t count) {
         for (size_t i = 0; i < count; ++i)
-            parameters.addParameter(rows[i].title, STR16(""), 0, rows[i].defaultValue,
-                                    rows[i].flags, static_cast<int32>(rows[i].id), kRootUnitId);
+            parameters.addParameter(rows[i].title, STR16(""), 0, soundDefault(rows[i].id),
+                                    ParameterInfo::kCanAutomate, static_cast<int32>(rows[i].id),
+                                    kRootUnitId);
     };
 
     addPlainRows(kRowsBeforeGlide, std::size(kRowsBeforeGlide));
 
-    auto* glide = new IndexedParameter(STR16("Glide"), nullptr, 5, 0.0,
+    auto* glide = new IndexedParameter(STR16("Glide"), nullptr, 5, soundDefault(kGlide),
                                        ParameterInfo::kCanAutomate | ParameterInfo::kIsList, kGlide,
                                        kRootUnitId);
     for (int32 i = 0; i < 6; ++i)
         glide->setString(i, kGlideModes[i]);
+    glide->setNormalized(soundDefault(kGlide)); // a list parameter starts at entry 0
     parameters.addParameter(glide);
 
     addPlainRows(kRowsBeforeOctave, std::size(kRowsBeforeOctave));
 
     // Whole octaves, but continuous: the text shows the octave that plays.
-    parameters.addParameter(new OctaveParameter(STR16("Octave"), kOctave, kRootUnitId));
+    parameters.addParameter(
+        new OctaveParameter(STR16("Octave"), kOctave, kRootUnitId, soundDefault(kOctave)));
 
     addPlainRows(kRowsAfterOctave, std::size(kRowsAfterOctave));
+
+    for (const PerformanceRow& row : kPerformanceRows)
+        parameters.addParameter(row.title, STR16(""), 0, row.defaultValue, 0,
+                                static_cast<int32>(row.id), kRootUnitId);
 
     for (const ControllerAssignment& assignment : kControllerAssignments)
         midiMapping[assignment.controller] = assignment.id;

@@ -10,9 +10,13 @@ namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
-OctaveParameter::OctaveParameter(const TChar* title, ParamID id, UnitID unitId)
+OctaveParameter::OctaveParameter(const TChar* title, ParamID id, UnitID unitId,
+                                 ParamValue defaultNormalized)
     : RangeParameter(title, id, STR16(""), -2.0, 2.0, 0.0, 0, ParameterInfo::kCanAutomate, unitId)
 {
+    // Kept normalized, as given: a plain default would round-trip through the range.
+    info.defaultNormalizedValue = defaultNormalized;
+    setNormalized(defaultNormalized);
     setPrecision(0);
 }
 

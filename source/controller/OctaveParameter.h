@@ -13,8 +13,8 @@ namespace Tarvik {
 class OctaveParameter : public RangeParameter
 {
 public:
-    /** Range -2 to 2, plain default 0 (normalized 0.5), continuous, automatable. */
-    OctaveParameter(const TChar* title, ParamID id, UnitID unitId);
+    /** Range -2 to 2, continuous, automatable, starting at its default. */
+    OctaveParameter(const TChar* title, ParamID id, UnitID unitId, ParamValue defaultNormalized);
 
     /** The octave that plays, floor(4.9 x) - 2 and at most 2, for x clamped to 0..1; NaN shows
         as the range parameter shows it. Text entry stays the range parameter's: "-1" is 0.25. */

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BraskControllerWithUI.h"
 
+#include "BraskParameterIds.h"
 #include "EditorTemplate.h"
 #include "InterAppAudioControlsController.h"
+#include "OctaveParameter.h"
 
 #include "editor/VST3Editor.h"
+#include "views/CAnimKnob.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstinterappaudio.h"
@@ -33,6 +36,32 @@ IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString name)
         editor = new VSTGUI::VST3Editor(this, kEditorTemplate, kEditorDescriptionFile);
     }
     return editor;
+}
+
+VSTGUI::CView* BraskControllerWithUI::verifyView(VSTGUI::CView* view,
+                                                 const VSTGUI::UIAttributes& /*attributes*/,
+                                                 const VSTGUI::IUIDescription* /*description*/,
+                                                 VSTGUI::VST3Editor* /*editor*/)
+{
+    auto* knob = dynamic_cast<VSTGUI::CAnimKnob*>(view);
+    if (knob && knob->getTag() == kOctave)
+    {
+        // The editor holds this controller for as long as its views live.
+        knob->setFrameChooser([this](float shown) {
+            // The parameter's own value where the knob shows it: a float cannot tell the values
+            // right below a step from the step.
+            double value = getParamNormalized(kOctave);
+            if (static_cast<float>(value) != shown) value = shown;
+            return OctaveParameter::playedOctave(value) + 2;
+        });
+    }
+    return view;
+}
+
+bool BraskControllerWithUI::getEditorKnobMode(int32_t& mode) const
+{
+    mode = getKnobMode();
+    return true;
 }
 
 VSTGUI::IController*

@@ -25,6 +25,15 @@ public:
      *  for, or on "Editor" where the description has no such template; null for other names. */
     IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
 
+    /** The Octave knob's pointer shows the octave that plays, as its read-out does: the engine
+     *  steps at multiples of 1/4.9, not at the quarters that the five pictures split evenly. */
+    VSTGUI::CView* verifyView(VSTGUI::CView* view, const VSTGUI::UIAttributes& attributes,
+                              const VSTGUI::IUIDescription* description,
+                              VSTGUI::VST3Editor* editor) override;
+
+    /** The knob mode this instance's host chose, linear where it chose none. */
+    bool getEditorKnobMode(int32_t& mode) const override;
+
     /** An InterAppAudioControlsController for that name when the host offers
      *  IInterAppAudioHost; null otherwise. The editor owns it. */
     VSTGUI::IController* createSubController(VSTGUI::UTF8StringPtr name,

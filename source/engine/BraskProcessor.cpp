@@ -18,11 +18,6 @@ namespace Tarvik {
 
 static_assert(kBraskParamCount == kSoundParamCount, "one value per sound parameter");
 
-const float kDefaultParamValues[kBraskParamCount] = {
-    1.0f,  0.37f, 0.25f, 0.3f, 0.32f, 0.5f, 0.9f,  0.6f,  0.12f, 0.0f, 0.5f, 0.9f,
-    0.89f, 0.9f,  0.73f, 0.0f, 0.5f,  1.0f, 0.71f, 0.81f, 0.65f, 0.0f, 0.5f, 0.5f,
-};
-
 BraskProcessor::BraskProcessor()
 {
     setControllerClass(kBraskControllerUID);

@@ -7,6 +7,7 @@
 
 #include "BaseProcessor.h"
 #include "BlockRenderer.h"
+#include "BraskParameterDefaults.h"
 #include "EngineState.h"
 
 #include <atomic>
@@ -17,9 +18,6 @@ namespace Tarvik {
 
 /** Number of sound parameters; their IDs 0..23 index the value array. */
 constexpr uint32 kBraskParamCount = 24;
-
-/** Initial normalized values, kept as single-precision constants (widened when loaded). */
-extern const float kDefaultParamValues[kBraskParamCount];
 
 class BraskProcessor : public BaseProcessor
 {

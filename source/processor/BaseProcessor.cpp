@@ -137,29 +137,32 @@ tresult PLUGIN_API BaseProcessor::getState(IBStream* state)
     return kResultOk;
 }
 
-void BaseProcessor::readState(IBStream* state, StateSnapshot& into) const
+bool BaseProcessor::readState(IBStream* state, StateSnapshot& into) const
 {
-    // Reading stops at the first field that cannot be read: what follows keeps its value.
+    // A stream is taken whole or not at all: a damaged preset or project must not leave the
+    // sound half changed. It must hold every field its count announces.
     int32 storedCount = 0;
-    if (!readInt32LE(state, storedCount)) return;
+    if (!readInt32LE(state, storedCount) || storedCount <= 0) return false;
     // A state from a version with another number of values: the values both know are read,
     // the others skipped, so the bypass word is found where it was written.
-    const uint32 stored = storedCount > 0 ? static_cast<uint32>(storedCount) : 0;
+    const uint32 stored = static_cast<uint32>(storedCount);
     const uint32 known = std::min(stored, paramCount);
     for (uint32 i = 0; i < known; ++i)
     {
         double value = 0.0;
-        if (!readDoubleLE(state, value)) return;
-        // A damaged value (NaN, infinite, outside 0..1) keeps the parameter's previous value.
+        if (!readDoubleLE(state, value)) return false;
+        // A value that is no setting (NaN, infinite, outside 0..1) keeps the previous one.
         if (isValidNormalized(value)) into.values[i] = value;
     }
     for (uint32 i = known; i < stored; ++i)
     {
         double skipped = 0.0;
-        if (!readDoubleLE(state, skipped)) return;
+        if (!readDoubleLE(state, skipped)) return false;
     }
     int32 bypassWord = 0;
-    if (readInt32LE(state, bypassWord)) into.bypass = bypassWord != 0;
+    if (!readInt32LE(state, bypassWord)) return false;
+    into.bypass = bypassWord != 0;
+    return true;
 }
 
 void BaseProcessor::applyState(const StateSnapshot& snapshot)
@@ -176,18 +179,19 @@ tresult PLUGIN_API BaseProcessor::setState(IBStream* state)
     if (!active)
     {
         StateSnapshot& parsed = uiScratch; // current is uiScratch here
-        readState(state, parsed);
+        if (!readState(state, parsed)) return kResultFalse;
         applyState(parsed);
         recalc();
         return kResultOk;
     }
 
     // While audio runs the stream is parsed here, on top of the current state, and the
-    // complete result is handed to the audio thread, which applies it at its next block.
+    // complete result is handed to the audio thread, which applies it at its next block. A
+    // refused stream leaves the slot unpublished: the next state fills it anew.
     StateSnapshot& parsed = incomingState.writeSlot();
     parsed.values = current.values;
     parsed.bypass = current.bypass;
-    readState(state, parsed);
+    if (!readState(state, parsed)) return kResultFalse;
     parsed.generation = ++setGeneration;
     lastSetState = parsed;
     incomingState.publish();

@@ -68,8 +68,10 @@ public:
         "activated" with the sample rate to the connected controller. */
     tresult PLUGIN_API setActive(TBool state) SMTG_OVERRIDE;
     /** UI thread, also while audio runs. Reads the count, min(count, paramCount) values
-        (skipping any beyond) and the bypass word; unreadable or invalid fields keep their
-        values. Applied at once while not active, else at the start of the next block. */
+        (skipping any beyond) and the bypass word; values outside 0..1 keep the previous ones.
+        A stream whose count is not positive or that ends before its bypass word is refused
+        with kResultFalse and changes nothing. Applied at once while not active, else at the
+        start of the next block. */
     tresult PLUGIN_API setState(IBStream* state) SMTG_OVERRIDE;
     /** UI thread, also while audio runs. Writes count, the values and the bypass word,
         little-endian, packed: one consistent state, the last one set if not yet applied. */
@@ -134,7 +136,8 @@ private:
         uint32 generation = 0;
     };
 
-    void readState(IBStream* state, StateSnapshot& into) const;
+    /** Parses a whole stream on top of `into`; false (and `into` half written) when refused. */
+    bool readState(IBStream* state, StateSnapshot& into) const;
     /** UI thread: the state getState writes. */
     const StateSnapshot& currentState();
     void applyState(const StateSnapshot& snapshot);

@@ -53,16 +53,18 @@ struct Row
     double defaultValue;
     int32 flags;
 };
+// The sound parameters' defaults are the Init sound the processor starts with, single-precision
+// values widened; the performance controllers rest where the engine starts them.
 // clang-format off
 const Row kTable[] = {
-    {0, "OSC Mix", 0, 0.15, 1}, {1, "OSC Tune", 0, 0.6, 1}, {2, "OSC Fine", 0, 0.5, 1},
-    {3, "Glide", 5, 0.0, 9}, {4, "Gld Rate", 0, 0.5, 1}, {5, "Gld Bend", 0, 0.5, 1},
-    {6, "VCF Freq", 0, 0.5, 1}, {7, "VCF Reso", 0, 0.5, 1}, {8, "VCF Env", 0, 0.5, 1},
-    {9, "VCF LFO", 0, 0.5, 1}, {10, "VCF Vel", 0, 0.5, 1}, {11, "VCF Att", 0, 0.5, 1},
-    {12, "VCF Dec", 0, 0.5, 1}, {13, "VCF Sus", 0, 0.5, 1}, {14, "VCF Rel", 0, 0.5, 1},
-    {15, "ENV Att", 0, 0.5, 1}, {16, "ENV Dec", 0, 0.5, 1}, {17, "ENV Sus", 0, 0.5, 1},
-    {18, "ENV Rel", 0, 0.5, 1}, {19, "LFO Rate", 0, 0.5, 1}, {20, "Vibrato", 0, 0.5, 1},
-    {21, "Noise", 0, 0.5, 1}, {22, "Octave", 0, 0.5, 1}, {23, "Tuning", 0, 0.5, 1},
+    {0, "OSC Mix", 0, 1.0f, 1}, {1, "OSC Tune", 0, 0.37f, 1}, {2, "OSC Fine", 0, 0.25f, 1},
+    {3, "Glide", 5, 0.3f, 9}, {4, "Gld Rate", 0, 0.32f, 1}, {5, "Gld Bend", 0, 0.5f, 1},
+    {6, "VCF Freq", 0, 0.9f, 1}, {7, "VCF Reso", 0, 0.6f, 1}, {8, "VCF Env", 0, 0.12f, 1},
+    {9, "VCF LFO", 0, 0.0f, 1}, {10, "VCF Vel", 0, 0.5f, 1}, {11, "VCF Att", 0, 0.9f, 1},
+    {12, "VCF Dec", 0, 0.89f, 1}, {13, "VCF Sus", 0, 0.9f, 1}, {14, "VCF Rel", 0, 0.73f, 1},
+    {15, "ENV Att", 0, 0.0f, 1}, {16, "ENV Dec", 0, 0.5f, 1}, {17, "ENV Sus", 0, 1.0f, 1},
+    {18, "ENV Rel", 0, 0.71f, 1}, {19, "LFO Rate", 0, 0.81f, 1}, {20, "Vibrato", 0, 0.65f, 1},
+    {21, "Noise", 0, 0.0f, 1}, {22, "Octave", 0, 0.5f, 1}, {23, "Tuning", 0, 0.5f, 1},
     {kModw, "Mod Wheel", 0, 0, 0}, {kPitb, "Pitch Bend", 0, 0.5, 0}, {kBrth, "Filter Mod+", 0, 0, 0},
     {kCt03, "Filter Mod-", 0, 0, 0}, {kExpr, "Filter Resonance", 0, 0, 0},
     {kAftt, "Aftertouch", 0, 0, 0}};
@@ -80,10 +82,10 @@ TEST_F(BraskControllerTest, PublishesTheThirtyParametersInOrder)
         EXPECT_EQ(ascii(info.title), row.title);
         EXPECT_EQ(ascii(info.shortTitle) + ascii(info.units), "") << row.title;
         EXPECT_EQ(info.stepCount, row.stepCount) << row.title;
-        EXPECT_DOUBLE_EQ(info.defaultNormalizedValue, row.defaultValue) << row.title;
+        EXPECT_EQ(info.defaultNormalizedValue, row.defaultValue) << row.title;
         EXPECT_EQ(info.flags, row.flags) << row.title;
         EXPECT_EQ(info.unitId, 0) << row.title;
-        EXPECT_DOUBLE_EQ(controller->getParamNormalized(row.id), row.defaultValue) << row.title;
+        EXPECT_EQ(controller->getParamNormalized(row.id), row.defaultValue) << row.title;
         if (row.id != 3 && row.id != 22) // the others print four decimals
         {
             EXPECT_EQ(shown(row.id, 0.123456), "0.1235") << row.title;

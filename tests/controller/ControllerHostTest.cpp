@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 using namespace Steinberg;
@@ -66,10 +67,6 @@ TEST_F(LoadedBundle, ControllerIsConnectedAndHoldsTheProcessorsValues)
     EXPECT_EQ(processorSide->connect(controllerSide), kResultFalse);
     EXPECT_EQ(controllerSide->connect(processorSide), kResultFalse);
 
-    ParameterInfo mix{};
-    ASSERT_TRUE(instance->findParameter("OSC Mix", mix));
-    EXPECT_EQ(mix.defaultNormalizedValue, 0.15);
-    EXPECT_EQ(instance->controller()->getParamNormalized(mix.id), 1.0);
     IPtr<MemoryStream> state = owned(new MemoryStream());
     ASSERT_EQ(instance->component()->getState(state), kResultOk);
     ASSERT_EQ(state->getSize(), 200);
@@ -78,6 +75,71 @@ TEST_F(LoadedBundle, ControllerIsConnectedAndHoldsTheProcessorsValues)
         double stored = 0.0;
         std::memcpy(&stored, state->getData() + 4 + 8 * i, 8);
         EXPECT_EQ(instance->controller()->getParamNormalized(i), stored) << "parameter " << i;
+        // A reset to default gives the sound a new instance plays.
+        ParameterInfo info{};
+        ASSERT_EQ(instance->controller()->getParameterInfo(i, info), kResultOk);
+        EXPECT_EQ(info.defaultNormalizedValue, stored) << "parameter " << i;
+    }
+}
+
+TEST_F(LoadedBundle, ProcessorAndControllerTakeAStateAlike)
+{
+    // What plays and what hosts show must not part: both sides refuse the same streams and keep
+    // the same values.
+    auto stream = [](int32 count, std::vector<double> values, bool bypassWord) {
+        IPtr<MemoryStream> bytes = owned(new MemoryStream());
+        bytes->write(&count, 4, nullptr); // the test machine is little-endian
+        for (double value : values)
+            bytes->write(&value, 8, nullptr);
+        int32 word = 0;
+        if (bypassWord) bytes->write(&word, 4, nullptr);
+        return bytes;
+    };
+    std::vector<double> intact(24, 0.125);
+    std::vector<double> damaged = intact;
+    damaged[6] = 5.0; // VCF Freq
+    damaged[7] = std::nan("");
+    damaged[8] = -1.0;
+    std::vector<double> longer(30, 0.375);
+    struct Case
+    {
+        const char* name;
+        IPtr<MemoryStream> bytes;
+        tresult result;
+    };
+    const Case cases[] = {
+        {"intact", stream(24, intact, true), kResultOk},
+        {"values out of range", stream(24, damaged, true), kResultOk},
+        {"a newer version's longer state", stream(30, longer, true), kResultOk},
+        {"negative count", stream(-1, intact, true), kResultFalse},
+        {"zero count", stream(0, {}, true), kResultFalse},
+        {"no bypass word", stream(24, intact, false), kResultFalse},
+        {"one byte", nullptr, kResultFalse},
+    };
+    for (const Case& c : cases)
+    {
+        IPtr<MemoryStream> bytes = c.bytes ? c.bytes : owned(new MemoryStream());
+        if (!c.bytes) bytes->write(const_cast<char*>("\x18"), 1, nullptr);
+        // Both start from a state that differs from every case.
+        IPtr<MemoryStream> before = stream(24, std::vector<double>(24, 0.625), true);
+        before->seek(0, IBStream::kIBSeekSet, nullptr);
+        ASSERT_EQ(instance->component()->setState(before), kResultOk);
+        ASSERT_TRUE(instance->syncControllerFromProcessor());
+
+        bytes->seek(0, IBStream::kIBSeekSet, nullptr);
+        EXPECT_EQ(instance->component()->setState(bytes), c.result) << c.name;
+        bytes->seek(0, IBStream::kIBSeekSet, nullptr);
+        EXPECT_EQ(instance->controller()->setComponentState(bytes), c.result) << c.name;
+        IPtr<MemoryStream> playing = owned(new MemoryStream());
+        ASSERT_EQ(instance->component()->getState(playing), kResultOk);
+        ASSERT_EQ(playing->getSize(), 200);
+        for (int32 id = 0; id < 24; ++id)
+        {
+            double value = 0.0;
+            std::memcpy(&value, playing->getData() + 4 + 8 * id, 8);
+            EXPECT_EQ(instance->controller()->getParamNormalized(id), value)
+                << c.name << ": parameter " << id;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 // sub-controller and its buttons, and the controls' frames for parameter values.
 #include "BraskCids.h"
 #include "BraskControllerWithUI.h"
+#include "BraskParameterDefaults.h"
 #include "BraskParameterIds.h"
 #include "EditorTemplate.h"
 #include "InterAppAudioControlsController.h"
@@ -12,12 +13,15 @@
 #include "editor/ParameterBinding.h"
 #include "editor/VST3Editor.h"
 #include "views/CAnimKnob.h"
+#include "views/COptionMenu.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -139,40 +143,168 @@ TEST_F(EditorControllerTest, InterAppAudioButtonsActOnPressWithOnePresetManager)
     EXPECT_EQ(host.presets.alive, 0); // released with the sub-controller
 }
 
-TEST_F(EditorControllerTest, ControlsShowTheFrameOfTheParameterValue)
+/** The editor of a controller, without a window. */
+VSTGUI::VST3Editor* editorOf(IPtr<IPlugView>& view, BraskControllerWithUI& controller)
+{
+    view = owned(controller.createView("editor"));
+    return dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+}
+
+template <typename T>
+T* controlOf(VSTGUI::VST3Editor& editor, ParamID id)
+{
+    VSTGUI::ParameterBinding* binding = editor.getBinding(id);
+    if (!binding) return nullptr;
+    for (VSTGUI::CControl* control : binding->getControls())
+        if (auto* found = dynamic_cast<T*>(control)) return found;
+    return nullptr;
+}
+
+std::string shown(BraskControllerWithUI& controller, ParamID id)
+{
+    String128 text{};
+    controller.getParamStringByValue(id, controller.getParamNormalized(id), text);
+    std::string out;
+    for (const char16* c = text; *c; ++c)
+        out.push_back(static_cast<char>(*c));
+    return out;
+}
+
+TEST_F(EditorControllerTest, ControlsShowTheFrameOfTheValueThatPlays)
 {
     open(false);
-    IPtr<IPlugView> view = owned(controller->createView("editor"));
-    auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+    IPtr<IPlugView> view;
+    VSTGUI::VST3Editor* editor = editorOf(view, *controller);
     ASSERT_NE(editor, nullptr);
 
+    // The octave steps at multiples of 1/4.9, wherever a value falls: the last value below the
+    // first step sits within a float's rounding of it.
+    double firstStep = 1.0 / 4.9;
+    while (std::floor(4.9 * firstStep) < 1.0)
+        firstStep = std::nextafter(firstStep, 1.0);
+    const double belowFirstStep = std::nextafter(firstStep, 0.0);
     struct Case
     {
         ParamID id;
         double value;
         int32_t frame;
     };
-    // 101-frame knob and fader; the 5-frame octave knob changes at 0.25, 0.5, 0.75 and 1.0.
+    // 101-frame knob and fader; the 5-frame octave knob shows the octave that plays.
     const Case cases[] = {
-        {kLfoRate, 0.0, 0},  {kLfoRate, 0.5, 50},  {kLfoRate, 1.0, 100}, {kVcfFreq, 0.0, 0},
-        {kVcfFreq, 0.5, 50}, {kVcfFreq, 1.0, 100}, {kOctave, 0.0, 0},    {kOctave, 0.2499, 0},
-        {kOctave, 0.25, 1},  {kOctave, 0.4999, 1}, {kOctave, 0.5, 2},    {kOctave, 0.7499, 2},
-        {kOctave, 0.75, 3},  {kOctave, 0.9999, 3}, {kOctave, 1.0, 4},
+        {kLfoRate, 0.0, 0},      {kLfoRate, 0.5, 50},  {kLfoRate, 1.0, 100},
+        {kVcfFreq, 0.0, 0},      {kVcfFreq, 0.5, 50},  {kVcfFreq, 1.0, 100},
+        {kOctave, 0.0, 0},       {kOctave, 0.2040, 0}, {kOctave, belowFirstStep, 0},
+        {kOctave, firstStep, 1}, {kOctave, 0.25, 1},   {kOctave, 0.4081, 1},
+        {kOctave, 0.4082, 2},    {kOctave, 0.5, 2},    {kOctave, 0.6122, 2},
+        {kOctave, 0.6123, 3},    {kOctave, 0.75, 3},   {kOctave, 0.8163, 3},
+        {kOctave, 0.8164, 4},    {kOctave, 1.0, 4},
     };
     for (const Case& c : cases)
     {
         ASSERT_EQ(controller->setParamNormalized(c.id, c.value), kResultOk);
-        VSTGUI::ParameterBinding* binding = editor->getBinding(c.id);
-        ASSERT_NE(binding, nullptr) << c.id;
-        int knobs = 0;
-        for (VSTGUI::CControl* control : binding->getControls())
-            if (auto* knob = dynamic_cast<VSTGUI::CAnimKnob*>(control))
-            {
-                EXPECT_EQ(knob->getFrameIndex(), c.frame) << c.id << " at " << c.value;
-                ++knobs;
-            }
-        EXPECT_EQ(knobs, 1) << c.id;
+        auto* knob = controlOf<VSTGUI::CAnimKnob>(*editor, c.id);
+        ASSERT_NE(knob, nullptr) << c.id;
+        EXPECT_EQ(knob->getFrameIndex(), c.frame) << c.id << " at " << c.value;
+        if (c.id == kOctave)
+        {
+            EXPECT_EQ(knob->getFrameIndex() - 2, std::stoi(shown(*controller, kOctave)))
+                << "pointer and read-out at " << c.value;
+        }
     }
+}
+
+TEST_F(EditorControllerTest, VoiceModeMenuShowsTheModeThatPlays)
+{
+    open(false);
+    IPtr<IPlugView> view;
+    VSTGUI::VST3Editor* editor = editorOf(view, *controller);
+    ASSERT_NE(editor, nullptr);
+    auto* menu = controlOf<VSTGUI::COptionMenu>(*editor, kGlide);
+    ASSERT_NE(menu, nullptr);
+
+    EXPECT_EQ(menu->getDisplayText(), "Poly-Legato") << "the Init sound's 0.3";
+    for (int step = 0; step <= 100; ++step)
+    {
+        const double value = step / 100.0;
+        ASSERT_EQ(controller->setParamNormalized(kGlide, value), kResultOk);
+        EXPECT_EQ(menu->getDisplayText(), shown(*controller, kGlide)) << value;
+        EXPECT_EQ(menu->getEntry(menu->getCurrentIndex()), shown(*controller, kGlide)) << value;
+    }
+    // An entry the user picks is what plays and what the menu then shows.
+    for (int32_t entry = 0; entry < menu->getNbEntries(); ++entry)
+    {
+        menu->selectEntry(entry);
+        EXPECT_EQ(controller->getParamNormalized(kGlide), entry / 5.0);
+        EXPECT_EQ(shown(*controller, kGlide), menu->getEntry(entry));
+        EXPECT_EQ(menu->getCurrentIndex(), entry);
+    }
+}
+
+TEST_F(EditorControllerTest, KnobsFollowAVerticalDragUnlessThisHostChoseAnotherMode)
+{
+    open(false);
+    IPtr<BraskControllerWithUI> other = owned(new BraskControllerWithUI());
+    ASSERT_EQ(other->initialize(host.context()), kResultOk);
+    // A host that chooses a mode for one instance leaves the others (a VST 2 instance in the
+    // same process, say) as they were.
+    ASSERT_EQ(other->setKnobMode(kCircularMode), kResultOk);
+
+    IPtr<IPlugView> view;
+    VSTGUI::VST3Editor* editor = editorOf(view, *controller);
+    ASSERT_NE(editor, nullptr);
+    auto* knob = controlOf<VSTGUI::CAnimKnob>(*editor, kLfoRate);
+    ASSERT_NE(knob, nullptr);
+    // 50 pixels up from the knob's centre: a quarter of the linear travel, no jump.
+    auto dragUp = [&] {
+        controller->setParamNormalized(kLfoRate, 0.5);
+        VSTGUI::CPoint from = knob->getViewSize().getCenter();
+        VSTGUI::CPoint to(from.x, from.y - 50);
+        knob->onMouseDown(from, VSTGUI::CButtonState(VSTGUI::kLButton));
+        knob->onMouseMoved(to, VSTGUI::CButtonState(VSTGUI::kLButton));
+        knob->onMouseUp(to, VSTGUI::CButtonState(VSTGUI::kLButton));
+        return controller->getParamNormalized(kLfoRate);
+    };
+    EXPECT_EQ(editor->getKnobMode(), kLinearMode);
+    EXPECT_NEAR(dragUp(), 0.75, 1e-6);
+
+    ASSERT_EQ(controller->setKnobMode(kCircularMode), kResultOk);
+    EXPECT_EQ(editor->getKnobMode(), kCircularMode);
+    EXPECT_NEAR(dragUp(), 0.5, 1e-6) << "straight up from the centre points at the top";
+    ASSERT_EQ(controller->setKnobMode(kRelativCircularMode), kResultOk);
+    EXPECT_EQ(editor->getKnobMode(), kRelativCircularMode);
+    EXPECT_EQ(controller->setKnobMode(7), kResultFalse);
+    EXPECT_EQ(editor->getKnobMode(), kRelativCircularMode);
+    other->terminate();
+}
+
+TEST_F(EditorControllerTest, ResetGestureGivesTheSoundANewInstancePlays)
+{
+    open(false);
+    IPtr<IPlugView> view = owned(controller->createView("editor"));
+    auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+    ASSERT_NE(editor, nullptr);
+    int knobs = 0;
+    for (int32 id = 0; id < kSoundParamCount; ++id)
+    {
+        VSTGUI::ParameterBinding* binding = editor->getBinding(static_cast<ParamID>(id));
+        ASSERT_NE(binding, nullptr) << id;
+        for (VSTGUI::CControl* control : binding->getControls())
+        {
+            auto* knob = dynamic_cast<VSTGUI::CAnimKnob*>(control);
+            if (!knob) continue;
+            for (int32_t gesture : {int32_t(VSTGUI::kDoubleClick), int32_t(VSTGUI::kControl)})
+            {
+                controller->setParamNormalized(static_cast<ParamID>(id), 0.123);
+                VSTGUI::CPoint centre = knob->getViewSize().getCenter();
+                knob->onMouseDown(centre, VSTGUI::CButtonState(VSTGUI::kLButton | gesture));
+                EXPECT_EQ(controller->getParamNormalized(static_cast<ParamID>(id)),
+                          static_cast<double>(kDefaultParamValues[id]))
+                    << "parameter " << id;
+            }
+            ++knobs;
+        }
+    }
+    EXPECT_EQ(knobs, 23);
 }
 
 } // namespace

@@ -158,13 +158,13 @@ inline std::vector<char> saveState(IComponent* component)
     return std::vector<char>(stream->getData(), stream->getData() + stream->getSize());
 }
 
-inline void loadState(IComponent* component, const std::vector<char>& bytes)
+inline tresult loadState(IComponent* component, const std::vector<char>& bytes)
 {
     IPtr<MemoryStream> stream = owned(new MemoryStream());
     int32 written = 0;
     stream->write(const_cast<char*>(bytes.data()), static_cast<int32>(bytes.size()), &written);
     stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    component->setState(stream);
+    return component->setState(stream);
 }
 
 inline bool allFinite(const float* samples, int32 n)

@@ -68,7 +68,7 @@ TEST(ProcessorState, RoundTripIsBitExactAndSoundsTheSame)
     EXPECT_GT(TestRig::peak(first.left(), 512), 0.0f);
 }
 
-TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
+TEST(ProcessorState, ShortStreamsAreRefusedAndDamagedValuesKeepThePreviousOnes)
 {
     ProcessorRig rig;
     std::vector<char> full = saveState(rig.processor);
@@ -79,31 +79,36 @@ TEST(ProcessorState, ShortAndDamagedStreamsChangeOnlyWhatTheyHold)
         putDouble(changed, i, 0.25);
     changed[196] = 7; // any non-zero bypass word turns bypass on
 
-    // The first 10 values only: parameters 10..23 and bypass stay.
-    loadState(rig.processor, std::vector<char>(changed.begin(), changed.begin() + 4 + 80));
-    rig.process(0);
-    for (int32 i = 0; i < 24; ++i)
-        EXPECT_EQ(rig.processor->paramValues[i], i < 10 ? 0.25 : before[static_cast<size_t>(i)]);
-    EXPECT_EQ(saveState(rig.processor)[196], 0);
-    EXPECT_EQ(rig.engine().voiceMode, 1); // recalc ran: Glide 0.25 is "Poly-Legato"
+    // A stream that ends early (a damaged preset) changes nothing, nor does an empty one.
+    for (size_t size : {size_t(0), size_t(1), size_t(4 + 80), size_t(199)})
+    {
+        EXPECT_EQ(loadState(rig.processor,
+                            std::vector<char>(changed.begin(), changed.begin() + long(size))),
+                  kResultFalse)
+            << size;
+        rig.process(0);
+        EXPECT_EQ(std::vector<double>(rig.processor->paramValues, rig.processor->paramValues + 24),
+                  before)
+            << size;
+        EXPECT_EQ(saveState(rig.processor), full) << size;
+        EXPECT_EQ(rig.engine().voiceMode, 1) << size; // Poly-Legato, as the Init sound
+    }
 
     // Damaged values keep the previous ones; the bypass word still counts.
     putDouble(changed, 3, std::numeric_limits<double>::quiet_NaN());
     putDouble(changed, 4, 1.5);
     putDouble(changed, 5, -std::numeric_limits<double>::infinity());
     putDouble(changed, 12, 0.75);
-    loadState(rig.processor, changed);
+    EXPECT_EQ(loadState(rig.processor, changed), kResultOk);
     rig.process(0);
-    EXPECT_EQ(rig.processor->paramValues[3], 0.25);
-    EXPECT_EQ(rig.processor->paramValues[4], 0.25);
-    EXPECT_EQ(rig.processor->paramValues[5], 0.25);
+    EXPECT_EQ(rig.processor->paramValues[2], 0.25);
+    EXPECT_EQ(rig.processor->paramValues[3], before[3]);
+    EXPECT_EQ(rig.processor->paramValues[4], before[4]);
+    EXPECT_EQ(rig.processor->paramValues[5], before[5]);
     EXPECT_EQ(rig.processor->paramValues[12], 0.75);
     EXPECT_EQ(saveState(rig.processor)[196], 1);
 
-    // An empty stream changes nothing, and the instrument still plays.
-    loadState(rig.processor, {});
-    rig.process(0);
-    EXPECT_EQ(rig.processor->paramValues[12], 0.75);
+    // The instrument still plays.
     rig.changes.add(kBypassParamId, 0, 0.0);
     rig.events.addNoteOn(0, 60, 1.0f);
     rig.process(1024);

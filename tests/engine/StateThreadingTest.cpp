@@ -52,6 +52,12 @@ TEST(StateThreading, StateCallsDuringProcessingHandOverWholeStates)
             const std::vector<char> state = uniformState(step);
             TestRig::loadState(rig.processor, state);
             if (TestRig::saveState(rig.processor) != state) ++notWhatWasSet;
+            // A damaged state hands nothing over.
+            if (step % 10 == 0 &&
+                (TestRig::loadState(rig.processor, {state.begin(), state.begin() + 100}) !=
+                     kResultFalse ||
+                 TestRig::saveState(rig.processor) != state))
+                ++notWhatWasSet;
             std::this_thread::yield();
             if (!isUniform(TestRig::saveState(rig.processor))) ++mixed;
         }

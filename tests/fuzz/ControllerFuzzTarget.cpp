@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -41,9 +42,19 @@ bool runControllerSession(const uint8_t* data, size_t size)
     IPtr<MemoryStream> stream = owned(new MemoryStream());
     stream->write(const_cast<uint8_t*>(state), static_cast<int32>(stateSize), nullptr);
     stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    controller->setComponentState(stream);
-
-    bool sane = true;
+    auto values = [controller] {
+        std::vector<ParamValue> all;
+        for (int32 index = 0; index < controller->getParameterCount(); ++index)
+        {
+            ParameterInfo info{};
+            controller->getParameterInfo(index, info);
+            all.push_back(controller->getParamNormalized(info.id));
+        }
+        return all;
+    };
+    const std::vector<ParamValue> before = values();
+    // A refused state changes nothing.
+    bool sane = controller->setComponentState(stream) == kResultOk || values() == before;
     while (!input.done() && sane)
     {
         const ParamID id = pickId(input);

@@ -60,13 +60,23 @@ bool runProcessorSession(const uint8_t* data, size_t size)
     IPtr<MemoryStream> stream = owned(new MemoryStream());
     stream->write(const_cast<uint8_t*>(state), static_cast<int32>(stateSize), nullptr);
     stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    processor->setState(stream);
+    // A refused state changes nothing.
+    IPtr<MemoryStream> before = owned(new MemoryStream());
+    processor->getState(before);
+    bool intact = true;
+    if (processor->setState(stream) != kResultOk)
+    {
+        IPtr<MemoryStream> after = owned(new MemoryStream());
+        processor->getState(after);
+        intact = after->getSize() == before->getSize() &&
+                 std::memcmp(after->getData(), before->getData(), before->getSize()) == 0;
+    }
     processor->setActive(true);
 
     Host::ProcessBuffers buffers(kMaxBlock);
     Host::ParameterChanges changes(48, 8);
     Host::EventList events(64);
-    bool finite = true;
+    bool finite = intact;
     for (int block = 0; block < 64 && !input.done(); ++block)
     {
         changes.clear();

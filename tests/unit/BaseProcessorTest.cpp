@@ -403,16 +403,19 @@ TEST_F(FrameTest, StateRoundTripAndDamagedStreams)
     EXPECT_EQ(other->bypassFade, 0);
     EXPECT_EQ(other->recalcCount, 1);
 
-    // Cut after two values: the rest keep their values, bypass too.
-    other->paramValues[2] = 0.7;
-    IPtr<MemoryStream> shortStream = owned(new MemoryStream());
-    shortStream->write(stream->getData(), 4 + 2 * 8, nullptr);
-    shortStream->seek(0, IBStream::kIBSeekSet, nullptr);
+    // A stream that ends early is refused whole: a damaged preset changes nothing.
     other->paramValues[0] = 0.5;
-    EXPECT_EQ(other->setState(shortStream), kResultOk);
-    EXPECT_EQ(other->paramValues[0], 0.1);
-    EXPECT_EQ(other->paramValues[2], 0.7);
-    EXPECT_TRUE(other->bypass);
+    other->bypass = false;
+    for (int64 size : {int64(1), int64(4), int64(4 + 2 * 8), int64(4 + 4 * 8 + 3)})
+    {
+        IPtr<MemoryStream> shortStream = owned(new MemoryStream());
+        shortStream->write(stream->getData(), static_cast<int32>(size), nullptr);
+        shortStream->seek(0, IBStream::kIBSeekSet, nullptr);
+        EXPECT_EQ(other->setState(shortStream), kResultFalse) << size;
+        EXPECT_EQ(other->paramValues[0], 0.5) << size;
+        EXPECT_FALSE(other->bypass) << size;
+        EXPECT_EQ(other->recalcCount, 1) << size;
+    }
 
     EXPECT_EQ(other->setState(nullptr), kInvalidArgument);
     other->terminate();
@@ -447,31 +450,35 @@ std::vector<double> savedValues(IComponent* component, bool* bypass = nullptr)
 TEST_F(FrameTest, StateStreamsOfOtherCountsReadTheirValuesAndFindTheBypassWord)
 {
     const double old = 0.5;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case
     {
         int32 count;
-        int32 valuesWritten;
+        std::vector<double> values;
+        tresult result;
         std::vector<double> expected;
-        bool bypass;
     } cases[] = {
-        {4, 4, {0.1, 0.2, 0.3, 0.4}, true},
-        {6, 6, {0.1, 0.2, 0.3, 0.4}, true}, // a newer version's extra values are skipped
-        {2, 2, {0.1, 0.2, old, old}, true}, // an older version's state
-        {0, 0, {old, old, old, old}, true},
-        {-3, 0, {old, old, old, old}, true},
-        {1000000, 5, {0.1, 0.2, 0.3, 0.4}, false}, // ends before its bypass word
+        {4, {0.1, 0.2, 0.3, 0.4}, kResultOk, {0.1, 0.2, 0.3, 0.4}},
+        {6, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6}, kResultOk, {0.1, 0.2, 0.3, 0.4}}, // a newer version
+        {2, {0.1, 0.2}, kResultOk, {0.1, 0.2, old, old}},                     // an older version
+        // Values that are no setting keep the previous one.
+        {4, {5.0, nan, -0.1, 0.4}, kResultOk, {old, old, old, 0.4}},
+        // Refused whole: no values at all, or fewer than the count says.
+        {0, {}, kResultFalse, {old, old, old, old}},
+        {-1, {0.1, 0.2, 0.3, 0.4}, kResultFalse, {old, old, old, old}},
+        {-3, {}, kResultFalse, {old, old, old, old}},
+        {6, {0.1, 0.2, 0.3, 0.4, 0.5}, kResultFalse, {old, old, old, old}},
+        {1000000, {0.1, 0.2, 0.3, 0.4, 0.5}, kResultFalse, {old, old, old, old}},
     };
     for (const Case& c : cases)
     {
         for (int32 i = 0; i < 4; ++i)
             processor->paramValues[i] = old;
         processor->bypass = false;
-        const std::vector<double> written = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6};
-        const std::vector<double> values(written.begin(), written.begin() + c.valuesWritten);
-        EXPECT_EQ(processor->setState(stateStream(c.count, values, 1)), kResultOk);
+        EXPECT_EQ(processor->setState(stateStream(c.count, c.values, 1)), c.result) << c.count;
         bool bypass = false;
         EXPECT_EQ(savedValues(processor, &bypass), c.expected) << c.count;
-        EXPECT_EQ(bypass, c.bypass) << c.count;
+        EXPECT_EQ(bypass, c.result == kResultOk) << c.count;
     }
 }
 
@@ -501,10 +508,20 @@ TEST_F(FrameTest, StateSetWhileActiveIsTakenOverByTheNextBlock)
     EXPECT_EQ(processor->bypassFade, 0);
     EXPECT_EQ(savedValues(processor), (std::vector<double>{0.1, 0.7, 0.3, 0.4}));
 
-    // A state the audio thread never took is applied when processing stops; a short stream
-    // keeps the rest of the state last set.
+    // A damaged stream is refused and hands nothing over.
+    EXPECT_EQ(processor->setState(stateStream(4, {0.25}, 0)), kResultFalse);
+    changes.clear();
+    processor->process(block(16));
+    EXPECT_EQ(processor->recalcCount, recalcs + 1);
+    bypass = false;
+    EXPECT_EQ(savedValues(processor, &bypass), (std::vector<double>{0.1, 0.7, 0.3, 0.4}));
+    EXPECT_TRUE(bypass);
+
+    // A state the audio thread never took is applied when processing stops; a state with
+    // fewer values keeps the rest of the state last set.
     EXPECT_EQ(processor->setState(stateStream(1, {0.6}, 0)), kResultOk);
-    EXPECT_EQ(processor->setState(stateStream(4, {0.25}, 0)), kResultOk);
+    EXPECT_EQ(processor->setState(stateStream(1, {0.25}, 0)), kResultOk);
+    EXPECT_EQ(processor->setState(stateStream(2, {0.35}, 1)), kResultFalse);
     EXPECT_EQ(savedValues(processor), (std::vector<double>{0.25, 0.7, 0.3, 0.4}));
     const int recalcsBefore = processor->recalcCount;
     processor->setActive(false);

@@ -3,6 +3,7 @@
 // test, painted through the message loop, read back with BitBlt and compared with the Linux
 // build's off-screen render of the same state; operated through posted window messages; opened
 // and closed again and again without leaving anything behind.
+#include "BraskParameterDefaults.h"
 #include "BraskParameterIds.h"
 #include "BuiltBundle.h"
 #include "Vst2TestHost.h"
@@ -366,6 +367,8 @@ TEST_F(EditorWindow, MouseAndKeysBecomeOneGestureOfEdits)
         int performsAtLeast; // 0: no edit at all
         double value;        // expected value afterwards, or -1 for "raised"
     };
+    // The default is the sound a new instance plays.
+    const double kInitVcfFreq = static_cast<double>(kDefaultParamValues[kVcfFreq]);
     const Case cases[] = {
         {"drag up",
          {{WM_LBUTTONDOWN, MK_LBUTTON, 447, 150},
@@ -379,14 +382,14 @@ TEST_F(EditorWindow, MouseAndKeysBecomeOneGestureOfEdits)
          {{WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, 447, 150},
           {WM_LBUTTONUP, MK_CONTROL, 447, 150}},
          1,
-         0.5},
+         kInitVcfFreq},
         {"double-click restores the default",
          {{WM_LBUTTONDOWN, MK_LBUTTON, 447, 150},
           {WM_LBUTTONUP, 0, 447, 150},
           {WM_LBUTTONDBLCLK, MK_LBUTTON, 447, 150},
           {WM_LBUTTONUP, 0, 447, 150}},
          1,
-         0.5},
+         kInitVcfFreq},
         {"typed value",
          {{WM_LBUTTONDOWN, MK_LBUTTON, 447, 218},
           {WM_LBUTTONUP, 0, 447, 218},

@@ -5,6 +5,9 @@
 #include "views/COptionMenu.h"
 #include "views/CTextEdit.h"
 
+#include "pluginterfaces/base/futils.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace VSTGUI {
@@ -88,20 +91,40 @@ void ParameterBinding::addControl(CControl* control)
         });
     }
     // The parameter's default replaces the description's for the reset gesture.
-    control->setDefaultValue(control->getMin() +
-                             float(info.defaultNormalizedValue) * control->getRange());
+    control->setDefaultValue(valueFor(control, info.defaultNormalizedValue));
     controls.push_back(control);
-    control->setValueNormalized(float(parameter->getNormalized()));
+    control->setValue(valueFor(control, parameter->getNormalized()));
     control->invalid();
+}
+
+float ParameterBinding::valueFor(const CControl* control, ParamValue normalized) const
+{
+    const int32 steps = parameter->getInfo().stepCount;
+    if (steps > 0 && dynamic_cast<const COptionMenu*>(control))
+    {
+        // The entry that plays is the parameter's plain value where that is the entry index
+        // (a list parameter: floor((steps + 1) x), at most steps), else the SDK's step of x.
+        // Rounding x * steps would show the next entry over half of every step.
+        const ParamValue plain = parameter->toPlain(normalized);
+        const bool plainIsIndex =
+            parameter->toPlain(0.0) == 0.0 && parameter->toPlain(1.0) == steps;
+        const int32 entry = plainIsIndex ? static_cast<int32>(std::floor(plain))
+                                         : FromNormalized<ParamValue>(normalized, steps);
+        return control->getMin() + float(std::min(steps, std::max(0, entry)));
+    }
+    if (std::isnan(normalized)) normalized = 0.0;
+    const float clamped = float(std::min(1.0, std::max(0.0, normalized)));
+    return control->getMin() + clamped * control->getRange();
 }
 
 void ParameterBinding::updateControls()
 {
-    auto normalized = float(parameter->getNormalized());
+    const ParamValue normalized = parameter->getNormalized();
     for (CControl* control : controls)
     {
-        if (control->getValueNormalized() == normalized) continue;
-        control->setValueNormalized(normalized);
+        const float value = valueFor(control, normalized);
+        if (control->getValue() == value) continue;
+        control->setValue(value);
         control->invalid();
     }
 }

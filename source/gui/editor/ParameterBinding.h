@@ -39,6 +39,10 @@ public:
     OBJ_METHODS(ParameterBinding, FObject)
 
 private:
+    /** A control's value for a normalized value of the parameter: menus of a stepped parameter
+        take the index of the entry that plays, other controls the same place in their range. */
+    float valueFor(const CControl* control, Steinberg::Vst::ParamValue normalized) const;
+
     Steinberg::Vst::EditController* controller;
     Steinberg::Vst::Parameter* parameter;
     std::vector<CControl*> controls;

@@ -341,6 +341,12 @@ CView* VST3Editor::createView(const UIAttributes& attributes, const IUIDescripti
     return delegate->createCustomView(name->c_str(), attributes, desc, this);
 }
 
+CView* VST3Editor::verifyView(CView* view, const UIAttributes& attributes,
+                              const IUIDescription* desc)
+{
+    return delegate ? delegate->verifyView(view, attributes, desc, this) : view;
+}
+
 IController* VST3Editor::createSubController(UTF8StringPtr name, const IUIDescription* desc)
 {
     return delegate ? delegate->createSubController(name, desc, this) : nullptr;
@@ -348,6 +354,8 @@ IController* VST3Editor::createSubController(UTF8StringPtr name, const IUIDescri
 
 int32_t VST3Editor::getKnobMode() const
 {
+    int32_t mode = kCircularMode;
+    if (delegate && delegate->getEditorKnobMode(mode)) return mode;
     return static_cast<int32_t>(EditController::getHostKnobMode());
 }
 

@@ -85,6 +85,8 @@ public:
     void controlBeginEdit(CControl* control) override;
     void controlEndEdit(CControl* control) override;
     CView* createView(const UIAttributes& attributes, const IUIDescription* description) override;
+    CView* verifyView(CView* view, const UIAttributes& attributes,
+                      const IUIDescription* description) override;
     IController* createSubController(UTF8StringPtr name,
                                      const IUIDescription* description) override;
 

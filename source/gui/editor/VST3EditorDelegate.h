@@ -23,6 +23,16 @@ public:
     {
         return nullptr;
     }
+    /** Sees every view the editor builds from the description; may set it up further or
+     *  return a replacement. */
+    virtual CView* verifyView(CView* view, const UIAttributes& /*attributes*/,
+                              const IUIDescription* /*description*/, VST3Editor* /*editor*/)
+    {
+        return view;
+    }
+    /** The knob mode of this editor's knobs; false leaves the one the SDK keeps for the whole
+     *  process. */
+    virtual bool getEditorKnobMode(int32_t& /*mode*/) const { return false; }
     /** The parameter under `pos` for hosts that ask (none by default). */
     virtual bool findParameter(const CPoint& /*pos*/, Steinberg::Vst::ParamID& /*paramID*/,
                                VST3Editor* /*editor*/)

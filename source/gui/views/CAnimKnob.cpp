@@ -42,7 +42,9 @@ int32_t CAnimKnob::getNumSubPixmaps() const
 int32_t CAnimKnob::getFrameIndex() const
 {
     int32_t frames = getNumSubPixmaps();
-    auto index = static_cast<int32_t>(std::floor(getValueNormalized() * float(frames - 1)));
+    auto index = frameChooser
+                     ? frameChooser(getValueNormalized())
+                     : static_cast<int32_t>(std::floor(getValueNormalized() * float(frames - 1)));
     return std::min(frames - 1, std::max(0, index));
 }
 

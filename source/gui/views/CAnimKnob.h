@@ -8,6 +8,8 @@
 
 #include "views/CControl.h"
 
+#include <functional>
+
 namespace VSTGUI {
 
 class CAnimKnob : public CControl
@@ -29,6 +31,12 @@ public:
     int32_t getNumSubPixmaps() const;
     /** The frame shown for the current value. */
     int32_t getFrameIndex() const;
+    /** Chooses the frame for a normalized value instead of the even split of the range, for a
+        strip whose pictures stand for steps that are not evenly spread. */
+    void setFrameChooser(std::function<int32_t(float normalized)> chooser)
+    {
+        frameChooser = std::move(chooser);
+    }
     void setStartAngle(float degrees) { startAngle = degrees; }
     float getStartAngle() const { return startAngle; }
     void setRangeAngle(float degrees) { rangeAngle = degrees; }
@@ -54,6 +62,7 @@ private:
     float startAngle = 135.f;
     float rangeAngle = 270.f;
     float zoomFactor = 1.5f;
+    std::function<int32_t(float normalized)> frameChooser;
 
     bool dragging = false;
     int dragMode = kCircularMode;

@@ -6,6 +6,8 @@
 #   BRASK_MODULE_SUFFIX  file name suffix of the module inside it
 #   BRASK_HAS_X11        whether the editor runtime's X11 and cairo backend and its tests are built
 #                        (Windows has its Win32 and GDI+ backend instead)
+#   BRASK_PLATFORM_HAS_VST2, BRASK_PLATFORM_HAS_EDITOR, BRASK_PLATFORM_HAS_SSE2
+#                        the defaults of the switches BRASK_VST2, BRASK_EDITOR and BRASK_SIMD
 if(WIN32)
     enable_language(RC)
     set(BRASK_BUNDLE_ARCH x86_64-win)
@@ -38,4 +40,13 @@ else()
     set(BRASK_BUNDLE_ARCH x86_64-linux)
     set(BRASK_MODULE_SUFFIX .so)
     set(BRASK_HAS_X11 ON)
+endif()
+
+# Both platforms have a VST 2 entry and an editor backend; SSE2 is the baseline of x86-64.
+set(BRASK_PLATFORM_HAS_VST2 ON)
+set(BRASK_PLATFORM_HAS_EDITOR ON)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|x64)$")
+    set(BRASK_PLATFORM_HAS_SSE2 ON)
+else()
+    set(BRASK_PLATFORM_HAS_SSE2 OFF)
 endif()

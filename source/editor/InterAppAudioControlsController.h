@@ -4,7 +4,7 @@
 // 5002 for saving). Only a press acts, not the release.
 #pragma once
 
-#include "editor/IController.h"
+#include "description/IController.h"
 
 #include "pluginterfaces/vst/ivstinterappaudio.h"
 

@@ -41,19 +41,19 @@ class EngineRig
 public:
     explicit EngineRig(double sampleRate = 44100.0) : sampleRate(sampleRate)
     {
-        resetEngine(*engine);
+        Synth::resetEngine(*engine);
         recalc();
     }
 
-    EngineState& state() { return *engine; }
-    Voice& voice(int32 index) { return engine->voices[index]; }
+    Synth::EngineState& state() { return *engine; }
+    Synth::Voice& voice(int32 index) { return engine->voices[index]; }
 
     void set(int32 param, double value)
     {
         params[static_cast<size_t>(param)] = value;
         recalc();
     }
-    void recalc() { recalcEngine(*engine, params.data(), sampleRate); }
+    void recalc() { Synth::recalcEngine(*engine, params.data(), sampleRate); }
 
     /** Queues events for the next render. */
     void noteOn(int32 offset, int32 note, float velocity = 0.8f, int32 noteId = -1)
@@ -67,7 +67,7 @@ public:
     {
         left.assign(static_cast<size_t>(n), 0.0f);
         right.assign(static_cast<size_t>(n), 0.0f);
-        renderBlock(*engine, left.data(), right.data(), n, path);
+        Synth::renderBlock(*engine, left.data(), right.data(), n, path);
         events.reset();
     }
 
@@ -87,20 +87,20 @@ public:
     }
 
     std::array<double, kSoundParamCount> params = defaultParams();
-    RenderPath path = RenderPath::kLanes;
+    Synth::RenderPath path = Synth::RenderPath::kLanes;
     std::vector<float> left;
     std::vector<float> right;
 
 private:
-    NoteEventWriter& writer()
+    Synth::NoteEventWriter& writer()
     {
         if (!events) events.emplace(*engine);
         return *events;
     }
 
     double sampleRate;
-    std::unique_ptr<EngineState> engine = std::make_unique<EngineState>();
-    std::optional<NoteEventWriter> events;
+    std::unique_ptr<Synth::EngineState> engine = std::make_unique<Synth::EngineState>();
+    std::optional<Synth::NoteEventWriter> events;
 };
 
 /** Reads the protected hooks a host never calls directly. */
@@ -142,7 +142,7 @@ public:
     }
     float* left() { return buffers.channel(0); }
     float* right() { return buffers.channel(1); }
-    const EngineState& engine() const { return processor->engineState(); }
+    const Synth::EngineState& engine() const { return processor->engineState(); }
 
     HostApplication host; // not reference counted: owned here, outlives the processor
     InspectableProcessor* processor = nullptr;

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 using namespace Steinberg::Vst::Tarvik;
+using namespace Steinberg::Vst::Tarvik::Synth;
 using Steinberg::int32;
 using TestRig::EngineRig;
 

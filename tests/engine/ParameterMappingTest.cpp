@@ -9,6 +9,7 @@
 #include <limits>
 
 using namespace Steinberg::Vst::Tarvik;
+using namespace Steinberg::Vst::Tarvik::Synth;
 using Steinberg::int32;
 using TestRig::EngineRig;
 

@@ -15,6 +15,7 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Steinberg::Vst::Tarvik;
+using namespace Steinberg::Vst::Tarvik::Synth;
 using TestRig::loadState;
 using TestRig::ProcessorRig;
 using TestRig::saveState;

@@ -28,6 +28,7 @@ namespace Vst {
 namespace Tarvik {
 namespace {
 
+using namespace Synth;
 using TestRig::EngineRig;
 
 struct Scenario

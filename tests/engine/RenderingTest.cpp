@@ -11,6 +11,7 @@
 #include <cmath>
 
 using namespace Steinberg::Vst::Tarvik;
+using namespace Steinberg::Vst::Tarvik::Synth;
 using Steinberg::int32;
 using Steinberg::uint32;
 using TestRig::EngineRig;

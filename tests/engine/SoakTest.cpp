@@ -22,6 +22,7 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Steinberg::Vst::Tarvik;
+using namespace Steinberg::Vst::Tarvik::Synth;
 
 namespace {
 

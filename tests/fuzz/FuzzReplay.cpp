@@ -37,8 +37,10 @@ int main(int argc, char** argv)
         target = Steinberg::Vst::Tarvik::runProcessorSession;
     else if (targetName == "controller")
         target = Steinberg::Vst::Tarvik::runControllerSession;
+#if BRASK_VST2
     else if (targetName == "vst2")
         target = Steinberg::Vst::Tarvik::runVst2Session;
+#endif
     if (!target || argc < 3)
     {
         std::fprintf(stderr, "usage: %s processor|controller|vst2 --random [sessions] | FILE...\n",

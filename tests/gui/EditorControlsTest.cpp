@@ -3,8 +3,8 @@
 // beginEdit, one or more performEdit and one endEdit.
 #include "GuiTestSupport.h"
 
+#include "base/CDrawContext.h"
 #include "editor/ParameterBinding.h"
-#include "platform/CDrawContext.h"
 #include "views/CAnimKnob.h"
 #include "views/CAnimationSplashScreen.h"
 #include "views/COptionMenu.h"

@@ -3,10 +3,10 @@
 // editor that every kind of damaged input gives.
 #include "GuiTestSupport.h"
 
-#include "platform/IPlatformBitmap.h"
+#include "base/CBitmap.h"
+#include "base/IPlatformBitmap.h"
 #include "views/CAnimKnob.h"
 #include "views/CAnimationSplashScreen.h"
-#include "views/CBitmap.h"
 #include "views/COptionMenu.h"
 #include "views/CTextEdit.h"
 

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails unless the Windows module exports exactly GetPluginFactory, InitDll, ExitDll and
-# VSTPluginMain and imports from system DLLs only (nothing from the compiler's runtime: it is
-# linked in).
+# (unless -DVST2=OFF) VSTPluginMain and imports from system DLLs only (nothing from the
+# compiler's runtime: it is linked in).
 #   cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DMODULE=Tarvik-Brask.vst3 -P CheckWindowsModule.cmake
 cmake_minimum_required(VERSION 3.22)
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
@@ -28,7 +28,10 @@ foreach(line IN LISTS lines)
 endforeach()
 
 list(SORT exports)
-set(expected ExitDll GetPluginFactory InitDll VSTPluginMain)
+set(expected ExitDll GetPluginFactory InitDll)
+if(NOT DEFINED VST2 OR VST2)
+    list(APPEND expected VSTPluginMain)
+endif()
 if(NOT exports STREQUAL expected)
     message(FATAL_ERROR "exported: ${exports}; expected: ${expected}")
 endif()

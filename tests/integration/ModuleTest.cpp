@@ -97,7 +97,8 @@ TEST_F(Bundle, EntryHooksAnswerTrueInAnyOrder)
     EXPECT_TRUE(initDll());
     EXPECT_TRUE(initDll());
     EXPECT_TRUE(exitDll());
-    EXPECT_NE(module->symbol("VSTPluginMain"), nullptr); // the VST 2 entry lives beside them
+    // The VST 2 entry lives beside them, where the build has it.
+    EXPECT_EQ(module->symbol("VSTPluginMain") != nullptr, bool(BRASK_BUNDLE_HAS_VST2));
 }
 
 TEST_F(Bundle, UnknownClassesAndInterfacesAreRefused)

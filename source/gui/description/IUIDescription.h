@@ -2,8 +2,8 @@
 // IUIDescription: what a loaded editor description offers to controllers and views.
 #pragma once
 
-#include "views/CBitmap.h"
-#include "views/VSTGUIBase.h"
+#include "base/CBitmap.h"
+#include "base/VSTGUIBase.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // UIAttributes: the attributes of one view element of a description, by name.
 #pragma once
 
-#include "views/VSTGUIBase.h"
+#include "base/VSTGUIBase.h"
 
 #include <map>
 #include <string>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "description/UIDescription.h"
 
+#include "description/IController.h"
 #include "description/XmlTree.h"
-#include "editor/IController.h"
 #include "views/CAnimKnob.h"
 #include "views/CAnimationSplashScreen.h"
 #include "views/COptionMenu.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "editor/TextConversion.h"
 
-#include "views/Utf8.h"
+#include "base/Utf8.h"
 
 namespace VSTGUI {
 

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "description/EmbeddedResources.h"
+#include "description/IController.h"
 #include "description/UIDescription.h"
-#include "editor/IController.h"
 #include "editor/VST3EditorDelegate.h"
 #include "views/CFrame.h"
 

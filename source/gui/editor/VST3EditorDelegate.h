@@ -3,7 +3,7 @@
 // a dynamic_cast on the controller; every operation has a default that adds nothing.
 #pragma once
 
-#include "editor/IController.h"
+#include "description/IController.h"
 
 #include "pluginterfaces/vst/vsttypes.h"
 

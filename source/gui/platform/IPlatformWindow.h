@@ -3,7 +3,7 @@
 // per window system; the editor knows only this interface.
 #pragma once
 
-#include "platform/IPlatformFrame.h"
+#include "base/IPlatformFrame.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 

@@ -3,7 +3,7 @@
 // controlBeginEdit / controlEndEdit with one or more valueChanged calls in between.
 #pragma once
 
-#include "views/VSTGUIBase.h"
+#include "base/VSTGUIBase.h"
 
 namespace VSTGUI {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/CFrame.h"
 
-#include "platform/CDrawContext.h"
+#include "base/CDrawContext.h"
 
 #include <algorithm>
 #include <chrono>

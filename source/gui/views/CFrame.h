@@ -8,7 +8,7 @@
 // timer only while a view animates, so an idle editor costs nothing.
 #pragma once
 
-#include "platform/IPlatformFrame.h"
+#include "base/IPlatformFrame.h"
 #include "views/CViewContainer.h"
 
 #include <memory>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/CTextEdit.h"
 
-#include "platform/CDrawContext.h"
+#include "base/CDrawContext.h"
+#include "base/Utf8.h"
 #include "views/CFrame.h"
-#include "views/Utf8.h"
 
 #include <cmath>
 #include <cstdlib>

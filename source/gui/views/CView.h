@@ -3,8 +3,8 @@
 // size and the points of its mouse events are in its parent container's coordinates.
 #pragma once
 
-#include "views/CBitmap.h"
-#include "views/VSTGUIBase.h"
+#include "base/CBitmap.h"
+#include "base/VSTGUIBase.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/CViewContainer.h"
 
-#include "platform/CDrawContext.h"
+#include "base/CDrawContext.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // A bitmap decoded into a cairo image surface.
 #pragma once
 
-#include "platform/IPlatformBitmap.h"
+#include "base/IPlatformBitmap.h"
 
 #include <cairo.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/cairo/CairoDrawContext.h"
 
+#include "base/CBitmap.h"
 #include "platform/cairo/CairoBitmap.h"
-#include "views/CBitmap.h"
 
 #include <cmath>
 

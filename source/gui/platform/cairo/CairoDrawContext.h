@@ -2,7 +2,7 @@
 // CDrawContext on a cairo context: the drawing of both the X11 window and off-screen images.
 #pragma once
 
-#include "platform/CDrawContext.h"
+#include "base/CDrawContext.h"
 
 #include <cairo.h>
 

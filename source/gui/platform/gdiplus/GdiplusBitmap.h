@@ -3,7 +3,7 @@
 // premultiplied ARGB, the format GDI+ draws fastest.
 #pragma once
 
-#include "platform/IPlatformBitmap.h"
+#include "base/IPlatformBitmap.h"
 #include "platform/gdiplus/GdiplusSession.h"
 
 namespace VSTGUI {

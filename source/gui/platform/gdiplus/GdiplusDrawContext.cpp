@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/gdiplus/GdiplusDrawContext.h"
 
+#include "base/CBitmap.h"
 #include "platform/gdiplus/GdiplusBitmap.h"
-#include "views/CBitmap.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // at half coordinates, bitmaps copied pixel for pixel at their own resolution.
 #pragma once
 
-#include "platform/CDrawContext.h"
+#include "base/CDrawContext.h"
 #include "platform/gdiplus/GdiplusSession.h"
 
 #include <vector>

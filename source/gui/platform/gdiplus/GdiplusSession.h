@@ -6,7 +6,7 @@
 // Threads: the UI thread only, as all drawing.
 #pragma once
 
-#include "views/VSTGUIBase.h"
+#include "base/VSTGUIBase.h"
 
 #include <windows.h>
 

@@ -4,8 +4,8 @@
 // Tests read the pixels back; the same render makes screenshots for the documentation.
 #pragma once
 
-#include "platform/IPlatformFrame.h"
-#include "views/VSTGUIBase.h"
+#include "base/IPlatformFrame.h"
+#include "base/VSTGUIBase.h"
 
 #include <cstdint>
 #include <vector>

@@ -7,6 +7,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 void resetEngine(EngineState& engine)
 {
@@ -53,6 +54,7 @@ void restartEngine(EngineState& engine)
     }
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

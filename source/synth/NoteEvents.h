@@ -9,6 +9,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 /** Fills the event buffer for one block. The buffer is valid (terminated) after every call;
     events that do not fit and events outside the MIDI note range are dropped. */
@@ -42,6 +43,7 @@ int32_t keepUnplayedEvents(EngineState& engine, bool keepNoteOns);
 /** The host's 0..1 note-on velocity on the 0..127 scale, truncated. */
 int32_t midiVelocity(float velocity);
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -12,6 +12,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 struct OscillatorLanes
 {
@@ -101,6 +102,7 @@ struct VoiceLanes
     }
 };
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

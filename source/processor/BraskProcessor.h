@@ -35,10 +35,10 @@ public:
 
     /** Which way the voices are rendered; both give the same bits. Set before processing
         starts (tests and benchmarks compare the two). */
-    void setRenderPath(RenderPath path) { renderPath = path; }
+    void setRenderPath(Synth::RenderPath path) { renderPath = path; }
 
     /** The engine's state, for inspection. */
-    const EngineState& engineState() const { return engine; }
+    const Synth::EngineState& engineState() const { return engine; }
 
 protected:
     void processAudio(ProcessData& data) SMTG_OVERRIDE;
@@ -53,8 +53,8 @@ protected:
     void recalc() SMTG_OVERRIDE;
 
 private:
-    EngineState engine{};
-    RenderPath renderPath = RenderPath::kLanes;
+    Synth::EngineState engine{};
+    Synth::RenderPath renderPath = Synth::RenderPath::kLanes;
     /** Records at the head of the event buffer kept from blocks that were not rendered. */
     int32 keptEvents = 0;
     /** Written by recalc (either thread), read by getTailSamples on the UI thread. */

@@ -33,6 +33,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 namespace {
 
@@ -457,6 +458,7 @@ void renderBlock(EngineState& engine, float* left, float* right, int32_t numSamp
     BlockRender(engine).run(left, right, numSamples, path);
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

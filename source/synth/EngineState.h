@@ -17,6 +17,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 constexpr int32_t kVoiceCount = 8;
 
@@ -148,6 +149,7 @@ void resetEngine(EngineState& engine);
     back to its neutral value): silent voices, empty events, noise and LFO at their start. */
 void restartEngine(EngineState& engine);
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

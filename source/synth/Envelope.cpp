@@ -9,6 +9,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 uint32_t releaseSamples(float releaseRate)
 {
@@ -21,6 +22,7 @@ uint32_t releaseSamples(float releaseRate)
     return samples < static_cast<double>(kNever) ? static_cast<uint32_t>(samples) : kNever;
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

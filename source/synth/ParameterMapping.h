@@ -9,6 +9,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 /** The single-precision twelfth root of two. */
 constexpr float kSemitoneRatio = 1.0594631f;
@@ -21,6 +22,7 @@ void recalcEngine(EngineState& engine, const double* values, double sampleRate);
     value is ignored, values outside 0..1 are clamped. */
 bool applyControllerParameter(EngineState& engine, uint32_t id, double value);
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -10,6 +10,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 namespace {
 
@@ -144,6 +145,7 @@ bool applyControllerParameter(EngineState& engine, uint32_t id, double value)
     return true;
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -5,7 +5,7 @@
 // Threads: UI thread only.
 #pragma once
 
-#include "platform/IPlatformBitmap.h"
+#include "base/IPlatformBitmap.h"
 
 #include <functional>
 #include <memory>

@@ -3,7 +3,7 @@
 // of the same backend knows how to blit it.
 #pragma once
 
-#include "views/VSTGUIBase.h"
+#include "base/VSTGUIBase.h"
 
 #include <cstddef>
 #include <memory>

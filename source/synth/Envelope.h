@@ -9,6 +9,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 /** Envelope target during the attack. */
 constexpr float kAttackTarget = 2.0f;
@@ -51,6 +52,7 @@ struct Envelope
     }
 };
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -4,7 +4,7 @@
 // and input, always on the thread that owns the editor.
 #pragma once
 
-#include "views/VSTGUIBase.h"
+#include "base/VSTGUIBase.h"
 
 #include <cstdint>
 

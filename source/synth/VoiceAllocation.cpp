@@ -12,6 +12,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 namespace {
 
@@ -229,6 +230,7 @@ void noteOn(EngineState& engine, int32_t note, int32_t velocity, int32_t noteId)
         startNote(engine, note, velocity, noteId);
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

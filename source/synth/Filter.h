@@ -10,6 +10,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 /** Lowest filter coefficient. */
 constexpr float kMinCutoff = 0.005f;
@@ -72,6 +73,7 @@ struct Filter
     }
 };
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -8,6 +8,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 /** Shortest period in samples an oscillator may get at note start. */
 constexpr float kMinPeriod = 3.0f;
@@ -19,6 +20,7 @@ float notePeriod(const EngineState& engine, double pitch);
 /** One note event between two samples. velocity is 0..127, 0 meaning note-off; note 0..127. */
 void noteOn(EngineState& engine, int32_t note, int32_t velocity, int32_t noteId);
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -10,6 +10,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 /** Advances the generator and returns the next value in [-1, 1), before any level. */
 inline float noiseStep(uint32_t& state)
@@ -21,6 +22,7 @@ inline float noiseStep(uint32_t& state)
     return value - 3.0f;
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

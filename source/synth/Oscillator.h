@@ -12,6 +12,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 constexpr float kPi = 3.1415927f;
 
@@ -72,6 +73,7 @@ struct Oscillator
     }
 };
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

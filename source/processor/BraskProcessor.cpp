@@ -23,8 +23,8 @@ BraskProcessor::BraskProcessor()
     setControllerClass(kBraskControllerUID);
     allocParameters(kBraskParamCount);
     // Defined before initialize, so that an early state or process call finds sane values.
-    resetEngine(engine);
-    recalcEngine(engine, paramValues, processSetup.sampleRate);
+    Synth::resetEngine(engine);
+    Synth::recalcEngine(engine, paramValues, processSetup.sampleRate);
 }
 
 tresult PLUGIN_API BraskProcessor::initialize(FUnknown* context)
@@ -38,7 +38,7 @@ tresult PLUGIN_API BraskProcessor::initialize(FUnknown* context)
     for (uint32 i = 0; i < kBraskParamCount; ++i)
         paramValues[i] = static_cast<double>(kDefaultParamValues[i]);
 
-    resetEngine(engine);
+    Synth::resetEngine(engine);
     recalc();
     return result;
 }
@@ -54,7 +54,7 @@ tresult PLUGIN_API BraskProcessor::setActive(TBool state)
     // of the previous run may sound on, and the same material must render the same again.
     if (state)
     {
-        restartEngine(engine);
+        Synth::restartEngine(engine);
         keptEvents = 0;
         recalc();
     }
@@ -68,8 +68,8 @@ uint32 PLUGIN_API BraskProcessor::getTailSamples()
 
 void BraskProcessor::recalc()
 {
-    recalcEngine(engine, paramValues, processSetup.sampleRate);
-    tailSamples.store(releaseSamples(engine.ampRelease), std::memory_order_relaxed);
+    Synth::recalcEngine(engine, paramValues, processSetup.sampleRate);
+    tailSamples.store(Synth::releaseSamples(engine.ampRelease), std::memory_order_relaxed);
 }
 
 void BraskProcessor::setParameter(ParamID id, ParamValue value, int32 sampleOffset)
@@ -79,13 +79,13 @@ void BraskProcessor::setParameter(ParamID id, ParamValue value, int32 sampleOffs
     if (id < kBraskParamCount)
         BaseProcessor::setParameter(id, value, sampleOffset);
     else
-        applyControllerParameter(engine, id, value);
+        Synth::applyControllerParameter(engine, id, value);
 }
 
 void BraskProcessor::processEvents(IEventList* events)
 {
     if (!events) return;
-    NoteEventWriter writer(engine, keptEvents);
+    Synth::NoteEventWriter writer(engine, keptEvents);
     const int32 count = events->getEventCount();
     for (int32 i = 0; i < count; ++i)
     {
@@ -110,13 +110,13 @@ void BraskProcessor::processAudio(ProcessData& data)
 {
     // The frame calls this only with two channel buffers on output bus 0.
     float** channels = data.outputs[0].channelBuffers32;
-    renderBlock(engine, channels[0], channels[1], data.numSamples, renderPath);
+    Synth::renderBlock(engine, channels[0], channels[1], data.numSamples, renderPath);
     keptEvents = 0;
 }
 
 void BraskProcessor::eventsNotRendered(bool deferred)
 {
-    keptEvents = keepUnplayedEvents(engine, deferred);
+    keptEvents = Synth::keepUnplayedEvents(engine, deferred);
 }
 
 } // namespace Tarvik

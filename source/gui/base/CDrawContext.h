@@ -3,7 +3,7 @@
 // backend applies the content scale underneath, so views never see it.
 #pragma once
 
-#include "views/VSTGUIBase.h"
+#include "base/VSTGUIBase.h"
 
 namespace VSTGUI {
 

@@ -4,6 +4,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 int32_t midiVelocity(float velocity)
 {
@@ -69,6 +70,7 @@ void NoteEventWriter::append(int32_t sampleOffset, int32_t note, int32_t velocit
     record[kEventRecordSize] = kEventTerminator;
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -12,6 +12,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 /** Samples between control ticks, counting the tick sample itself: the countdown is reset to
     32 and a tick runs when it drops below 0. The per-tick rates assume 32. */
@@ -35,6 +36,7 @@ bool renderLanesAvailable();
 void renderBlock(EngineState& engine, float* left, float* right, int32_t numSamples,
                  RenderPath path = RenderPath::kLanes);
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -9,6 +9,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Synth {
 
 inline void glideStep(Voice& voice, float glideCoef)
 {
@@ -17,6 +18,7 @@ inline void glideStep(Voice& voice, float glideCoef)
         voice.period += (voice.targetPeriod - voice.period) * glideCoef;
 }
 
+} // namespace Synth
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

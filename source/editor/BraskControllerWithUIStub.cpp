@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// BraskControllerWithUI in a build without the editor runtime (BRASK_EDITOR=OFF): the same
+// registered class, answering every view request with null so that hosts show their generic
+// parameter editor instead.
+#include "BraskControllerWithUI.h"
+
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+
+BraskControllerWithUI::BraskControllerWithUI() = default;
+
+BraskControllerWithUI::~BraskControllerWithUI() = default;
+
+IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString /*name*/)
+{
+    return nullptr;
+}
+
+VSTGUI::CView* BraskControllerWithUI::verifyView(VSTGUI::CView* view,
+                                                 const VSTGUI::UIAttributes& /*attributes*/,
+                                                 const VSTGUI::IUIDescription* /*description*/,
+                                                 VSTGUI::VST3Editor* /*editor*/)
+{
+    return view;
+}
+
+bool BraskControllerWithUI::getEditorKnobMode(int32_t& mode) const
+{
+    mode = getKnobMode();
+    return true;
+}
+
+VSTGUI::IController*
+BraskControllerWithUI::createSubController(VSTGUI::UTF8StringPtr /*name*/,
+                                           const VSTGUI::IUIDescription* /*description*/,
+                                           VSTGUI::VST3Editor* /*editor*/)
+{
+    return nullptr;
+}
+
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

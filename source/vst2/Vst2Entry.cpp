@@ -17,7 +17,7 @@ namespace Tarvik {
 
 // The entry renders busy blocks in pieces of at most this many note events, so that the
 // instrument, which keeps no more per process call, takes every one.
-static_assert(BlockInput::kMaxPieceEvents <= Synth::kMaxBlockEvents,
+static_assert(Vst2Effect::kMaxPieceEvents <= Synth::kMaxBlockEvents,
               "a piece's events fit the engine");
 
 AEffect* createEffectInstance(audioMasterCallback host)

@@ -27,7 +27,7 @@ protected:
     std::string error;
     TestSupport::BuiltBundle bundle;
     std::unique_ptr<Host::PluginModule>& module = bundle.module;
-    std::unique_ptr<Host::PluginInstance>& instance = bundle.instance;
+    std::unique_ptr<Hosting::PluginInstance>& instance = bundle.instance;
 };
 
 TEST_F(LoadedBundle, TheFactoryOffersProcessorThenController)

@@ -124,7 +124,7 @@ protected:
     std::vector<ComponentHandler::Edit> editsOf(ParamID id) const
     {
         std::vector<ComponentHandler::Edit> edits;
-        for (const ComponentHandler::Edit& e : bundle.instance->handler().edits)
+        for (const ComponentHandler::Edit& e : bundle.handler.edits)
             if (e.id == id) edits.push_back(e);
         return edits;
     }

@@ -41,8 +41,8 @@ TEST(EditorThreadingTest, EditorOnTheUiThreadWhileTheProcessorRenders)
     std::atomic<bool> finite{true};
     std::thread audio([&] {
         Host::ProcessBuffers buffers{kBlock};
-        Host::EventList events;
-        Host::ParameterChanges changes;
+        Hosting::EventList events;
+        Hosting::ParameterChanges changes;
         for (int n = 0; running.load(std::memory_order_relaxed); ++n)
         {
             if (n % 40 == 0) events.addNoteOn(0, int16(48 + n / 40 % 24), 0.8f);

@@ -75,10 +75,10 @@ protected:
     }
 
     TestSupport::BuiltBundle bundle;
-    std::unique_ptr<Host::PluginInstance>& instance = bundle.instance;
+    std::unique_ptr<Hosting::PluginInstance>& instance = bundle.instance;
     Host::ProcessBuffers buffers{kBlock};
-    Host::EventList events;
-    Host::ParameterChanges changes;
+    Hosting::EventList events;
+    Hosting::ParameterChanges changes;
 };
 
 TEST_F(BundleRender, ChordSoundsAndFallsSilentAfterRelease)

@@ -127,16 +127,57 @@ TEST_F(Bundle, UnknownClassesAndInterfacesAreRefused)
     processor->release();
 }
 
+TEST_F(Bundle, TheHostingKitCreatesTheInstanceByFirstClassOrByClassId)
+{
+    const FUID unknown(0x54617276, 0x42726173, 1, 2);
+    const struct
+    {
+        const char* what;
+        const FUID* classId; // null: the first audio class
+        const char* error;   // null: created
+    } cases[] = {
+        {"the first audio class", nullptr, nullptr},
+        {"the processor's class ID", &kBraskProcessorUID, nullptr},
+        {"the controller's class ID", &kBraskControllerWithUIUID,
+         "the factory could not create the processor"},
+        {"an unknown class ID", &unknown, "the factory could not create the processor"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::string error;
+        std::unique_ptr<Hosting::PluginInstance> instance =
+            c.classId ? Hosting::PluginInstance::create(module->factory(), c.classId->toTUID(),
+                                                        nullptr, error)
+                      : Hosting::PluginInstance::create(module->factory(), nullptr, error);
+        EXPECT_EQ(error, c.error ? c.error : "");
+        if (c.error)
+        {
+            EXPECT_FALSE(instance);
+            continue;
+        }
+        ASSERT_TRUE(instance);
+        EXPECT_TRUE(kBraskProcessorUID == FUID::fromTUID(instance->processorClass().cid));
+        EXPECT_STREQ(instance->processorClass().name, "Brask");
+        EXPECT_TRUE(instance->controller() && instance->midiMapping());
+        // The processor takes its own state back and refuses a damaged one.
+        std::vector<uint8> state;
+        ASSERT_TRUE(instance->processorState(state));
+        EXPECT_TRUE(instance->restoreProcessorState(state));
+        EXPECT_FALSE(instance->restoreProcessorState({1, 2, 3}));
+    }
+}
+
 TEST_F(Bundle, ProcessesBlocksOfAnySizeThroughTheHostLayer)
 {
     std::string error;
-    auto instance = Host::PluginInstance::create(module->factory(), error);
+    auto instance = Hosting::PluginInstance::create(module->factory(), nullptr, error);
     ASSERT_TRUE(instance) << error;
     ASSERT_TRUE(instance->start(44100.0, 512, error)) << error;
 
     Host::ProcessBuffers buffers(1024);
-    Host::ParameterChanges changes;
-    Host::EventList events;
+    Hosting::ParameterChanges changes;
+    Hosting::EventList events;
     for (int32 n : {1, 7, 512, 0, 333})
     {
         buffers.fill(1.0f);

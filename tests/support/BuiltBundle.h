@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built bundle as a host holds it: the module loaded and its instrument created, initialized
-// and connected. The instance is released before the module that holds its code.
+// and connected, its controller's edits recorded by the handler. The instance is released before
+// the module that holds its code.
 #pragma once
 
-#include "PluginInstance.h"
+#include "ComponentHandler.h"
 #include "PluginModule.h"
+
+#include "PluginInstance.h"
 
 #include <memory>
 #include <string>
@@ -20,14 +23,15 @@ struct BuiltBundle
     bool open(std::string& error)
     {
         module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
-        if (module) instance = Host::PluginInstance::create(module->factory(), error);
+        if (module) instance = Hosting::PluginInstance::create(module->factory(), &handler, error);
         return module && instance;
     }
 
     ~BuiltBundle() { instance.reset(); }
 
     std::unique_ptr<Host::PluginModule> module;
-    std::unique_ptr<Host::PluginInstance> instance;
+    Host::ComponentHandler handler;
+    std::unique_ptr<Hosting::PluginInstance> instance;
 };
 
 } // namespace TestSupport

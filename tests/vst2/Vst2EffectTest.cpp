@@ -3,12 +3,15 @@
 // parameters checked against the controller that VST 3 hosts see, and the same material rendered
 // through both paths sample for sample.
 #include "BuiltBundle.h"
-#include "EventList.h"
 #include "FactoryPresets.h"
 #include "GoldenScenarios.h"
-#include "ParameterChanges.h"
 #include "ProcessBuffers.h"
 #include "Vst2TestHost.h"
+
+#include "BlockInput.h"
+#include "EventList.h"
+#include "MidiTranslator.h"
+#include "ParameterChanges.h"
 
 #include "pluginterfaces/base/ustring.h"
 
@@ -19,8 +22,6 @@
 #endif
 
 #include <algorithm>
-#include <array>
-#include <bitset>
 #include <cmath>
 #include <iterator>
 #include <memory>
@@ -157,77 +158,38 @@ std::vector<float> renderVst2(Vst2Instance& effect, const std::vector<Step>& ste
     return out;
 }
 
-/** The same phrase through the VST 3 interfaces, as a VST 3 host delivers MIDI: notes as note
-    events, controllers through the controller's MIDI mapping as parameter changes, a panic as
-    note-offs for the keys down on its channel. Blocks
-    larger than the set-up maximum are handed over in pieces of that maximum. */
-std::vector<float> renderVst3(Host::PluginInstance& instance, const std::vector<Step>& steps,
+/** The same phrase through the VST 3 interfaces, as the hosting kit delivers MIDI to a VST 3
+    plug-in: notes as note events, controllers through the controller's MIDI mapping as parameter
+    changes, a panic as note-offs for the keys down on its channel. Blocks larger than the set-up
+    maximum are handed over in pieces of that maximum. */
+std::vector<float> renderVst3(Hosting::PluginInstance& instance, const std::vector<Step>& steps,
                               int maxBlock)
 {
     const std::vector<ParameterInfo> parameters = instance.parameters();
-    IMidiMapping* mapping = instance.midiMapping();
+    Hosting::MidiTranslator midi;
+    midi.readMapping(instance.midiMapping());
+    Hosting::BlockInput block;
+    block.reserveParameters(static_cast<int32>(parameters.size()));
     Host::ProcessBuffers buffers(maxBlock);
-    Host::EventList events;
-    Host::ParameterChanges changes;
-    std::array<std::bitset<128>, 16> down{}; // keys down, by channel
+    Hosting::EventList events;
+    Hosting::ParameterChanges changes;
     std::vector<float> out;
     for (const Step& step : steps)
     {
-        for (int start = 0; start < step.frames; start += maxBlock)
-        {
-            const int length = std::min(maxBlock, step.frames - start);
-            events.clear();
-            changes.clear();
-            if (start == 0)
-            {
-                for (const auto& move : step.moves)
-                    changes.add(parameters[static_cast<size_t>(move.first)].id, 0,
+        for (const auto& move : step.moves)
+            block.addHostChange(parameters[static_cast<size_t>(move.first)].id,
                                 static_cast<double>(move.second));
-            }
-            for (const Vst2Instance::Midi& m : step.midi)
-            {
-                if (m.offset < start || m.offset >= start + length) continue;
-                const int32 offset = m.offset - start;
-                const auto channel = static_cast<int16>(m.bytes[0] & 0x0F);
-                const int type = m.bytes[0] & 0xF0;
-                const auto key = static_cast<int16>(m.bytes[1]);
-                ParamID id = kNoParamId;
-                if (type == 0x90 || type == 0x80)
-                    down[static_cast<size_t>(channel)][static_cast<size_t>(key)] =
-                        type == 0x90 && m.bytes[2] > 0;
-                if (type == 0x90 && m.bytes[2] > 0)
-                    events.addNoteOn(offset, key, m.bytes[2] / 127.0f, -1, channel);
-                else if (type == 0x90 || type == 0x80)
-                    events.addNoteOff(offset, key, type == 0x80 ? m.bytes[2] / 127.0f : 0.0f, -1,
-                                      channel);
-                else if (type == 0xB0 && (m.bytes[1] == 120 || m.bytes[1] == 123))
-                {
-                    // A panic releases the keys down on its channel.
-                    for (int16 k = 0; k < 128; ++k)
-                    {
-                        if (down[static_cast<size_t>(channel)][static_cast<size_t>(k)])
-                            events.addNoteOff(offset, k, 0.0f, -1, channel);
-                    }
-                    down[static_cast<size_t>(channel)].reset();
-                }
-                else if (type == 0xB0 && mapping->getMidiControllerAssignment(
-                                             0, channel, m.bytes[1], id) == kResultOk)
-                    changes.add(id, offset, m.bytes[2] / 127.0);
-                else if (type == 0xD0 && mapping->getMidiControllerAssignment(
-                                             0, channel, kAfterTouch, id) == kResultOk)
-                    changes.add(id, offset, m.bytes[1] / 127.0);
-                else if (type == 0xE0 && mapping->getMidiControllerAssignment(
-                                             0, channel, kPitchBend, id) == kResultOk)
-                    changes.add(id, offset, ((m.bytes[2] << 7) | m.bytes[1]) / 16383.0);
-            }
-            ProcessData& data = buffers.prepare(length, &changes, &events);
-            instance.process(data);
+        for (const Vst2Instance::Midi& m : step.midi)
+            midi.translate(m.offset, m.bytes, block);
+        block.renderPieces(step.frames, maxBlock, events, changes, [&](int32, int32 length) {
+            instance.process(buffers.prepare(length, &changes, &events));
             for (int i = 0; i < length; ++i)
             {
                 out.push_back(buffers.channel(0)[i]);
                 out.push_back(buffers.channel(1)[i]);
             }
-        }
+            return true;
+        });
     }
     return out;
 }

@@ -252,9 +252,9 @@ protected:
     std::vector<ComponentHandler::Edit> takeEdits(ParamID id)
     {
         std::vector<ComponentHandler::Edit> edits;
-        for (const ComponentHandler::Edit& e : bundle.instance->handler().edits)
+        for (const ComponentHandler::Edit& e : bundle.handler.edits)
             if (e.id == id) edits.push_back(e);
-        bundle.instance->handler().edits.clear();
+        bundle.handler.edits.clear();
         return edits;
     }
 

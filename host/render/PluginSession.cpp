@@ -2,6 +2,7 @@
 #include "PluginSession.h"
 #include "RenderPlatform.h"
 
+#include "FactoryBank.h"
 #include "PendingFile.h"
 #include "VstPresetFile.h"
 
@@ -88,23 +89,6 @@ bool splitSetting(const std::string& setting, std::string& title, std::string& v
     title = setting.substr(0, equals);
     value = setting.substr(equals + 1);
     return true;
-}
-
-bool parseNumber(const std::string& text, double& value)
-{
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(begin, &end);
-    if (end == begin || errno == ERANGE) return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    // Only plain decimal numbers: strtod would also take "nan", "inf" and hexadecimal forms.
-    for (const char* c = begin; c < end; ++c)
-    {
-        if (std::strchr("0123456789.+-eE \t", *c) == nullptr) return false;
-    }
-    return *end == '\0';
 }
 
 std::unique_ptr<PluginSession> PluginSession::open(const std::string& bundlePath,
@@ -202,7 +186,7 @@ bool PluginSession::resolveSetting(const std::string& title, const std::string& 
         return false;
     }
     id = info.id;
-    if (!asDisplayText && parseNumber(text, value))
+    if (!asDisplayText && Presets::parseNumber(text, value))
     {
         if (isNormalized(value)) return true;
         error = "value " + text + " for \"" + title + "\" is outside 0..1";

@@ -62,8 +62,6 @@ private:
 
 /** Splits "Title=value" at the first '='; false when there is no '=' or no title. */
 bool splitSetting(const std::string& setting, std::string& title, std::string& value);
-/** Reads a whole text as a number (surrounding blanks allowed); false for anything else. */
-bool parseNumber(const std::string& text, double& value);
 
 } // namespace Render
 } // namespace Tarvik

@@ -3,15 +3,12 @@
 // held, in blocks of 32, 128 and 512 samples, plain and with a host that automates 4 parameters
 // (setParameter) and sends 4 controller moves (processEvents) every block; and a block whose
 // event list is full: a panic on all 16 channels that releases 256 keys, and 256 new notes.
-#include "BraskCids.h"
 #include "Vst2Effect.h"
 #include "Vst2Entry.h"
 
 #include <benchmark/benchmark.h>
 
 #include <vector>
-
-extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
 
 namespace {
 
@@ -49,10 +46,7 @@ void vst2Block(benchmark::State& state)
 {
     const auto blockSize = static_cast<int>(state.range(0));
     const bool automated = state.range(1) != 0;
-    IPluginFactory* factory = GetPluginFactory();
-    Vst2Effect* instance =
-        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, host);
-    factory->release();
+    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(host));
     AEffect* effect = instance->effect();
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
     effect->dispatcher(effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
@@ -90,10 +84,7 @@ void vst2Block(benchmark::State& state)
 /** An instance set up for blocks of blockSize at 48 kHz and resumed. */
 AEffect* startedEffect(int blockSize)
 {
-    IPluginFactory* factory = GetPluginFactory();
-    Vst2Effect* instance =
-        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, host);
-    factory->release();
+    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(host));
     AEffect* effect = instance->effect();
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
     effect->dispatcher(effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);

@@ -20,23 +20,6 @@ namespace {
 constexpr float kSampleRate = 44100.0f;
 constexpr int kBlock = 200;
 
-Vst2Module& module()
-{
-    static Vst2Module loaded;
-    return loaded;
-}
-
-std::unique_ptr<Vst2Instance> startedEffect()
-{
-    hostLog().version = 2400;
-    EntryPoint entry = module().entry("VSTPluginMain");
-    AEffect* effect = entry ? entry(hostCallback) : nullptr;
-    if (!effect) return nullptr;
-    auto instance = std::make_unique<Vst2Instance>(effect);
-    instance->start(kSampleRate, kBlock);
-    return instance;
-}
-
 struct Snapshot
 {
     std::vector<float> values;
@@ -93,8 +76,8 @@ class Vst2Chunk : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(module().error.empty()) << module().error;
-        original = startedEffect();
+        ASSERT_TRUE(builtModule().error.empty()) << builtModule().error;
+        original = startedEffect(kSampleRate, kBlock);
         ASSERT_NE(original, nullptr);
         shape(*original);
         float left[kBlock], right[kBlock];
@@ -112,7 +95,7 @@ TEST_F(Vst2Chunk, RestoresSoundParametersAndNameInAnotherInstance)
     const Snapshot expected = snapshot(*original);
     EXPECT_EQ(expected.program, "Glass Pad");
 
-    std::unique_ptr<Vst2Instance> copy = startedEffect();
+    std::unique_ptr<Vst2Instance> copy = startedEffect(kSampleRate, kBlock);
     ASSERT_NE(copy, nullptr);
     EXPECT_FALSE(snapshot(*copy) == expected);
     ASSERT_TRUE(copy->setChunk(saved));
@@ -124,16 +107,16 @@ TEST_F(Vst2Chunk, RestoresSoundParametersAndNameInAnotherInstance)
     EXPECT_EQ(heard, play(*original));
 
     // And differently from an instance left at the defaults.
-    std::unique_ptr<Vst2Instance> plain = startedEffect();
+    std::unique_ptr<Vst2Instance> plain = startedEffect(kSampleRate, kBlock);
     ASSERT_NE(plain, nullptr);
     EXPECT_NE(heard, play(*plain));
 }
 
 TEST_F(Vst2Chunk, RestoreWinsOverMovesNotYetRendered)
 {
-    std::unique_ptr<Vst2Instance> copy = startedEffect();
+    std::unique_ptr<Vst2Instance> copy = startedEffect(kSampleRate, kBlock);
     ASSERT_NE(copy, nullptr);
-    std::unique_ptr<Vst2Instance> reference = startedEffect();
+    std::unique_ptr<Vst2Instance> reference = startedEffect(kSampleRate, kBlock);
     ASSERT_NE(reference, nullptr);
     ASSERT_TRUE(reference->setChunk(saved));
 
@@ -147,10 +130,9 @@ TEST_F(Vst2Chunk, HoldsMovesNotYetRendered)
 {
     // A host may set parameters and save while suspended, with no block in between.
     hostLog().version = 2400;
-    std::unique_ptr<Vst2Instance> idle =
-        std::make_unique<Vst2Instance>(module().entry("VSTPluginMain")(hostCallback));
+    std::unique_ptr<Vst2Instance> idle = openEffect();
     idle->effect->setParameter(idle->effect, 6, 0.35f);
-    std::unique_ptr<Vst2Instance> copy = startedEffect();
+    std::unique_ptr<Vst2Instance> copy = startedEffect(kSampleRate, kBlock);
     ASSERT_NE(copy, nullptr);
     ASSERT_TRUE(copy->setChunk(idle->chunk()));
     EXPECT_EQ(copy->effect->getParameter(copy->effect, 6), 0.35f);
@@ -208,7 +190,7 @@ TEST_F(Vst2Chunk, DamagedOrForeignChunksChangeNothing)
          rewritten(saved, [](std::vector<uint8_t>& s) { s.resize(s.size() - 8); })},
     };
 
-    std::unique_ptr<Vst2Instance> target = startedEffect();
+    std::unique_ptr<Vst2Instance> target = startedEffect(kSampleRate, kBlock);
     ASSERT_NE(target, nullptr);
     const Snapshot before = snapshot(*target);
     const std::vector<unsigned char> chunkBefore = target->chunk();
@@ -220,7 +202,7 @@ TEST_F(Vst2Chunk, DamagedOrForeignChunksChangeNothing)
         EXPECT_EQ(target->chunk(), chunkBefore);
     }
     // Refusals leave the instance playing as an untouched one does.
-    std::unique_ptr<Vst2Instance> untouched = startedEffect();
+    std::unique_ptr<Vst2Instance> untouched = startedEffect(kSampleRate, kBlock);
     ASSERT_NE(untouched, nullptr);
     EXPECT_EQ(play(*target), play(*untouched));
 }

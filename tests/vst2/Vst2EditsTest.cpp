@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Edits made in the editor (the controller's begin, perform and end) reach the VST 2 host for
 // recording and the processor for the sound, by the parameter's index.
-#include "BraskCids.h"
 #include "StateChunk.h"
 #include "Vst2Effect.h"
 #include "Vst2Entry.h"
@@ -13,8 +12,6 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
-
-extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
 
 namespace {
 
@@ -39,10 +36,7 @@ VstIntPtr VSTCALLBACK recordingHost(AEffect*, int opcode, int index, VstIntPtr, 
 
 TEST(Vst2Edits, EditorGesturesReachHostAndProcessor)
 {
-    IPluginFactory* factory = GetPluginFactory();
-    Vst2Effect* instance =
-        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, recordingHost);
-    factory->release();
+    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(recordingHost));
     ASSERT_NE(instance, nullptr);
     AEffect* effect = instance->effect();
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);

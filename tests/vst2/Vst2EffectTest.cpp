@@ -48,20 +48,6 @@ const char* const kEntryNames[] = {"VSTPluginMain"};
 const char* const kEntryNames[] = {"VSTPluginMain", "main"};
 #endif
 
-Vst2Module& module()
-{
-    static Vst2Module loaded;
-    return loaded;
-}
-
-std::unique_ptr<Vst2Instance> openEffect(const char* entryName = "VSTPluginMain")
-{
-    EntryPoint entry = module().entry(entryName);
-    if (!entry) return nullptr;
-    AEffect* effect = entry(hostCallback);
-    return effect ? std::make_unique<Vst2Instance>(effect) : nullptr;
-}
-
 std::string ascii(const TChar* text)
 {
     char buffer[256] = {};
@@ -218,7 +204,7 @@ class Vst2Effect : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(module().error.empty()) << module().error;
+        ASSERT_TRUE(builtModule().error.empty()) << builtModule().error;
         hostLog().version = 2400;
         effect = openEffect();
         ASSERT_NE(effect, nullptr);
@@ -232,11 +218,11 @@ protected:
 
 TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
 {
-    EXPECT_EQ(module().entry("main") != nullptr, std::size(kEntryNames) == 2);
+    EXPECT_EQ(builtModule().entry("main") != nullptr, std::size(kEntryNames) == 2);
     for (const char* name : kEntryNames)
     {
         SCOPED_TRACE(name);
-        EntryPoint entry = module().entry(name);
+        EntryPoint entry = builtModule().entry(name);
         ASSERT_NE(entry, nullptr);
 #ifndef _WIN32
         Dl_info where{};
@@ -301,10 +287,10 @@ TEST_F(Vst2Effect, HostVersionZeroCreatesNothing)
     hostLog().version = 0;
     const int callsBefore = hostLog().calls;
     for (const char* name : kEntryNames)
-        EXPECT_EQ(module().entry(name)(hostCallback), nullptr) << name;
+        EXPECT_EQ(builtModule().entry(name)(hostCallback), nullptr) << name;
     // The version question, and nothing after it.
     EXPECT_EQ(hostLog().calls - callsBefore, int(std::size(kEntryNames)));
-    EXPECT_EQ(module().entry("VSTPluginMain")(nullptr), nullptr);
+    EXPECT_EQ(builtModule().entry("VSTPluginMain")(nullptr), nullptr);
 }
 
 TEST_F(Vst2Effect, ParametersMatchTheController)

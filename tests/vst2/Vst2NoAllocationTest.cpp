@@ -2,7 +2,6 @@
 // What a VST 2 host calls on its audio thread allocates nothing: this executable replaces the
 // global allocation functions with counting ones and plays a busy performance through the
 // instance's processEvents, setParameter and both process calls.
-#include "BraskCids.h"
 #include "Vst2Effect.h"
 #include "Vst2Entry.h"
 
@@ -11,8 +10,6 @@
 #include <cstdlib>
 #include <new>
 #include <vector>
-
-extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
 
 namespace {
 
@@ -65,10 +62,7 @@ VstIntPtr VSTCALLBACK host(AEffect*, int opcode, int, VstIntPtr, void*, float)
 
 TEST(Vst2NoAllocation, AudioThreadCallsAllocateNothing)
 {
-    IPluginFactory* factory = GetPluginFactory();
-    Vst2Effect* instance =
-        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, host);
-    factory->release();
+    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(host));
     ASSERT_NE(instance, nullptr);
     AEffect* effect = instance->effect();
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -143,5 +144,30 @@ public:
 
     AEffect* effect;
 };
+
+/** The built module, opened once for the test process. */
+inline Vst2Module& builtModule()
+{
+    static Vst2Module loaded;
+    return loaded;
+}
+
+/** An effect from one of the module's entry points, as a host opens it; null when the entry is
+    missing or gives none. */
+inline std::unique_ptr<Vst2Instance> openEffect(const char* entryName = "VSTPluginMain")
+{
+    EntryPoint entry = builtModule().entry(entryName);
+    AEffect* effect = entry ? entry(hostCallback) : nullptr;
+    return effect ? std::make_unique<Vst2Instance>(effect) : nullptr;
+}
+
+/** An effect opened, set up and resumed, by a host of version 2.4. */
+inline std::unique_ptr<Vst2Instance> startedEffect(float sampleRate, int blockSize)
+{
+    hostLog().version = 2400;
+    std::unique_ptr<Vst2Instance> instance = openEffect();
+    if (instance) instance->start(sampleRate, blockSize);
+    return instance;
+}
 
 } // namespace Vst2Test

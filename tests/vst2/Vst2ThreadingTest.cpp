@@ -3,7 +3,6 @@
 // changes, and a UI thread that follows them: the thread sanitizer build shows the handovers
 // race-free; every build checks that the last values arrive. The instrument is linked in, so
 // that the sanitizer sees all of it.
-#include "BraskCids.h"
 #include "StateChunk.h"
 #include "Vst2Effect.h"
 #include "Vst2Entry.h"
@@ -15,8 +14,6 @@
 #include <cstring>
 #include <thread>
 #include <vector>
-
-extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
 
 namespace {
 
@@ -36,10 +33,7 @@ VstIntPtr dispatch(AEffect* effect, int opcode, VstIntPtr value = 0, void* ptr =
 
 TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
 {
-    IPluginFactory* factory = GetPluginFactory();
-    Vst2Effect* instance =
-        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, host);
-    factory->release();
+    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(host));
     ASSERT_NE(instance, nullptr);
     AEffect* effect = instance->effect();
     dispatch(effect, effSetSampleRate, 0, nullptr, 48000.0f);

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11TestHost.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -17,13 +14,6 @@ namespace EditorTest {
 using namespace Steinberg;
 
 namespace {
-
-std::uint64_t nowMs()
-{
-    return std::uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now().time_since_epoch())
-                             .count());
-}
 
 /** A connection to the server in DISPLAY, or null. Kept open by the caller: a server resets when
     its last client leaves, and a connection made during that reset is refused. */
@@ -98,117 +88,6 @@ bool XServer::keepAlive(std::string& error)
     keeper = nullptr;
     error = "the X server in DISPLAY does not answer";
     return false;
-}
-
-TestPlugFrame::~TestPlugFrame()
-{
-    for (Handler& h : handlers)
-        h.handler->release();
-    for (Timer& t : timers)
-        t.handler->release();
-}
-
-tresult PLUGIN_API TestPlugFrame::queryInterface(const TUID iid, void** obj)
-{
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-        FUnknownPrivate::iidEqual(iid, IPlugFrame::iid))
-    {
-        *obj = static_cast<IPlugFrame*>(this);
-        return kResultOk;
-    }
-    if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
-    {
-        *obj = static_cast<Linux::IRunLoop*>(this);
-        return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
-}
-
-tresult PLUGIN_API TestPlugFrame::resizeView(IPlugView* view, ViewRect* newSize)
-{
-    ++resizeRequests;
-    return view && newSize ? view->onSize(newSize) : kInvalidArgument;
-}
-
-tresult PLUGIN_API TestPlugFrame::registerEventHandler(Linux::IEventHandler* handler,
-                                                       Linux::FileDescriptor fd)
-{
-    if (!handler) return kInvalidArgument;
-    handler->addRef();
-    handlers.push_back({handler, fd});
-    return kResultOk;
-}
-
-tresult PLUGIN_API TestPlugFrame::unregisterEventHandler(Linux::IEventHandler* handler)
-{
-    for (auto it = handlers.begin(); it != handlers.end(); ++it)
-        if (it->handler == handler)
-        {
-            handlers.erase(it);
-            handler->release();
-            return kResultOk;
-        }
-    return kInvalidArgument;
-}
-
-tresult PLUGIN_API TestPlugFrame::registerTimer(Linux::ITimerHandler* handler,
-                                                Linux::TimerInterval ms)
-{
-    if (!handler || ms == 0) return kInvalidArgument;
-    handler->addRef();
-    timers.push_back({handler, ms, nowMs() + ms});
-    return kResultOk;
-}
-
-tresult PLUGIN_API TestPlugFrame::unregisterTimer(Linux::ITimerHandler* handler)
-{
-    for (auto it = timers.begin(); it != timers.end(); ++it)
-        if (it->handler == handler)
-        {
-            timers.erase(it);
-            handler->release();
-            return kResultOk;
-        }
-    return kInvalidArgument;
-}
-
-void TestPlugFrame::pump(int milliseconds)
-{
-    const std::uint64_t end = nowMs() + std::uint64_t(milliseconds);
-    for (;;)
-    {
-        const std::uint64_t now = nowMs();
-        // Timers first; a handler may unregister itself or others, so work on a copy.
-        std::vector<Timer> due;
-        for (Timer& t : timers)
-            if (t.due <= now)
-            {
-                due.push_back(t);
-                t.due = now + t.interval;
-            }
-        for (Timer& t : due)
-        {
-            const bool stillRegistered =
-                std::any_of(timers.begin(), timers.end(),
-                            [&t](const Timer& x) { return x.handler == t.handler; });
-            if (stillRegistered) t.handler->onTimer();
-        }
-        if (now >= end) break;
-
-        std::uint64_t wait = end - now;
-        for (const Timer& t : timers)
-            wait = std::min(wait, t.due > now ? t.due - now : 0);
-        std::vector<pollfd> fds;
-        for (const Handler& h : handlers)
-            fds.push_back({h.fd, POLLIN, 0});
-        if (poll(fds.data(), fds.size(), int(std::min<std::uint64_t>(wait, 20))) <= 0) continue;
-        std::vector<Handler> ready;
-        for (std::size_t i = 0; i < fds.size(); ++i)
-            if (fds[i].revents) ready.push_back(handlers[i]);
-        for (Handler& h : ready)
-            h.handler->onFDIsSet(h.fd);
-    }
 }
 
 HostWindow::~HostWindow()

@@ -4,6 +4,8 @@
 // editor, synthetic mouse input and reading the window's pixels back.
 #pragma once
 
+#include "PlugFrame.h"
+
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <xcb/xcb.h>
@@ -33,48 +35,24 @@ private:
     xcb_connection_t* keeper = nullptr;
 };
 
-/** The host's frame for the view and its run loop: event handlers on descriptors and timers,
- *  dispatched by pump() on the calling thread as a host's UI loop would. */
-class TestPlugFrame : public Steinberg::IPlugFrame, public Steinberg::Linux::IRunLoop
+/** The host's frame for the view, with the run loop that drives the editor: pump() serves it on
+ *  the calling thread as a host's UI loop would. */
+class TestPlugFrame : public Steinberg::Vst::Tarvik::Hosting::PlugFrame
 {
 public:
-    ~TestPlugFrame();
-
     /** Runs the loop for `milliseconds`: ready descriptors and due timers call their handlers. */
-    void pump(int milliseconds);
+    void pump(int milliseconds) { runLoop().run(milliseconds); }
 
-    std::size_t eventHandlerCount() const { return handlers.size(); }
-    std::size_t timerCount() const { return timers.size(); }
+    std::size_t eventHandlerCount() { return runLoop().eventHandlerCount(); }
+    std::size_t timerCount() { return runLoop().timerCount(); }
     int resizeRequests = 0;
 
     Steinberg::tresult PLUGIN_API resizeView(Steinberg::IPlugView* view,
-                                             Steinberg::ViewRect* newSize) override;
-    Steinberg::tresult PLUGIN_API registerEventHandler(
-        Steinberg::Linux::IEventHandler* handler, Steinberg::Linux::FileDescriptor fd) override;
-    Steinberg::tresult PLUGIN_API
-    unregisterEventHandler(Steinberg::Linux::IEventHandler* handler) override;
-    Steinberg::tresult PLUGIN_API registerTimer(Steinberg::Linux::ITimerHandler* handler,
-                                                Steinberg::Linux::TimerInterval ms) override;
-    Steinberg::tresult PLUGIN_API
-    unregisterTimer(Steinberg::Linux::ITimerHandler* handler) override;
-
-    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
-    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
-    Steinberg::uint32 PLUGIN_API release() override { return 1; }
-
-private:
-    struct Handler
+                                             Steinberg::ViewRect* newSize) override
     {
-        Steinberg::Linux::IEventHandler* handler;
-        int fd;
-    };
-    struct Timer
-    {
-        Steinberg::Linux::ITimerHandler* handler;
-        std::uint64_t interval, due;
-    };
-    std::vector<Handler> handlers;
-    std::vector<Timer> timers;
+        ++resizeRequests;
+        return PlugFrame::resizeView(view, newSize);
+    }
 };
 
 /** 0xRRGGBB pixels of a window, rows top to bottom. */

@@ -6,8 +6,7 @@
 #include "PluginInstance.h"
 #include "PluginModule.h"
 #include "ProcessBuffers.h"
-
-#include "pluginterfaces/base/ustring.h"
+#include "Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -30,13 +29,6 @@ protected:
     }
     std::unique_ptr<Host::PluginModule> module;
 };
-
-std::string ascii(const char16* text, int32 size)
-{
-    char out[256] = {};
-    UString(const_cast<char16*>(text), size).toAscii(out, sizeof(out));
-    return out;
-}
 
 TEST_F(Bundle, FactoryDescribesTheVendor)
 {
@@ -68,9 +60,9 @@ TEST_F(Bundle, ClassZeroIsTheProcessor)
 
     PClassInfoW infoW;
     ASSERT_EQ(factory3->getClassInfoUnicode(0, &infoW), kResultOk);
-    EXPECT_EQ(ascii(infoW.name, PClassInfo::kNameSize), "Brask");
-    EXPECT_EQ(ascii(infoW.version, PClassInfo2::kVersionSize), "1.6.06.0811");
-    EXPECT_EQ(ascii(infoW.sdkVersion, PClassInfo2::kVersionSize), "VST 3.6.5");
+    EXPECT_EQ(Hosting::toUtf8(infoW.name, PClassInfo::kNameSize), "Brask");
+    EXPECT_EQ(Hosting::toUtf8(infoW.version, PClassInfo2::kVersionSize), "1.6.06.0811");
+    EXPECT_EQ(Hosting::toUtf8(infoW.sdkVersion, PClassInfo2::kVersionSize), "VST 3.6.5");
     EXPECT_STREQ(infoW.subCategories, "Instrument|Synth");
 }
 

@@ -12,8 +12,7 @@
 #include "EventList.h"
 #include "MidiTranslator.h"
 #include "ParameterChanges.h"
-
-#include "pluginterfaces/base/ustring.h"
+#include "Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -47,13 +46,6 @@ const char* const kEntryNames[] = {"VSTPluginMain"};
 #else
 const char* const kEntryNames[] = {"VSTPluginMain", "main"};
 #endif
-
-std::string ascii(const TChar* text)
-{
-    char buffer[256] = {};
-    UString(const_cast<TChar*>(text), 128).toAscii(buffer, sizeof buffer);
-    return buffer;
-}
 
 /** One host block: its length, MIDI and the parameter moves (index, value) sent before it. */
 struct Step
@@ -301,9 +293,9 @@ TEST_F(Vst2Effect, ParametersMatchTheController)
     for (int i = 0; i < effect->effect->numParams; ++i)
     {
         const ParameterInfo& info = parameters[static_cast<size_t>(i)];
-        SCOPED_TRACE(ascii(info.title));
-        EXPECT_EQ(effect->text(effGetParamName, i), ascii(info.title));
-        EXPECT_EQ(effect->text(effGetParamLabel, i), ascii(info.units));
+        SCOPED_TRACE(Hosting::toUtf8(info.title));
+        EXPECT_EQ(effect->text(effGetParamName, i), Hosting::toUtf8(info.title));
+        EXPECT_EQ(effect->text(effGetParamLabel, i), Hosting::toUtf8(info.units));
         EXPECT_EQ(effect->dispatch(effCanBeAutomated, i),
                   (info.flags & ParameterInfo::kCanAutomate) ? 1 : 0);
         EXPECT_EQ(effect->effect->getParameter(effect->effect, i),
@@ -317,7 +309,7 @@ TEST_F(Vst2Effect, ParametersMatchTheController)
                                           display);
         EXPECT_EQ(effect->effect->getParameter(effect->effect, i),
                   static_cast<float>(controller->getParamNormalized(info.id)));
-        EXPECT_EQ(effect->text(effGetParamDisplay, i), ascii(display));
+        EXPECT_EQ(effect->text(effGetParamDisplay, i), Hosting::toUtf8(display));
     }
 }
 

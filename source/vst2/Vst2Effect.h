@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Vst2Effect: one instrument instance as a VST 2.4 host sees it. It builds the processor and the
-// controller through the module's class factory exactly as a VST 3 host does (controller class
-// from the processor, connection, state handed across, buses, setup, activation) and maps the
-// VST 2 calls onto them.
+// Vst2Effect: one instrument instance as a VST 2.4 host sees it. It holds the processor and the
+// controller through the hosting kit exactly as a VST 3 host does (created through the module's
+// class factory, connected, state handed across, buses, setup, activation) and maps the VST 2
+// calls onto them; MIDI reaches the processor through the kit's translator and block pieces.
 //
 // Threads: the host's UI thread creates, configures, saves and restores; the audio thread runs
 // processEvents and processReplacing; setParameter may come from any thread. Parameter changes

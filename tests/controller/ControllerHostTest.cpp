@@ -19,16 +19,7 @@ using namespace Steinberg::Vst::Tarvik;
 
 namespace {
 
-class LoadedBundle : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_TRUE(bundle.open(error)) << error; }
-
-    std::string error;
-    TestSupport::BuiltBundle bundle;
-    std::unique_ptr<Host::PluginModule>& module = bundle.module;
-    std::unique_ptr<Host::PluginInstance>& instance = bundle.instance;
-};
+using LoadedBundle = TestSupport::BuiltBundleTest;
 
 TEST_F(LoadedBundle, TheFactoryOffersProcessorThenController)
 {

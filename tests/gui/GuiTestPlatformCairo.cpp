@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The test support's platform part on Linux: PNG files written with cairo, and the font caches
-// released at the end.
+// The test support's platform part on Linux: PNG files written with cairo.
 #include "GuiTestSupport.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
-#include <gtest/gtest.h>
 
 namespace GuiTest {
 
@@ -17,20 +14,6 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
     out->insert(out->end(), data, data + length);
     return CAIRO_STATUS_SUCCESS;
 }
-
-/** Fontconfig keeps its configuration for the life of the process; it is released at the end so
- *  that LeakSanitizer reports only what the editor itself leaves behind. */
-class FontCacheRelease : public ::testing::Environment
-{
-public:
-    void TearDown() override
-    {
-        cairo_debug_reset_static_data();
-        FcFini();
-    }
-};
-
-const auto* const fontCacheRelease = ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
 
 } // namespace
 

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built bundle, loaded as a host loads it: entry points, factory and the processor class.
 #include "BraskCids.h"
+#include "BuiltBundle.h"
 #include "EventList.h"
 #include "ParameterChanges.h"
-#include "PluginInstance.h"
-#include "PluginModule.h"
 #include "ProcessBuffers.h"
 
 #include "pluginterfaces/base/ustring.h"
@@ -19,17 +18,7 @@ using namespace Steinberg::Vst::Tarvik;
 
 namespace {
 
-class Bundle : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        std::string error;
-        module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
-        ASSERT_TRUE(module) << error;
-    }
-    std::unique_ptr<Host::PluginModule> module;
-};
+using Bundle = TestSupport::BuiltModuleTest;
 
 std::string ascii(const char16* text, int32 size)
 {
@@ -129,7 +118,6 @@ TEST_F(Bundle, UnknownClassesAndInterfacesAreRefused)
 
 TEST_F(Bundle, ProcessesBlocksOfAnySizeThroughTheHostLayer)
 {
-    std::string error;
     auto instance = Host::PluginInstance::create(module->factory(), error);
     ASSERT_TRUE(instance) << error;
     ASSERT_TRUE(instance->start(44100.0, 512, error)) << error;

@@ -6,6 +6,8 @@
 #include "PluginInstance.h"
 #include "PluginModule.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -14,20 +16,58 @@ namespace Vst {
 namespace Tarvik {
 namespace TestSupport {
 
+/** Where the build puts the bundle. */
+constexpr const char* kBuiltBundlePath = BRASK_TEST_BUNDLE;
+
 struct BuiltBundle
 {
-    /** Loads BRASK_TEST_BUNDLE and creates the instance; false with the reason in error. */
+    /** Loads the module alone; false with the reason in error. */
+    bool load(std::string& error)
+    {
+        module = Host::PluginModule::load(kBuiltBundlePath, error);
+        return bool(module);
+    }
+
+    /** Loads the module and creates the instance. */
     bool open(std::string& error)
     {
-        module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
-        if (module) instance = Host::PluginInstance::create(module->factory(), error);
-        return module && instance;
+        if (load(error)) instance = Host::PluginInstance::create(module->factory(), error);
+        return bool(instance);
+    }
+
+    /** Loads, creates and starts the instance for blocks of up to maxBlock samples. */
+    bool start(double sampleRate, int32 maxBlock, std::string& error)
+    {
+        return open(error) && instance->start(sampleRate, maxBlock, error);
     }
 
     ~BuiltBundle() { instance.reset(); }
 
     std::unique_ptr<Host::PluginModule> module;
     std::unique_ptr<Host::PluginInstance> instance;
+};
+
+/** Tests on the module alone, before any instance exists. */
+class BuiltModuleTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(bundle.load(error)) << error; }
+
+    std::string error;
+    BuiltBundle bundle;
+    std::unique_ptr<Host::PluginModule>& module = bundle.module;
+};
+
+/** Tests on a freshly opened bundle. */
+class BuiltBundleTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(bundle.open(error)) << error; }
+
+    std::string error;
+    BuiltBundle bundle;
+    std::unique_ptr<Host::PluginModule>& module = bundle.module;
+    std::unique_ptr<Host::PluginInstance>& instance = bundle.instance;
 };
 
 } // namespace TestSupport

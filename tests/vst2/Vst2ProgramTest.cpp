@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The factory bank as a VST 2 host sees it: the instance's programs, chosen by the host or by a
 // MIDI program change, named and renamed, and kept in the chunk with the sound.
+#include "BuiltVst2Module.h"
 #include "FactoryPresets.h"
 #include "StateChunk.h"
-#include "Vst2TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -21,21 +21,10 @@ namespace {
 constexpr int kBlock = 256;
 constexpr int kVcfFreqIndex = 6;
 
-Vst2Module& module()
-{
-    static Vst2Module loaded;
-    return loaded;
-}
-
 std::unique_ptr<Vst2Instance> startedEffect()
 {
     hostLog().version = 2400;
-    EntryPoint entry = module().entry("VSTPluginMain");
-    AEffect* effect = entry ? entry(hostCallback) : nullptr;
-    if (!effect) return nullptr;
-    auto instance = std::make_unique<Vst2Instance>(effect);
-    instance->start(48000.0f, kBlock);
-    return instance;
+    return Vst2Module::shared().startedEffect(48000.0f, kBlock);
 }
 
 /** The processor's values in the instance's chunk. */
@@ -75,7 +64,7 @@ class Vst2Programs : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(module().error.empty()) << module().error;
+        ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
         effect = startedEffect();
         ASSERT_NE(effect, nullptr);
         ASSERT_EQ(FactoryPresets::count(), 45);

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The VST 2 entry with the instrument linked into the test program rather than loaded from the
+// bundle: one process that the sanitizers and the allocation counter see whole.
+#pragma once
+
+#include "Vst2Instance.h"
+
+#include "BraskCids.h"
+#include "Vst2Effect.h"
+#include "Vst2Entry.h"
+
+#include <memory>
+
+extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
+
+namespace Vst2Test {
+
+/** A new instance that calls back into `host`, or null when none can be built. */
+inline std::unique_ptr<Vst2Instance> linkedEffect(audioMasterCallback host = quietHost)
+{
+    using namespace Steinberg::Vst::Tarvik;
+    Steinberg::IPluginFactory* factory = GetPluginFactory();
+    Vst2Effect* instance =
+        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, host);
+    factory->release();
+    return instance ? std::make_unique<Vst2Instance>(instance->effect()) : nullptr;
+}
+
+/** The instance behind a linked effect: the editor's side of it, for one. */
+inline Steinberg::Vst::Tarvik::Vst2Effect& linkedInstance(const Vst2Instance& instance)
+{
+    return *Steinberg::Vst::Tarvik::Vst2Effect::from(instance.effect);
+}
+
+} // namespace Vst2Test

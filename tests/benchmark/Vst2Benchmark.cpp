@@ -14,14 +14,6 @@ namespace {
 
 using Vst2Test::Vst2Instance;
 
-/** An instance set up for blocks of blockSize at 48 kHz and resumed. */
-std::unique_ptr<Vst2Instance> startedEffect(int blockSize)
-{
-    std::unique_ptr<Vst2Instance> instance = Vst2Test::linkedEffect();
-    instance->start(48000.0f, blockSize);
-    return instance;
-}
-
 /** MIDI messages as one event list that stays valid while the benchmark runs. */
 struct MidiList
 {
@@ -48,7 +40,7 @@ void vst2Block(benchmark::State& state)
 {
     const auto blockSize = static_cast<int>(state.range(0));
     const bool automated = state.range(1) != 0;
-    std::unique_ptr<Vst2Instance> instance = startedEffect(blockSize);
+    std::unique_ptr<Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, blockSize);
     AEffect* effect = instance->effect;
 
     std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
@@ -82,7 +74,7 @@ void vst2Block(benchmark::State& state)
 void vst2FullEventList(benchmark::State& state)
 {
     const auto blockSize = static_cast<int>(state.range(0));
-    std::unique_ptr<Vst2Instance> instance = startedEffect(blockSize);
+    std::unique_ptr<Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, blockSize);
     AEffect* effect = instance->effect;
     std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
     float* outputs[2] = {left.data(), right.data()};

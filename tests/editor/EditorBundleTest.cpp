@@ -197,25 +197,25 @@ TEST_F(EditorBundleTest, DraggingKnobAndFaderEditsThroughTheHost)
     modes->setKnobMode(kLinearMode);
     open();
 
-    // The LFO rate knob (centre 360, 217) dragged 40 pixels up.
-    window.press(360, 217);
-    for (int y = 213; y >= 177; y -= 4)
-        window.move(360, y);
-    window.release(360, 177);
-    frame.pump(100);
-    const double knob = expectOneGesture(kLfoRate);
-    EXPECT_GT(knob, 0.55);
-    EXPECT_DOUBLE_EQ(controller->getParamNormalized(kLfoRate), knob);
-
-    // The filter frequency fader's cap (at 0.5: 447, 147) dragged 40 pixels up.
-    window.press(447, 147);
-    for (int y = 143; y >= 107; y -= 4)
-        window.move(447, y);
-    window.release(447, 107);
-    frame.pump(100);
-    const double fader = expectOneGesture(kVcfFreq);
-    EXPECT_GT(fader, 0.6);
-    EXPECT_DOUBLE_EQ(controller->getParamNormalized(kVcfFreq), fader);
+    // The LFO rate knob (centre 360, 217) and the filter frequency fader's cap (at 0.5: 447,
+    // 147), each dragged 40 pixels up.
+    const struct
+    {
+        ParamID id;
+        int x, y;
+        double above;
+    } drags[] = {{kLfoRate, 360, 217, 0.55}, {kVcfFreq, 447, 147, 0.6}};
+    for (const auto& drag : drags)
+    {
+        window.press(drag.x, drag.y);
+        for (int y = drag.y - 4; y >= drag.y - 40; y -= 4)
+            window.move(drag.x, y);
+        window.release(drag.x, drag.y - 40);
+        frame.pump(100);
+        const double value = expectOneGesture(drag.id);
+        EXPECT_GT(value, drag.above) << drag.id;
+        EXPECT_DOUBLE_EQ(controller->getParamNormalized(drag.id), value);
+    }
     modes->setKnobMode(kCircularMode);
 }
 

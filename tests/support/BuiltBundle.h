@@ -47,27 +47,31 @@ struct BuiltBundle
     std::unique_ptr<Host::PluginInstance> instance;
 };
 
-/** Tests on the module alone, before any instance exists. */
-class BuiltModuleTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_TRUE(bundle.load(error)) << error; }
-
-    std::string error;
-    BuiltBundle bundle;
-    std::unique_ptr<Host::PluginModule>& module = bundle.module;
-};
-
-/** Tests on a freshly opened bundle. */
+/** Tests on the built bundle: its module loaded and a fresh instance created. */
 class BuiltBundleTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(bundle.open(error)) << error; }
+    BuiltBundleTest() = default;
+    explicit BuiltBundleTest(bool withInstance) : withInstance(withInstance) {}
+    void SetUp() override
+    {
+        ASSERT_TRUE(withInstance ? bundle.open(error) : bundle.load(error)) << error;
+    }
 
     std::string error;
     BuiltBundle bundle;
     std::unique_ptr<Host::PluginModule>& module = bundle.module;
     std::unique_ptr<Host::PluginInstance>& instance = bundle.instance;
+
+private:
+    bool withInstance = true;
+};
+
+/** Tests on the module alone, before any instance exists. */
+class BuiltModuleTest : public BuiltBundleTest
+{
+protected:
+    BuiltModuleTest() : BuiltBundleTest(false) {}
 };
 
 } // namespace TestSupport

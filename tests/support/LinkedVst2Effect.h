@@ -26,6 +26,14 @@ inline std::unique_ptr<Vst2Instance> linkedEffect(audioMasterCallback host = qui
     return instance ? std::make_unique<Vst2Instance>(instance->effect()) : nullptr;
 }
 
+/** A new instance, set up for the rate and block size and resumed, as a host starts it. */
+inline std::unique_ptr<Vst2Instance> startedLinkedEffect(float sampleRate, int blockSize)
+{
+    std::unique_ptr<Vst2Instance> instance = linkedEffect();
+    if (instance) instance->start(sampleRate, blockSize);
+    return instance;
+}
+
 /** The instance behind a linked effect: the editor's side of it, for one. */
 inline Steinberg::Vst::Tarvik::Vst2Effect& linkedInstance(const Vst2Instance& instance)
 {

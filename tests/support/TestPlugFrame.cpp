@@ -9,6 +9,22 @@ namespace Vst {
 namespace Tarvik {
 namespace TestSupport {
 
+namespace {
+
+/** Takes a handler out of its list and releases it; kInvalidArgument when it is not there. */
+template <typename Entry, typename Handler>
+tresult unregister(std::vector<Entry>& list, Handler* handler)
+{
+    const auto found = std::find_if(list.begin(), list.end(),
+                                    [handler](const Entry& e) { return e.handler == handler; });
+    if (found == list.end()) return kInvalidArgument;
+    list.erase(found);
+    handler->release();
+    return kResultOk;
+}
+
+} // namespace
+
 TestPlugFrame::~TestPlugFrame()
 {
     for (Handler& h : handlers)
@@ -53,14 +69,7 @@ tresult PLUGIN_API TestPlugFrame::registerEventHandler(Linux::IEventHandler* han
 
 tresult PLUGIN_API TestPlugFrame::unregisterEventHandler(Linux::IEventHandler* handler)
 {
-    for (auto it = handlers.begin(); it != handlers.end(); ++it)
-        if (it->handler == handler)
-        {
-            handlers.erase(it);
-            handler->release();
-            return kResultOk;
-        }
-    return kInvalidArgument;
+    return unregister(handlers, handler);
 }
 
 tresult PLUGIN_API TestPlugFrame::registerTimer(Linux::ITimerHandler* handler,
@@ -76,14 +85,7 @@ tresult PLUGIN_API TestPlugFrame::registerTimer(Linux::ITimerHandler* handler,
 
 tresult PLUGIN_API TestPlugFrame::unregisterTimer(Linux::ITimerHandler* handler)
 {
-    for (auto it = timers.begin(); it != timers.end(); ++it)
-        if (it->handler == handler)
-        {
-            timers.erase(it);
-            handler->release();
-            return kResultOk;
-        }
-    return kInvalidArgument;
+    return unregister(timers, handler);
 }
 
 bool TestPlugFrame::registered(Linux::IEventHandler* handler) const

@@ -16,6 +16,25 @@ namespace {
 // Further apart than any double-click time.
 constexpr std::uint32_t kEventSpacingMs = 700;
 
+/** A pointer event (button or motion) at x, y of window `to`, as the server fills it in. */
+template <typename Event>
+Event pointerEvent(std::uint8_t type, xcb_window_t root, xcb_window_t to, int x, int y,
+                   std::uint16_t state, std::uint32_t time)
+{
+    Event event{};
+    event.response_type = type;
+    event.time = time;
+    event.root = root;
+    event.event = to;
+    event.event_x = std::int16_t(x);
+    event.event_y = std::int16_t(y);
+    event.root_x = std::int16_t(x);
+    event.root_y = std::int16_t(y);
+    event.state = state;
+    event.same_screen = 1;
+    return event;
+}
+
 } // namespace
 
 X11HostWindow::~X11HostWindow()
@@ -161,18 +180,9 @@ void X11HostWindow::button(std::uint8_t type, std::uint8_t button, int x, int y,
 {
     to = target(to);
     if (!to) return;
-    xcb_button_press_event_t event{};
-    event.response_type = type;
+    auto event = pointerEvent<xcb_button_press_event_t>(type, root, to, x, y, state,
+                                                        time += kEventSpacingMs);
     event.detail = button;
-    event.time = time += kEventSpacingMs;
-    event.root = root;
-    event.event = to;
-    event.event_x = std::int16_t(x);
-    event.event_y = std::int16_t(y);
-    event.root_x = std::int16_t(x);
-    event.root_y = std::int16_t(y);
-    event.state = state;
-    event.same_screen = 1;
     send(to, &event, sizeof(event));
 }
 
@@ -180,17 +190,8 @@ void X11HostWindow::motion(int x, int y, std::uint16_t state, xcb_window_t to)
 {
     to = target(to);
     if (!to) return;
-    xcb_motion_notify_event_t event{};
-    event.response_type = XCB_MOTION_NOTIFY;
-    event.time = time += kEventSpacingMs;
-    event.root = root;
-    event.event = to;
-    event.event_x = std::int16_t(x);
-    event.event_y = std::int16_t(y);
-    event.root_x = std::int16_t(x);
-    event.root_y = std::int16_t(y);
-    event.state = state;
-    event.same_screen = 1;
+    const auto event = pointerEvent<xcb_motion_notify_event_t>(XCB_MOTION_NOTIFY, root, to, x, y,
+                                                               state, time += kEventSpacingMs);
     send(to, &event, sizeof(event));
 }
 

@@ -22,7 +22,6 @@ constexpr int kBlock = 200;
 
 std::unique_ptr<Vst2Instance> startedEffect()
 {
-    hostLog().version = 2400;
     return Vst2Module::shared().startedEffect(kSampleRate, kBlock);
 }
 

@@ -15,9 +15,8 @@ using namespace Steinberg::Vst::Tarvik;
 
 TEST(Vst2NoAllocation, AudioThreadCallsAllocateNothing)
 {
-    std::unique_ptr<Vst2Test::Vst2Instance> instance = Vst2Test::linkedEffect();
+    std::unique_ptr<Vst2Test::Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, 256);
     ASSERT_NE(instance, nullptr);
-    instance->start(48000.0f, 256);
     AEffect* effect = instance->effect;
 
     // Host blocks up to twice the announced size, so that some are rendered in pieces.

@@ -21,12 +21,6 @@ namespace {
 constexpr int kBlock = 256;
 constexpr int kVcfFreqIndex = 6;
 
-std::unique_ptr<Vst2Instance> startedEffect()
-{
-    hostLog().version = 2400;
-    return Vst2Module::shared().startedEffect(48000.0f, kBlock);
-}
-
 /** The processor's values in the instance's chunk. */
 std::vector<double> chunkValues(Vst2Instance& instance)
 {
@@ -65,7 +59,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
-        effect = startedEffect();
+        effect = Vst2Module::shared().startedEffect(48000.0f, kBlock);
         ASSERT_NE(effect, nullptr);
         ASSERT_EQ(FactoryPresets::count(), 45);
     }
@@ -121,11 +115,11 @@ TEST_F(Vst2Programs, PlayAsTheirPresetsAndFollowAProgramChange)
     const int index = 9;
     effect->dispatch(effSetProgram, 0, index);
     const std::vector<float> chosen = play(*effect, {});
-    std::unique_ptr<Vst2Instance> changed = startedEffect();
+    std::unique_ptr<Vst2Instance> changed = Vst2Module::shared().startedEffect(48000.0f, kBlock);
     ASSERT_NE(changed, nullptr);
     const std::vector<float> heard = play(*changed, {{0, {0xC3, index, 0}}});
     EXPECT_EQ(heard, chosen);
-    std::unique_ptr<Vst2Instance> init = startedEffect();
+    std::unique_ptr<Vst2Instance> init = Vst2Module::shared().startedEffect(48000.0f, kBlock);
     ASSERT_NE(init, nullptr);
     EXPECT_NE(play(*init, {}), heard);
 
@@ -170,7 +164,7 @@ TEST_F(Vst2Programs, RenamingAndRestoringKeepTheSoundAndItsName)
         std::strcpy(text, programName);
         effect->dispatch(effSetProgramName, 0, 0, text);
         const std::vector<unsigned char> bytes = effect->chunk();
-        std::unique_ptr<Vst2Instance> copy = startedEffect();
+        std::unique_ptr<Vst2Instance> copy = Vst2Module::shared().startedEffect(48000.0f, kBlock);
         ASSERT_NE(copy, nullptr);
         ASSERT_TRUE(copy->setChunk(bytes));
         EXPECT_EQ(copy->text(effGetProgramName), programName);

@@ -22,9 +22,8 @@ using namespace Steinberg::Vst::Tarvik;
 
 TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
 {
-    std::unique_ptr<Vst2Test::Vst2Instance> instance = Vst2Test::linkedEffect();
+    std::unique_ptr<Vst2Test::Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, 128);
     ASSERT_NE(instance, nullptr);
-    instance->start(48000.0f, 128);
     AEffect* effect = instance->effect;
     const auto dispatch = [&instance](int opcode, VstIntPtr value = 0, void* ptr = nullptr) {
         return instance->dispatch(opcode, 0, value, ptr);

@@ -5,8 +5,6 @@
 // Skipped where Ardour is not installed.
 #include "BuiltBundle.h"
 
-#include "public.sdk/source/common/memorystream.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -87,15 +85,11 @@ protected:
         std::string error;
         TestSupport::BuiltBundle bundle;
         ASSERT_TRUE(bundle.open(error)) << error;
-        IPtr<MemoryStream> state = owned(new MemoryStream());
-        ASSERT_EQ(bundle.instance->component()->getState(state), kResultOk);
-        ASSERT_EQ(state->getSize(), 200);
+        const std::vector<double> playing = TestSupport::playingValues(*bundle.instance->component());
+        ASSERT_EQ(playing.size(), std::size_t(kParameterCount));
         for (int32 id = 0; id < kParameterCount; ++id)
-        {
-            double value = 0.0;
-            std::memcpy(&value, state->getData() + 4 + 8 * id, 8);
-            initial.push_back(bundle.instance->controller()->normalizedParamToPlain(id, value));
-        }
+            initial.push_back(
+                bundle.instance->controller()->normalizedParamToPlain(id, playing[std::size_t(id)]));
         vcfFreqQuarter = bundle.instance->controller()->normalizedParamToPlain(kVcfFreq, 0.25);
     }
 

@@ -5,8 +5,7 @@
 #include "EventList.h"
 #include "ParameterChanges.h"
 #include "ProcessBuffers.h"
-
-#include "pluginterfaces/base/ustring.h"
+#include "ShownText.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +18,6 @@ using namespace Steinberg::Vst::Tarvik;
 namespace {
 
 using Bundle = TestSupport::BuiltModuleTest;
-
-std::string ascii(const char16* text, int32 size)
-{
-    char out[256] = {};
-    UString(const_cast<char16*>(text), size).toAscii(out, sizeof(out));
-    return out;
-}
 
 TEST_F(Bundle, FactoryDescribesTheVendor)
 {
@@ -46,20 +38,13 @@ TEST_F(Bundle, ClassZeroIsTheProcessor)
     PClassInfo2 info;
     ASSERT_EQ(factory3->getClassInfo2(0, &info), kResultOk);
     EXPECT_TRUE(kBraskProcessorUID == FUID::fromTUID(info.cid));
-    EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
-    EXPECT_STREQ(info.category, "Audio Module Class");
-    EXPECT_STREQ(info.name, "Brask");
-    EXPECT_EQ(info.classFlags, 1u);
-    EXPECT_STREQ(info.subCategories, "Instrument|Synth");
-    EXPECT_STREQ(info.vendor, "");
-    EXPECT_STREQ(info.version, "1.6.06.0811");
-    EXPECT_STREQ(info.sdkVersion, "VST 3.6.5");
+    TestSupport::expectClassInfo(info, "Audio Module Class", "Instrument|Synth");
 
     PClassInfoW infoW;
     ASSERT_EQ(factory3->getClassInfoUnicode(0, &infoW), kResultOk);
-    EXPECT_EQ(ascii(infoW.name, PClassInfo::kNameSize), "Brask");
-    EXPECT_EQ(ascii(infoW.version, PClassInfo2::kVersionSize), "1.6.06.0811");
-    EXPECT_EQ(ascii(infoW.sdkVersion, PClassInfo2::kVersionSize), "VST 3.6.5");
+    EXPECT_EQ(TestSupport::ascii(infoW.name), "Brask");
+    EXPECT_EQ(TestSupport::ascii(infoW.version), "1.6.06.0811");
+    EXPECT_EQ(TestSupport::ascii(infoW.sdkVersion), "VST 3.6.5");
     EXPECT_STREQ(infoW.subCategories, "Instrument|Synth");
 }
 

@@ -6,10 +6,14 @@
 #include "PluginInstance.h"
 #include "PluginModule.h"
 
+#include "public.sdk/source/common/memorystream.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -46,6 +50,35 @@ struct BuiltBundle
     std::unique_ptr<Host::PluginModule> module;
     std::unique_ptr<Host::PluginInstance> instance;
 };
+
+/** The values the processor plays, as its saved state holds them (a count, 24 values and the
+ *  bypass word: 200 bytes); empty when the state is not that. */
+inline std::vector<double> playingValues(IComponent& component)
+{
+    constexpr int32 kValues = 24;
+    IPtr<MemoryStream> state = owned(new MemoryStream());
+    if (component.getState(state) != kResultOk || state->getSize() != 4 + 8 * kValues + 4)
+        return {};
+    std::vector<double> values(kValues);
+    std::memcpy(values.data(), state->getData() + 4, sizeof(double) * kValues);
+    return values;
+}
+
+/** What the factory says of one of its classes: the fields the processor's and the
+ *  controller's class share, and the two they differ in. */
+inline void expectClassInfo(const PClassInfo2& info, const char* category,
+                            const char* subCategories)
+{
+    SCOPED_TRACE(category);
+    EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
+    EXPECT_STREQ(info.category, category);
+    EXPECT_STREQ(info.name, "Brask");
+    EXPECT_EQ(info.classFlags, 1u);
+    EXPECT_STREQ(info.subCategories, subCategories);
+    EXPECT_STREQ(info.vendor, "");
+    EXPECT_STREQ(info.version, "1.6.06.0811");
+    EXPECT_STREQ(info.sdkVersion, "VST 3.6.5");
+}
 
 /** Tests on the built bundle: its module loaded and a fresh instance created. */
 class BuiltBundleTest : public ::testing::Test

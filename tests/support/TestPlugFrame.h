@@ -78,11 +78,12 @@ private:
         std::chrono::milliseconds interval;
         Clock::time_point due;
     };
-    bool registered(Steinberg::Linux::IEventHandler* handler) const;
-    bool registered(Steinberg::Linux::ITimerHandler* handler) const;
-
     std::vector<Handler> handlers;
     std::vector<Timer> timers;
+
+    /** Whether a handler is still registered: one may unregister another while served. */
+    bool registered(Steinberg::Linux::IEventHandler* handler) const;
+    bool registered(Steinberg::Linux::ITimerHandler* handler) const;
 };
 
 } // namespace TestSupport

@@ -9,7 +9,6 @@
 #include "TestHosts.h"
 #include "TestPlugFrame.h"
 #include "X11HostWindow.h"
-#include "XServer.h"
 
 #include "editor/ParameterBinding.h"
 #include "editor/VST3Editor.h"
@@ -84,9 +83,6 @@ class EditorBundleTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        // One X server for all tests, as a desktop session would have.
-        const TestSupport::XServer& server = TestSupport::XServer::shared();
-        ASSERT_TRUE(server.running()) << server.error();
         std::string error;
         ASSERT_TRUE(bundle.open(error)) << error;
         ASSERT_TRUE(window.open(kWidth, kHeight, error)) << error;

@@ -9,7 +9,6 @@
 #include "ProcessBuffers.h"
 #include "TestPlugFrame.h"
 #include "X11HostWindow.h"
-#include "XServer.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -29,8 +28,6 @@ constexpr int32 kBlock = 256;
 
 TEST(EditorThreadingTest, EditorOnTheUiThreadWhileTheProcessorRenders)
 {
-    const TestSupport::XServer& server = TestSupport::XServer::shared();
-    ASSERT_TRUE(server.running()) << server.error();
     TestSupport::X11HostWindow window;
     TestSupport::BuiltBundle bundle;
     std::string error;

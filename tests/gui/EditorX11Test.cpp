@@ -4,7 +4,6 @@
 #include "GuiTestSupport.h"
 #include "TestPlugFrame.h"
 #include "X11HostWindow.h"
-#include "XServer.h"
 
 #include "views/COptionMenu.h"
 #include "views/CTextEdit.h"
@@ -21,7 +20,6 @@ using namespace GuiTest;
 using namespace VSTGUI;
 using Steinberg::Vst::Tarvik::TestSupport::TestPlugFrame;
 using Steinberg::Vst::Tarvik::TestSupport::X11HostWindow;
-using Steinberg::Vst::Tarvik::TestSupport::XServer;
 
 namespace {
 
@@ -30,8 +28,6 @@ class EditorX11 : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const XServer& server = XServer::shared();
-        ASSERT_TRUE(server.running()) << server.error();
         std::string error;
         ASSERT_TRUE(host.open(500, 400, error)) << error;
         rig = std::make_unique<EditorRig>();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "X11HostWindow.h"
+#include "XServer.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -46,7 +47,13 @@ X11HostWindow::~X11HostWindow()
 
 bool X11HostWindow::open(int width, int height, std::string& error)
 {
-    connection = xcb_connect(nullptr, nullptr);
+    const XServer& server = XServer::shared();
+    if (!server.running())
+    {
+        error = server.error();
+        return false;
+    }
+    connection = xcb_connect(server.display().c_str(), nullptr);
     if (xcb_connection_has_error(connection))
     {
         xcb_disconnect(connection);

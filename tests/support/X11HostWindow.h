@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The host's side of an embedded editor on X11, for tests: a top-level window on the host's own
-// X connection for the editor to embed into, mouse and key input sent to the embedded window as
-// the X server would deliver it, and what the windows show read back.
+// X connection to the test program's private X server, for the editor to embed into, mouse and key
+// input sent to the embedded window as the X server would deliver it, and what the windows show
+// read back.
 #pragma once
 
 #include "Picture.h"
@@ -25,7 +26,8 @@ public:
     X11HostWindow(const X11HostWindow&) = delete;
     X11HostWindow& operator=(const X11HostWindow&) = delete;
 
-    /** Opens the window on the server in DISPLAY; false with the reason in error. */
+    /** Opens the window on the test program's X server, which starts on first use; false with
+     *  the reason in error. */
     bool open(int width, int height, std::string& error);
     xcb_window_t id() const { return window; }
     /** The window as a host hands it to IPlugView::attached. */

@@ -7,7 +7,6 @@
 #include "GuiTestSupport.h"
 #include "Vst2EditorHost.h"
 #include "X11HostWindow.h"
-#include "XServer.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -52,15 +51,6 @@ std::size_t colours(const TestSupport::X11HostWindow& window, xcb_window_t from,
     return seen.size();
 }
 
-/** Opens a host window on the test program's X server. */
-void openWindow(TestSupport::X11HostWindow& window)
-{
-    const TestSupport::XServer& server = TestSupport::XServer::shared();
-    ASSERT_TRUE(server.running()) << server.error();
-    std::string error;
-    ASSERT_TRUE(window.open(400, 300, error)) << error;
-}
-
 /** Calls idle every few milliseconds, as hosts do, until the condition holds (or 10 s pass: a
  *  loaded machine is slow). */
 bool idleUntil(Vst2EditorHost& host, const std::function<bool()>& condition)
@@ -78,7 +68,8 @@ bool idleUntil(Vst2EditorHost& host, const std::function<bool()>& condition)
 TEST(Vst2EditorRuntime, HostIdleAloneDrivesTheEmbeddedEditor)
 {
     TestSupport::X11HostWindow window;
-    ASSERT_NO_FATAL_FAILURE(openWindow(window));
+    std::string error;
+    ASSERT_TRUE(window.open(400, 300, error)) << error;
 
     auto* controller = new ViewingController;
     controller->initialize(nullptr);
@@ -117,7 +108,8 @@ TEST(Vst2EditorRuntime, HostIdleAloneDrivesTheEmbeddedEditor)
 TEST(Vst2EditorRuntime, InstrumentEditorOpensThroughTheModule)
 {
     TestSupport::X11HostWindow window;
-    ASSERT_NO_FATAL_FAILURE(openWindow(window));
+    std::string error;
+    ASSERT_TRUE(window.open(400, 300, error)) << error;
     Vst2Test::Vst2Module& module = Vst2Test::Vst2Module::shared();
     ASSERT_TRUE(module.error.empty()) << module.error;
     Vst2Test::hostLog().version = 2400;

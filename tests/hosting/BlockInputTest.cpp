@@ -15,8 +15,8 @@
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
-using namespace Steinberg::Vst::Tarvik;
 using namespace Steinberg::Vst::Tarvik::Hosting;
+using Steinberg::Vst::Tarvik::TestSupport::MidiMappingTable;
 
 namespace {
 
@@ -43,7 +43,7 @@ bool translate(MidiTranslator& translator, int32 offset, Bytes bytes, BlockInput
 TEST(MidiTranslator, MessagesBecomeEventsAndParameterChanges)
 {
     // CC 1 drives the mod wheel, aftertouch and pitch bend their parameters, on every channel.
-    TestSupport::MidiMappingTable mapping{
+    MidiMappingTable mapping{
         {{1, kWheelParam}, {kAfterTouch, kTouchParam}, {kPitchBend, kBendParam}}};
     const struct
     {

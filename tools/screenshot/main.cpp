@@ -1,20 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // brask-screenshot: renders the editor off-screen, as a host shows it on opening a new instance
-// (the processor's state handed to the controller first, so every control shows the sound that
-// plays), into a PNG file for the documentation.
+// (created through the factory as a host does, the processor's state handed to the controller, so
+// every control shows the sound that plays), into a PNG file for the documentation.
 //
 //   brask-screenshot [--scale 2] [--about] <output.png>
 
-#include "BraskControllerWithUI.h"
-#include "BraskProcessor.h"
+#include "PluginInstance.h"
 
 #include "editor/VST3Editor.h"
 #include "platform/offscreen/OffscreenRender.h"
 #include "views/CFrame.h"
 
-#include "pluginterfaces/base/ustring.h"
-#include "pluginterfaces/vst/ivsthostapplication.h"
-#include "public.sdk/source/common/memorystream.h"
+#include "pluginterfaces/gui/iplugview.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,48 +21,9 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
+extern "C" IPluginFactory* PLUGIN_API GetPluginFactory();
+
 namespace {
-
-// The smallest host context the controller accepts.
-class ScreenshotHost : public IHostApplication
-{
-public:
-    tresult PLUGIN_API getName(String128 name) override
-    {
-        UString(name, 128).fromAscii("brask-screenshot");
-        return kResultOk;
-    }
-    tresult PLUGIN_API createInstance(TUID, TUID, void** obj) override
-    {
-        *obj = nullptr;
-        return kResultFalse;
-    }
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            FUnknownPrivate::iidEqual(iid, IHostApplication::iid))
-        {
-            *obj = this;
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-};
-
-/** The state a new processor writes, handed to the controller as a host does. */
-bool handOverProcessorState(IHostApplication& host, Tarvik::BraskController& controller)
-{
-    IPtr<Tarvik::BraskProcessor> processor = owned(new Tarvik::BraskProcessor());
-    if (processor->initialize(&host) != kResultOk) return false;
-    IPtr<MemoryStream> state = owned(new MemoryStream());
-    const bool written = processor->getState(state) == kResultOk;
-    processor->terminate();
-    state->seek(0, IBStream::kIBSeekSet, nullptr);
-    return written && controller.setComponentState(state) == kResultOk;
-}
 
 int usage(const char* program)
 {
@@ -93,22 +51,19 @@ int main(int argc, char** argv)
     }
     if (!output || !(scale >= 1.0 && scale <= 4.0)) return usage(argv[0]);
 
-    ScreenshotHost host;
-    IPtr<Tarvik::BraskControllerWithUI> controller = owned(new Tarvik::BraskControllerWithUI());
-    if (controller->initialize(&host) != kResultOk)
+    IPluginFactory* factory = GetPluginFactory();
+    std::string error;
+    std::unique_ptr<Tarvik::Hosting::PluginInstance> instance =
+        Tarvik::Hosting::PluginInstance::create(factory, nullptr, error);
+    if (!instance)
     {
-        std::fprintf(stderr, "brask-screenshot: the controller did not initialize\n");
-        return 1;
-    }
-    if (!handOverProcessorState(host, *controller))
-    {
-        std::fprintf(stderr, "brask-screenshot: the processor's state could not be handed over\n");
-        controller->terminate();
+        std::fprintf(stderr, "brask-screenshot: %s\n", error.c_str());
+        factory->release();
         return 1;
     }
     int result = 0;
     {
-        IPtr<IPlugView> view = owned(controller->createView(ViewType::kEditor));
+        IPtr<IPlugView> view = owned(instance->controller()->createView(ViewType::kEditor));
         auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
         if (!editor || editor->getEditorSize() == VSTGUI::CPoint())
         {
@@ -137,6 +92,7 @@ int main(int argc, char** argv)
                 std::printf("brask-screenshot: %s\n", output);
         }
     }
-    controller->terminate();
+    instance.reset();
+    factory->release();
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "FactoryBank.h"
 #include "PluginSession.h"
+#include "ProcessorState.h"
 
 #include <functional>
 #include <string>
@@ -14,16 +15,6 @@ namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 namespace Presets {
-
-/** The processor state as the count, the normalized values and the bypass word. */
-struct ProcessorState
-{
-    std::vector<double> values;
-    int32_t bypass = 0;
-
-    static bool parse(const std::vector<uint8_t>& bytes, ProcessorState& state);
-    std::vector<uint8_t> bytes() const;
-};
 
 class BankBuilder
 {

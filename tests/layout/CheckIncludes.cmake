@@ -20,6 +20,7 @@ set(rules
     "processor         all    processor/frame synth ids sdk"
     "controller        all    processor/frame ids"
     "presets           none"
+    "presets/file      all"
     "gui/base          none"
     "gui/views         none   gui/base"
     "gui/description   none   gui/views gui/base"
@@ -28,7 +29,7 @@ set(rules
     "editor            all    gui/editor gui/platform gui/description gui/views gui/base controller ids"
     "vst2              all    presets synth ids sdk"
     "module            all    editor processor ids sdk"
-    "host              all"
+    "host              all    presets/file"
 )
 set(folders)
 foreach(rule IN LISTS rules)

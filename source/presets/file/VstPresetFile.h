@@ -8,6 +8,7 @@
 #include "pluginterfaces/base/funknown.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,8 @@ public:
 
     /** Parses the bytes of a file; false with the reason when anything does not fit. */
     static bool parse(const std::vector<uint8_t>& bytes, VstPreset& preset, std::string& error);
-    /** Reads and parses a file; messages name the path. */
-    static bool read(const std::string& path, VstPreset& preset, std::string& error);
+    /** Reads and parses a file; messages name the path (in UTF-8). */
+    static bool read(const std::filesystem::path& path, VstPreset& preset, std::string& error);
 
     /** The bytes of a preset file with a 'Comp', a 'Cont' and an 'Info' chunk. */
     static std::vector<uint8_t> compose(const FUID& classId,
@@ -56,6 +57,9 @@ public:
     /** The value of one attribute of an 'Info' XML; empty when it has none. */
     static std::string metaInfoValue(const std::string& xml, const std::string& id);
 };
+
+/** The instrument attribute hosts filter by, for a bank category. */
+std::string musicalInstrument(const std::string& category);
 
 } // namespace Presets
 } // namespace Tarvik

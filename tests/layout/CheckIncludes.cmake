@@ -26,7 +26,7 @@ set(rules
     "gui/description   none   gui/views gui/base"
     "gui/platform      all    gui/description gui/views gui/base"
     "gui/editor        all    gui/platform gui/description gui/views gui/base"
-    "editor            all    gui/editor gui/platform gui/description gui/views gui/base controller ids"
+    "editor            all    gui/editor gui/platform gui/description gui/views gui/base controller presets presets/file synth ids"
     "vst2              all    presets synth ids sdk"
     "module            all    editor processor ids sdk"
     "host              all    presets/file"

@@ -5,22 +5,63 @@
 #include "EditorTemplate.h"
 #include "InterAppAudioControlsController.h"
 #include "OctaveParameter.h"
+#include "PresetBrowser.h"
+#include "PresetNameView.h"
+#include "UserPresetFolder.h"
 
 #include "editor/VST3Editor.h"
 #include "views/CAnimKnob.h"
+#include "views/CViewContainer.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstinterappaudio.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
-BraskControllerWithUI::BraskControllerWithUI() = default;
+BraskControllerWithUI::BraskControllerWithUI() : BraskControllerWithUI(userPresetFolder()) {}
+
+BraskControllerWithUI::BraskControllerWithUI(std::filesystem::path userPresetFolder)
+    : browser(std::make_unique<PresetBrowser>(*this, std::move(userPresetFolder)))
+{
+    browser->setLoadedListener([this] { showPresetTitle(); });
+}
 
 BraskControllerWithUI::~BraskControllerWithUI() = default;
+
+tresult PLUGIN_API BraskControllerWithUI::setParamNormalized(ParamID id, ParamValue value)
+{
+    const tresult result = BraskController::setParamNormalized(id, value);
+    if (!editors.empty()) showPresetTitle();
+    return result;
+}
+
+void BraskControllerWithUI::editorDestroyed(EditorView* editor)
+{
+    // Its views are gone with it.
+    editors.erase(
+        std::remove_if(editors.begin(), editors.end(),
+                       [editor](const OpenEditor& open) { return open.editor == editor; }),
+        editors.end());
+}
+
+std::string BraskControllerWithUI::presetTitle() const
+{
+    const std::string& name = browser->currentName();
+    if (name.empty()) return name;
+    return browser->isModified() ? name + " *" : name;
+}
+
+void BraskControllerWithUI::showPresetTitle()
+{
+    const std::string title = presetTitle();
+    for (const OpenEditor& open : editors)
+        open.presetName->setText(title);
+}
 
 IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString name)
 {
@@ -34,6 +75,14 @@ IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString name)
     {
         editor->release();
         editor = new VSTGUI::VST3Editor(this, kEditorTemplate, kEditorDescriptionFile);
+    }
+    // The loaded preset's name goes over the name plate's subtitle, on top of the panel.
+    if (auto* panel = dynamic_cast<VSTGUI::CViewContainer*>(editor->getFrame()->getView(0)))
+    {
+        auto* presetName = new PresetNameView(panel->getBackground());
+        panel->addView(presetName);
+        presetName->setText(presetTitle());
+        editors.push_back({editor, presetName});
     }
     return editor;
 }

@@ -4,13 +4,24 @@
 // parameter editor instead.
 #include "BraskControllerWithUI.h"
 
+#include "PresetBrowser.h" // complete for the destructor; never made without an editor
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
 BraskControllerWithUI::BraskControllerWithUI() = default;
 
+BraskControllerWithUI::BraskControllerWithUI(std::filesystem::path /*userPresetFolder*/) {}
+
 BraskControllerWithUI::~BraskControllerWithUI() = default;
+
+tresult PLUGIN_API BraskControllerWithUI::setParamNormalized(ParamID id, ParamValue value)
+{
+    return BraskController::setParamNormalized(id, value);
+}
+
+void BraskControllerWithUI::editorDestroyed(EditorView* /*editor*/) {}
 
 IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString /*name*/)
 {

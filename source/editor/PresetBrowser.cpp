@@ -108,6 +108,7 @@ void PresetBrowser::remember(const std::string& name, const std::string& categor
     loadedCategory = category;
     currentIndex = presets.find(name, category);
     loadedValues = soundValues();
+    if (loaded) loaded();
 }
 
 std::array<double, kSoundParamCount> PresetBrowser::soundValues() const

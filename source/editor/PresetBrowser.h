@@ -14,6 +14,7 @@
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ class PresetBrowser
 {
 public:
     PresetBrowser(EditController& controller, std::filesystem::path userFolder);
+
+    /** Told whenever another preset counts as loaded. */
+    void setLoadedListener(std::function<void()> listener) { loaded = std::move(listener); }
 
     /** Reads the user's folder again; the loaded preset keeps its place by name. */
     void refresh();
@@ -63,6 +67,7 @@ private:
     std::string loadedName;
     std::string loadedCategory;
     std::array<double, kSoundParamCount> loadedValues{};
+    std::function<void()> loaded;
 };
 
 } // namespace Tarvik

@@ -3,10 +3,13 @@
 // (the processor's state handed to the controller first, so every control shows the sound that
 // plays), into a PNG file for the documentation.
 //
-//   brask-screenshot [--scale 2] [--about] <output.png>
+//   brask-screenshot [--scale 2] [--about] [--preset NAME] <output.png>
+//
+// --preset loads a factory preset from the editor's own list first, as choosing it there does.
 
 #include "BraskControllerWithUI.h"
 #include "BraskProcessor.h"
+#include "PresetBrowser.h"
 
 #include "editor/VST3Editor.h"
 #include "platform/offscreen/OffscreenRender.h"
@@ -69,7 +72,8 @@ bool handOverProcessorState(IHostApplication& host, Tarvik::BraskController& con
 
 int usage(const char* program)
 {
-    std::fprintf(stderr, "usage: %s [--scale 1|2] [--about] <output.png>\n", program);
+    std::fprintf(stderr, "usage: %s [--scale 1|2] [--about] [--preset NAME] <output.png>\n",
+                 program);
     return 2;
 }
 
@@ -79,6 +83,7 @@ int main(int argc, char** argv)
 {
     double scale = 1.0;
     bool about = false;
+    const char* preset = nullptr;
     const char* output = nullptr;
     for (int i = 1; i < argc; ++i)
     {
@@ -86,6 +91,8 @@ int main(int argc, char** argv)
             scale = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--about") == 0)
             about = true;
+        else if (std::strcmp(argv[i], "--preset") == 0 && i + 1 < argc)
+            preset = argv[++i];
         else if (argv[i][0] != '-' && !output)
             output = argv[i];
         else
@@ -94,7 +101,9 @@ int main(int argc, char** argv)
     if (!output || !(scale >= 1.0 && scale <= 4.0)) return usage(argv[0]);
 
     ScreenshotHost host;
-    IPtr<Tarvik::BraskControllerWithUI> controller = owned(new Tarvik::BraskControllerWithUI());
+    // No user presets: the picture shows the product as it ships.
+    IPtr<Tarvik::BraskControllerWithUI> controller =
+        owned(new Tarvik::BraskControllerWithUI(std::filesystem::path{}));
     if (controller->initialize(&host) != kResultOk)
     {
         std::fprintf(stderr, "brask-screenshot: the controller did not initialize\n");
@@ -105,6 +114,22 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "brask-screenshot: the processor's state could not be handed over\n");
         controller->terminate();
         return 1;
+    }
+    if (preset)
+    {
+        Tarvik::PresetBrowser& browser = controller->presetBrowser();
+        browser.refresh();
+        int32 index = -1;
+        for (size_t i = 0; i < browser.library().presets().size(); ++i)
+        {
+            if (browser.library().presets()[i].name == preset) index = static_cast<int32>(i);
+        }
+        if (!browser.load(index))
+        {
+            std::fprintf(stderr, "brask-screenshot: no preset named \"%s\"\n", preset);
+            controller->terminate();
+            return 1;
+        }
     }
     int result = 0;
     {

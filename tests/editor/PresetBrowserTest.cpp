@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -234,6 +235,29 @@ TEST_F(PresetBrowserTest, SavingStoresTheProcessorsBytesForTheControlsAndLoadsTh
     EXPECT_FALSE(browser.save("My Lead", false, error)); // exists: only with the user's yes
     EXPECT_FALSE(browser.save("   ", false, error));
     EXPECT_EQ(browser.currentName(), "My Lead");
+}
+
+TEST_F(PresetBrowserTest, SavedPresetIsFoundByBraskRenderInTheUsersFolder)
+{
+    // brask-render looks in $HOME/.vst3/presets/Tarvik/Brask, the editor's user folder.
+    const fs::path userFolder = folder.path / ".vst3" / "presets" / "Tarvik" / "Brask";
+    PresetBrowser browser(*controller, userFolder);
+    std::string error;
+    ASSERT_TRUE(browser.save("Saved In The Editor", false, error)) << error;
+
+    const std::string command =
+        "HOME='" + folder.path.string() + "' '" BRASK_RENDER "' --list-presets 2>&1";
+    FILE* listing = ::popen(command.c_str(), "r");
+    ASSERT_NE(listing, nullptr);
+    std::string output;
+    char buffer[4096];
+    while (size_t got = std::fread(buffer, 1, sizeof buffer, listing))
+        output.append(buffer, got);
+    EXPECT_EQ(::pclose(listing), 0) << output;
+    EXPECT_NE(
+        output.find("Presets in " + userFolder.string() + ":\n  User     Saved In The Editor"),
+        std::string::npos)
+        << output;
 }
 
 } // namespace

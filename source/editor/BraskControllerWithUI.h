@@ -27,6 +27,7 @@ namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
+class MusicalUnits;
 class PresetBrowser;
 class PresetNameView;
 
@@ -41,6 +42,8 @@ public:
 
     /** The presets the editor offers and the one loaded. */
     PresetBrowser& presetBrowser() { return *browser; }
+    /** The zoom this instance's editors last had, which a new editor opens at (1 at first). */
+    double getEditorZoom() const { return editorZoom; }
 
     /** Every change of a value may change the name plate's mark of an edited preset. */
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
@@ -64,6 +67,23 @@ public:
                                              const VSTGUI::IUIDescription* description,
                                              VSTGUI::VST3Editor* editor) override;
 
+    /** Brask's menu (BraskContextMenu.h), with the user's presets read again. */
+    VSTGUI::COptionMenu* createContextMenu(const VSTGUI::CPoint& where,
+                                           VSTGUI::VST3Editor* editor) override;
+    /** A sound parameter's value in its musical unit (MusicalUnits.h) at the processor's
+        sample rate; Glide and the performance controllers keep their own texts. */
+    bool getGestureText(ParamID id, double normalized, std::string& text) override;
+    /** A typed quantity in the parameter's unit; one in another unit or beyond the range is
+        refused. Plain numbers and other texts are left to the parameter. */
+    bool parseGestureText(ParamID id, const std::string& text, double& normalized) override;
+    /** Keeps the zoom the editor closes at, also one the host chose by resizing. */
+    void willClose(VSTGUI::VST3Editor* editor) override;
+
+    /** Zooms `editor` as its menu does; the zoom is kept only when the host resized it. */
+    bool zoomEditor(VSTGUI::VST3Editor& editor, double zoom);
+    /** Opens the about panel of `editor`, as a click on the name plate does. */
+    static void openAbout(VSTGUI::VST3Editor& editor);
+
 protected:
     void editorDestroyed(EditorView* editor) SMTG_OVERRIDE;
 
@@ -79,8 +99,11 @@ private:
     std::string presetTitle() const;
     void showPresetTitle();
 
+    MusicalUnits musicalUnits();
+
     std::unique_ptr<PresetBrowser> browser;
     std::vector<OpenEditor> editors;
+    double editorZoom = 1.0;
 };
 
 } // namespace Tarvik

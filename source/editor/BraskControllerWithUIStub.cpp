@@ -23,6 +23,26 @@ tresult PLUGIN_API BraskControllerWithUI::setParamNormalized(ParamID id, ParamVa
 
 void BraskControllerWithUI::editorDestroyed(EditorView* /*editor*/) {}
 
+VSTGUI::COptionMenu* BraskControllerWithUI::createContextMenu(const VSTGUI::CPoint& /*where*/,
+                                                              VSTGUI::VST3Editor* /*editor*/)
+{
+    return nullptr;
+}
+
+bool BraskControllerWithUI::getGestureText(ParamID /*id*/, double /*normalized*/,
+                                           std::string& /*text*/)
+{
+    return false;
+}
+
+bool BraskControllerWithUI::parseGestureText(ParamID /*id*/, const std::string& /*text*/,
+                                             double& /*normalized*/)
+{
+    return false;
+}
+
+void BraskControllerWithUI::willClose(VSTGUI::VST3Editor* /*editor*/) {}
+
 IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString /*name*/)
 {
     return nullptr;

@@ -300,13 +300,14 @@ Screenshot HostWindow::screenshot() const
     return shot;
 }
 
-void HostWindow::sendButton(std::uint8_t type, int x, int y, std::uint16_t state)
+void HostWindow::sendButton(std::uint8_t type, int x, int y, std::uint16_t state,
+                            std::uint8_t button)
 {
     const std::vector<xcb_window_t> embedded = children();
     if (embedded.empty()) return;
     xcb_button_press_event_t event{};
     event.response_type = type;
-    event.detail = type == XCB_MOTION_NOTIFY ? 0 : 1;
+    event.detail = type == XCB_MOTION_NOTIFY ? 0 : button;
     event.time = time += 700; // far enough apart never to count as a double-click
     event.root = root;
     event.event = embedded.front();
@@ -341,6 +342,12 @@ void HostWindow::click(int x, int y)
 {
     press(x, y);
     release(x, y);
+}
+
+void HostWindow::rightClick(int x, int y)
+{
+    sendButton(XCB_BUTTON_PRESS, x, y, 0, 3);
+    sendButton(XCB_BUTTON_RELEASE, x, y, XCB_BUTTON_MASK_3, 3);
 }
 
 } // namespace EditorTest

@@ -109,9 +109,11 @@ public:
     void move(int x, int y);
     void release(int x, int y);
     void click(int x, int y);
+    /** A click of the right button, which opens context menus. */
+    void rightClick(int x, int y);
 
 private:
-    void sendButton(std::uint8_t type, int x, int y, std::uint16_t state);
+    void sendButton(std::uint8_t type, int x, int y, std::uint16_t state, std::uint8_t button = 1);
 
     xcb_connection_t* connection = nullptr;
     xcb_window_t window = 0;

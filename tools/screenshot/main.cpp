@@ -3,9 +3,11 @@
 // (the processor's state handed to the controller first, so every control shows the sound that
 // plays), into a PNG file for the documentation.
 //
-//   brask-screenshot [--scale 2] [--about] [--preset NAME] <output.png>
+//   brask-screenshot [--scale 2] [--zoom 150] [--about | --menu] [--preset NAME] <output.png>
 //
-// --preset loads a factory preset from the editor's own list first, as choosing it there does.
+// --zoom sets the editor's zoom in percent (100 to 200) as its menu does; --scale is the host's
+// content scale on top of it. --preset loads a factory preset from the editor's own list first,
+// as choosing it there does. --menu opens the context menu with its presets of one category.
 
 #include "BraskControllerWithUI.h"
 #include "BraskProcessor.h"
@@ -70,9 +72,29 @@ bool handOverProcessorState(IHostApplication& host, Tarvik::BraskController& con
     return written && controller.setComponentState(state) == kResultOk;
 }
 
+void press(VSTGUI::CFrame& frame, unsigned char key)
+{
+    VSTGUI::VstKeyCode code;
+    code.virt = key;
+    frame.onKeyDown(code);
+}
+
+/** A right-click on the panel below the filter, then the keys that open Presets and Lead. */
+void openContextMenu(VSTGUI::CFrame& frame)
+{
+    const VSTGUI::CPoint where(400, 40);
+    frame.platformOnMouseDown(where, VSTGUI::kRButton);
+    frame.platformOnMouseUp(where, VSTGUI::kRButton);
+    for (const unsigned char key : {VSTGUI::VKEY_DOWN, VSTGUI::VKEY_RIGHT, VSTGUI::VKEY_DOWN,
+                                    VSTGUI::VKEY_DOWN, VSTGUI::VKEY_RIGHT})
+        press(frame, key);
+}
+
 int usage(const char* program)
 {
-    std::fprintf(stderr, "usage: %s [--scale 1|2] [--about] [--preset NAME] <output.png>\n",
+    std::fprintf(stderr,
+                 "usage: %s [--scale 1|2] [--zoom 100..200] [--about | --menu] [--preset NAME] "
+                 "<output.png>\n",
                  program);
     return 2;
 }
@@ -82,15 +104,21 @@ int usage(const char* program)
 int main(int argc, char** argv)
 {
     double scale = 1.0;
+    double zoom = 100.0;
     bool about = false;
+    bool menu = false;
     const char* preset = nullptr;
     const char* output = nullptr;
     for (int i = 1; i < argc; ++i)
     {
         if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc)
             scale = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--zoom") == 0 && i + 1 < argc)
+            zoom = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--about") == 0)
             about = true;
+        else if (std::strcmp(argv[i], "--menu") == 0)
+            menu = true;
         else if (std::strcmp(argv[i], "--preset") == 0 && i + 1 < argc)
             preset = argv[++i];
         else if (argv[i][0] != '-' && !output)
@@ -98,7 +126,9 @@ int main(int argc, char** argv)
         else
             return usage(argv[0]);
     }
-    if (!output || !(scale >= 1.0 && scale <= 4.0)) return usage(argv[0]);
+    if (!output || !(scale >= 1.0 && scale <= 4.0) || !(zoom >= 100.0 && zoom <= 200.0) ||
+        (about && menu))
+        return usage(argv[0]);
 
     ScreenshotHost host;
     // No user presets: the picture shows the product as it ships.
@@ -142,20 +172,22 @@ int main(int argc, char** argv)
         }
         else
         {
+            // As a host would show it: at the zoom, with the host's content scale on top.
+            editor->setZoomFactor(zoom / 100.0);
+            VSTGUI::CFrame& frame = *editor->getFrame();
+            VSTGUI::OffscreenPlatformFrame platform(&frame);
+            frame.setPlatformFrame(&platform);
             if (about)
             {
                 // A click on the name plate, then the fade-in run to its end.
-                VSTGUI::OffscreenPlatformFrame platform(editor->getFrame());
-                editor->getFrame()->setPlatformFrame(&platform);
                 const VSTGUI::CPoint where(600, 40);
-                editor->getFrame()->platformOnMouseDown(where, VSTGUI::kLButton);
-                editor->getFrame()->platformOnMouseUp(where, VSTGUI::kLButton);
+                frame.platformOnMouseDown(where, VSTGUI::kLButton);
+                frame.platformOnMouseUp(where, VSTGUI::kLButton);
                 platform.advance(1000);
-                if (!editor->renderToPNG(output, scale)) result = 1;
-                editor->getFrame()->setPlatformFrame(nullptr);
             }
-            else if (!editor->renderToPNG(output, scale))
-                result = 1;
+            if (menu) openContextMenu(frame);
+            if (!editor->renderToPNG(output, scale * editor->getZoomFactor())) result = 1;
+            frame.setPlatformFrame(nullptr);
             if (result != 0)
                 std::fprintf(stderr, "brask-screenshot: cannot write %s\n", output);
             else

@@ -24,12 +24,9 @@ namespace Tarvik {
 
 namespace {
 
-constexpr double kLn2 = 0.69314718055994531;
 constexpr double kPi = 3.14159265358979324;
-/** The key the cutoff is shown for, A4, and the velocity that leaves it unchanged. */
+/** The key the cutoff is shown for, A4. */
 constexpr int32_t kReferenceNote = 69;
-/** Velocity 127 against velocity 64, the velocity that leaves the cutoff where it is. */
-constexpr double kVelocitySpan = 127.0 - 64.0;
 /** Halvings of the search interval: far below a double's resolution of 0..1. */
 constexpr int kBisections = 64;
 
@@ -70,18 +67,18 @@ UnitRule ruleOf(uint32_t id)
     case kOctave:
         return {Kind::kInterval, 100, "st", 3, 0, true, 0.0};
     case kGlideBend:
-        return {Kind::kInterval, 100, "st", 3, 2, true, 0.0};
+        return {Kind::kInterval, 100, "st", 2, 2, true, 0.0};
     case kOscFine:
     case kTuning:
         return {Kind::kInterval, 1, "ct", 3, 1, true, 0.0};
     case kVibrato:
         return {Kind::kInterval, 1, "ct", 3, 1, false, 0.0};
-    case kVcfEnv:
-        return {Kind::kInterval, 1200, "oct", 3, 2, true, 0.0};
     case kVcfLfo:
-        return {Kind::kInterval, 1200, "oct", 3, 2, false, 0.0};
+        return kPercentRule;
+    case kVcfEnv:
+        return {Kind::kPercent, 0, "%", 3, 1, true, 0.0};
     case kVcfVel:
-        return {Kind::kInterval, 1200, "oct", 3, 2, true, 0.05};
+        return {Kind::kPercent, 0, "%", 3, 1, true, 0.05};
     case kGlideRate:
     {
         UnitRule rule = kTimeRule;
@@ -97,7 +94,7 @@ UnitRule ruleOf(uint32_t id)
         return kTimeRule;
     case kVcfFreq:
     case kLfoRate:
-        return {Kind::kFrequency, 0, "Hz", 3, 3, false, 0.0};
+        return {Kind::kFrequency, 0, "Hz", 3, 2, false, 0.0};
     default:
         return {Kind::kPercent, 0, "", 0, 0, false, -1.0}; // no unit (Glide, controllers)
     }
@@ -127,8 +124,14 @@ int decimalsFor(double value, int significant, int maxDecimals)
     const double magnitude = std::fabs(value);
     const int zeroDecimals = std::min(maxDecimals, 1);
     if (magnitude < 0.5 * std::pow(10.0, -maxDecimals)) return zeroDecimals;
-    const int leading = static_cast<int>(std::floor(std::log10(magnitude)));
-    return std::max(0, std::min(maxDecimals, significant - 1 - leading));
+    const auto decimalsAt = [&](double at) {
+        const int leading = static_cast<int>(std::floor(std::log10(at)));
+        return std::max(0, std::min(maxDecimals, significant - 1 - leading));
+    };
+    // Counted on the value as printed: 9.96 with two digits is "10", not "10.0".
+    const int decimals = decimalsAt(magnitude);
+    const double scale = std::pow(10.0, decimals);
+    return decimalsAt(std::max(magnitude, std::round(magnitude * scale) / scale));
 }
 
 std::string number(double value, int decimals, bool showSign)
@@ -148,7 +151,7 @@ std::string formatQuantity(const UnitRule& rule, double value)
     switch (rule.kind)
     {
     case Kind::kPercent:
-        return number(value, std::fabs(value) < 9.95 ? rule.maxDecimals : 0, false) + " %";
+        return number(value, std::fabs(value) < 9.95 ? rule.maxDecimals : 0, rule.showSign) + " %";
     case Kind::kTime:
     {
         const double ms = value * 1000.0;
@@ -162,8 +165,9 @@ std::string formatQuantity(const UnitRule& rule, double value)
         const int hzDecimals = decimalsFor(value, rule.significant, rule.maxDecimals);
         if (std::fabs(std::strtod(number(value, hzDecimals, false).c_str(), nullptr)) < 1000.0)
             return number(value, hzDecimals, false) + " Hz";
+        // Two digits in kilohertz: the read-outs are 50 pixels wide.
         const double khz = value / 1000.0;
-        return number(khz, decimalsFor(khz, rule.significant, 2), false) + " kHz";
+        return number(khz, decimalsFor(khz, 2, 1), false) + " kHz";
     }
     case Kind::kInterval:
         return number(value, decimalsFor(value, rule.significant, rule.maxDecimals),
@@ -315,12 +319,13 @@ double MusicalUnits::quantity(uint32_t id, double normalized) const
         const double coefficient = std::min(filter.cutoff, shape.cutoffLimit);
         return sr / kPi * std::asin(std::min(1.0, coefficient / 2.0));
     }
+    // The cutoff's modulation depths, as shares of the deepest each knob gives.
     case kVcfEnv:
-        return e.envToCutoff / kLn2;
+        return 100.0 * e.envToCutoff / reference(kVcfEnv, 1.0)->envToCutoff;
     case kVcfLfo:
-        return e.lfoToCutoff / kLn2;
+        return 100.0 * e.lfoToCutoff / reference(kVcfLfo, 1.0)->lfoToCutoff;
     case kVcfVel:
-        return kVelocitySpan * e.velToCutoff / kLn2;
+        return 100.0 * e.velToCutoff / reference(kVcfVel, 1.0)->velToCutoff;
     default:
         return std::numeric_limits<double>::quiet_NaN();
     }
@@ -338,9 +343,6 @@ bool MusicalUnits::format(uint32_t id, double normalized, std::string& text) con
     const double value = quantity(id, normalized);
     if (!std::isfinite(value)) return false;
     text = formatQuantity(rule, value);
-    if (id == kVibrato && normalized < kVibratoMiddle &&
-        text.find_first_of("123456789") != std::string::npos)
-        text += std::string(" ") + kOscillator2Mark;
     return true;
 }
 

@@ -1,23 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sound parameters in the units a musician dials: semitones, cents, milliseconds, hertz,
-// percent, octaves. Every quantity is read off the synth library's own mapping (recalcEngine and
+// percent. Every quantity is read off the synth library's own mapping (recalcEngine and
 // the filter and note functions) at the processor's sample rate, so a read-out cannot drift from
 // what plays; typed quantities go back through the same mapping by bisection.
 //
-// Which quantity each parameter shows:
-//   OSC Mix, ENV Sus, VCF Sus, VCF Reso, Noise   percent of the level or amount
-//   OSC Tune, Octave                              semitones
-//   OSC Fine, Tuning                              cents
-//   Vibrato                                       cents of the pitch swing; "o2" below the
-//                                                 middle, where only oscillator 2 swings
-//   Gld Rate, VCF/ENV Att, Dec, Rel               the time constant; Gld Rate "Off" below 0.02
-//   Gld Bend                                      semitones the glide starts away
-//   VCF Freq                                      the cutoff in Hz for the key A4 at velocity 64
-//                                                 (the filter follows the keyboard)
-//   VCF Env, VCF LFO                              octaves the cutoff moves at the peak
-//   VCF Vel                                       octaves a hard note (127) opens the cutoff
-//                                                 beyond a middle one (64); "Off" below 0.05
-//   LFO Rate                                      hertz
+// Which quantity each parameter shows (the read-outs are 50 pixels wide, so units are short):
+//   OSC Mix, Noise, VCF Reso, VCF Sus, ENV Sus   percent of the level or amount
+//   VCF Env, VCF LFO, VCF Vel                    percent of the deepest modulation of the
+//                                                cutoff; VCF Vel "Off" below 0.05
+//   OSC Tune, Octave, Gld Bend                   semitones
+//   OSC Fine, Tuning                             cents
+//   Vibrato                                      cents of the pitch swing (below the middle
+//                                                only oscillator 2 swings; typing "8 ct o2"
+//                                                asks for that half)
+//   Gld Rate, VCF/ENV Att, Dec, Rel              the time constant; Gld Rate "Off" below 0.02
+//   VCF Freq                                     the cutoff in Hz for the key A4 at velocity
+//                                                64 (the filter follows the keyboard)
+//   LFO Rate                                     hertz
 // Glide shows its mode name, which is the parameter's own text.
 #pragma once
 
@@ -49,8 +48,8 @@ public:
     /** Reads a typed quantity ("7 st", "200 ms", "1.5 s", "440 Hz", "25 %", "Off"). */
     Reading parse(uint32_t id, const std::string& text, double& normalized) const;
 
-    /** The quantity in seconds, hertz, semitones, cents, percent or octaves; NaN where the
-        parameter is off. Exposed for the tests. */
+    /** The quantity in seconds, hertz, semitones, cents or percent; NaN where the parameter
+        is off. */
     double quantity(uint32_t id, double normalized) const;
 
 private:

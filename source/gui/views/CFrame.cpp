@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace VSTGUI {
 
@@ -131,8 +132,9 @@ CMouseEventResult CFrame::onMouseDown(CPoint& where, const CButtonState& buttons
     mouseViewOrigin = CPoint();
     if (!target) target = findViewAt(where, mouseViewOrigin);
 
-    // A click anywhere but on the view with the keys takes them away (and ends typing).
-    if (focusView && target != focusView) setFocusView(nullptr);
+    // A click anywhere but on the view with the keys (or the overlay holding it) takes them
+    // away, and ends typing.
+    if (focusView && !isWithin(focusView, target)) setFocusView(nullptr);
 
     CMouseEventResult result = kMouseEventNotHandled;
     if (!onOverlay)
@@ -358,12 +360,12 @@ std::vector<CView*> CFrame::getFocusChain() const
 {
     std::vector<CView*> reachable;
     collectReachable(*this, reachable);
-    std::vector<CView*> chain;
+    std::vector<CView*> stops;
     for (CView* view : reachable)
     {
         if (view->wantsFocus())
         {
-            chain.push_back(view);
+            stops.push_back(view);
             continue;
         }
         // A text field is a stop of its own only when no control of its tag is one.
@@ -374,7 +376,29 @@ std::vector<CView*> CFrame::getFocusChain() const
             tag != -1 && std::any_of(reachable.begin(), reachable.end(), [&](CView* other) {
                 return other != field && other->wantsFocus() && tagOf(other) == tag;
             });
-        if (!reachedThroughControl) chain.push_back(view);
+        if (!reachedThroughControl) stops.push_back(view);
+    }
+    // Reading order: rows from the top, each from the left. A view joins a row when its top
+    // lies within the upper half of the row's first view, so that small misalignments of a
+    // layout do not split a row.
+    std::vector<std::pair<CRect, CView*>> placed;
+    for (CView* view : stops)
+        placed.emplace_back(view->localToFrame(view->getViewSize()), view);
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first.top < b.first.top; });
+    std::vector<CView*> chain;
+    for (std::size_t first = 0; first < placed.size();)
+    {
+        const CRect& leader = placed[first].first;
+        std::size_t end = first + 1;
+        while (end < placed.size() && placed[end].first.top < leader.top + leader.getHeight() / 2)
+            ++end;
+        std::stable_sort(placed.begin() + std::ptrdiff_t(first),
+                         placed.begin() + std::ptrdiff_t(end),
+                         [](const auto& a, const auto& b) { return a.first.left < b.first.left; });
+        for (std::size_t i = first; i < end; ++i)
+            chain.push_back(placed[i].second);
+        first = end;
     }
     return chain;
 }
@@ -417,7 +441,8 @@ CRect CFrame::getFocusRingRect(const CView* view) const
 {
     if (!view) return CRect();
     CRect ring = view->localToFrame(view->getViewSize());
-    const CCoord outset = kFocusRingGap + focusWidth;
+    // Whole pixels out, so that at 100 % the ring's outer edge lies on the pixel grid.
+    const CCoord outset = kFocusRingGap + std::ceil(focusWidth);
     return ring.inset(-outset, -outset);
 }
 

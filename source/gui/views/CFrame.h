@@ -4,13 +4,13 @@
 // them until the button is released), keys to an open popup or to the view with the keyboard
 // focus. Popups and panels that float over the editor are overlays, owned by the frame.
 //
-// Keyboard: Tab and Shift-Tab move the focus through the views that want it, in the order of the
-// tree; Enter on a control opens the text field that shows the same tag; Escape hands the keys
-// back. A click on such a view that edits nothing gives it the focus; an edit made with the
-// mouse, a click elsewhere and the host taking the keyboard take it away. The frame holds the
-// platform's keyboard focus only while a view has the focus or a modal overlay is open, so that
-// the host's shortcuts work whenever the editor does not need the keys. The focused view is
-// marked by a thin ring.
+// Keyboard: Tab and Shift-Tab move the focus through the views that want it, in reading order
+// (rows from the top, each from the left); Enter on a control opens the text field that shows the
+// same tag; Escape hands the keys back. A click on such a view that edits nothing gives it the
+// focus; an edit made with the mouse, a click elsewhere and the host taking the keyboard take it
+// away. The frame holds the platform's keyboard focus only while a view has the focus or a modal
+// overlay is open, so that the host's shortcuts work whenever the editor does not need the keys.
+// The focused view is marked by a thin ring.
 //
 // Everything runs on the thread that owns the editor. The frame asks its platform frame for a
 // timer only while a view animates, so an idle editor costs nothing.
@@ -94,8 +94,8 @@ public:
     /** Moves the focus to the next (or previous) view of the focus chain after `oldFocus`,
      *  wrapping around; from null to the first (or last). False when no view wants it. */
     bool advanceNextFocusView(CView* oldFocus, bool reverse = false);
-    /** The views Tab stops at, in order: visible, mouse-enabled views of the tree that want the
-     *  focus, and the text fields whose tag no such view shares. */
+    /** The views Tab stops at, in reading order: visible, mouse-enabled views of the tree that
+     *  want the focus, and the text fields whose tag no such view shares. */
     std::vector<CView*> getFocusChain() const;
     void setFocusDrawingEnabled(bool enabled);
     bool focusDrawingEnabled() const { return focusDrawing; }

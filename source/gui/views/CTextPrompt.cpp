@@ -78,6 +78,8 @@ CMouseEventResult CTextPrompt::onMouseUp(CPoint& where, const CButtonState& butt
 
 int32_t CTextPrompt::onKeyDown(VstKeyCode& key)
 {
+    // Tab would end the typing as if accepted: a question has nowhere else to go.
+    if (key.character == 0 && key.virt == VKEY_TAB) return 1;
     if (field->isTyping()) field->onKeyDown(key);
     if (!isFinished() && !field->isTyping()) return CPromptView::onKeyDown(key);
     return 1;

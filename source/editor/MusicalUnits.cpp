@@ -105,6 +105,12 @@ bool hasUnit(const UnitRule& rule)
     return rule.offBelow >= 0.0;
 }
 
+/** Which rule applies at this sample rate: none without a usable rate. */
+UnitRule ruleAt(uint32_t id, double sampleRate)
+{
+    return sampleRate > 0.0 ? ruleOf(id) : ruleOf(kSoundParamCount);
+}
+
 /** Time constant of a one-pole rate stepped every stepSamples samples. */
 double timeConstant(float rate, double stepSamples, double sampleRate)
 {
@@ -220,7 +226,9 @@ constexpr const char* kOscillator2Mark = "o2";
 
 } // namespace
 
-MusicalUnits::MusicalUnits(double sampleRate, const double* values) : sampleRate(sampleRate)
+MusicalUnits::MusicalUnits(double sampleRate, const double* values)
+    // A rate no processor runs at (a damaged message) leaves every read-out its own text.
+    : sampleRate(sampleRate > 0.0 && sampleRate < 1e7 ? sampleRate : 0.0)
 {
     for (int32_t i = 0; i < kSoundParamCount; ++i)
     {
@@ -231,7 +239,7 @@ MusicalUnits::MusicalUnits(double sampleRate, const double* values) : sampleRate
 
 double MusicalUnits::quantity(uint32_t id, double normalized) const
 {
-    const UnitRule rule = ruleOf(id);
+    const UnitRule rule = ruleAt(id, sampleRate);
     if (!hasUnit(rule) || !(normalized >= 0.0 && normalized <= 1.0))
         return std::numeric_limits<double>::quiet_NaN();
     if (normalized < rule.offBelow) return std::numeric_limits<double>::quiet_NaN();
@@ -333,7 +341,7 @@ double MusicalUnits::quantity(uint32_t id, double normalized) const
 
 bool MusicalUnits::format(uint32_t id, double normalized, std::string& text) const
 {
-    const UnitRule rule = ruleOf(id);
+    const UnitRule rule = ruleAt(id, sampleRate);
     if (!hasUnit(rule) || !(normalized >= 0.0 && normalized <= 1.0)) return false;
     if (normalized < rule.offBelow)
     {
@@ -349,7 +357,7 @@ bool MusicalUnits::format(uint32_t id, double normalized, std::string& text) con
 MusicalUnits::Reading MusicalUnits::parse(uint32_t id, const std::string& typed,
                                           double& normalized) const
 {
-    const UnitRule rule = ruleOf(id);
+    const UnitRule rule = ruleAt(id, sampleRate);
     if (!hasUnit(rule)) return Reading::kNotAQuantity;
     std::string text = lowerTrimmed(typed);
     if (text == "off")

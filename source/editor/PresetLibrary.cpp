@@ -35,26 +35,60 @@ std::string foldCase(const std::string& text)
     return folded;
 }
 
+/** The length of the well-formed UTF-8 sequence at `at` (no overlong forms, no surrogates);
+    0 where there is none. */
+size_t sequenceAt(const std::string& text, size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
+    if (length <= 1 || at + length > text.size()) return length == 1 ? 1 : 0;
+    uint32_t cp = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k)
+    {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
 /** Code points of well-formed UTF-8; false for anything else. */
 bool countCharacters(const std::string& text, size_t& count)
 {
     count = 0;
     for (size_t i = 0; i < text.size(); ++count)
     {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (size_t k = 1; k < length; ++k)
-        {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
+        const size_t length = sequenceAt(text, i);
+        if (length == 0) return false;
         i += length;
     }
     return true;
+}
+
+/** A file name as the menu can show it: bytes that are no UTF-8 (a file made under another
+    encoding) become U+FFFD. */
+std::string readable(const std::string& name)
+{
+    std::string out;
+    for (size_t i = 0; i < name.size();)
+    {
+        const size_t length = sequenceAt(name, i);
+        if (length == 0)
+        {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        out.append(name, i, length);
+        i += length;
+    }
+    return out;
 }
 
 /** Names Windows keeps for devices, with any extension after them. */
@@ -130,8 +164,8 @@ void PresetLibrary::refresh()
             file.classId != kBraskProcessorUID ||
             !Presets::ProcessorState::read(file.componentState, state))
             continue;
-        LibraryPreset entry{item.path().stem().u8string(), kUserCategory, soundValues(state),
-                            item.path()};
+        LibraryPreset entry{readable(item.path().stem().u8string()), kUserCategory,
+                            soundValues(state), item.path()};
         // The installed factory bank lies in the same folder: the module has those already.
         const int32_t factory =
             find(entry.name, file.metaInfo.empty() ? std::string()

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace Steinberg {
@@ -64,6 +65,14 @@ TEST(MusicalUnits, ReadOutsAtTheMappingsReferencePoints)
     for (const uint32_t none : {uint32_t(kGlide), kModWheelId, uint32_t(kSoundParamCount)})
         EXPECT_FALSE(units.format(none, 0.5, text)) << none;
     EXPECT_FALSE(units.format(kEnvAtt, -0.1, text));
+    // A sample rate no processor runs at (a damaged message) leaves the parameters' own texts.
+    for (const double rate : {0.0, -44100.0, std::nan(""), 1e300})
+    {
+        const MusicalUnits broken(rate, nullptr);
+        double value = 0.0;
+        EXPECT_FALSE(broken.format(kEnvAtt, 0.5, text)) << rate;
+        EXPECT_EQ(broken.parse(kEnvAtt, "200 ms", value), MusicalUnits::Reading::kNotAQuantity);
+    }
 }
 
 TEST(MusicalUnits, TypedQuantitiesGoBackThroughTheMapping)

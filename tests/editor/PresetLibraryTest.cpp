@@ -110,6 +110,8 @@ TEST(PresetLibrary, UserFolderListsOnlyTheUsersOwnReadablePresetsByName)
         // a state of an older version with three values: the rest keep what plays
         {"Short.vstpreset", presetFile(kBraskProcessorUID, stateBytes({0.1, 0.2, 0.3}), "", "")},
         {"Other.vstpreset", presetFile(otherPlugIn, stateBytes(changed), "Other", "")},
+        // a name written under another encoding than UTF-8 ("Lé" in Latin-1)
+        {"L\xe9.vstpreset", presetFile(kBraskProcessorUID, stateBytes(changed), "", "")},
         {"Cut.vstpreset", truncated},
         {"Noise.vstpreset", std::vector<uint8_t>(300, 0x5A)},
         {"Empty.vstpreset", {}},
@@ -122,16 +124,17 @@ TEST(PresetLibrary, UserFolderListsOnlyTheUsersOwnReadablePresetsByName)
     PresetLibrary library(folder.path);
     library.refresh();
     const auto factory = static_cast<size_t>(FactoryPresets::count());
-    ASSERT_EQ(library.presets().size(), factory + 4);
-    const char* const expected[] = {"Alpha", "Init", "Short", "zeta"};
-    for (size_t i = 0; i < 4; ++i)
+    ASSERT_EQ(library.presets().size(), factory + 5);
+    const char* const expected[] = {"Alpha", "Init", "L\xef\xbf\xbd", "Short", "zeta"};
+    const char* const stems[] = {"Alpha", "Init", "L\xe9", "Short", "zeta"};
+    for (size_t i = 0; i < 5; ++i)
     {
         const LibraryPreset& entry = library.presets()[factory + i];
         EXPECT_EQ(entry.name, expected[i]);
         EXPECT_EQ(entry.category, "User");
-        EXPECT_EQ(entry.file, folder.path / (std::string(expected[i]) + ".vstpreset"));
+        EXPECT_EQ(entry.file, folder.path / (std::string(stems[i]) + ".vstpreset"));
     }
-    const LibraryPreset& shortState = library.presets()[factory + 2];
+    const LibraryPreset& shortState = library.presets()[factory + 3];
     EXPECT_EQ(shortState.values[2], 0.3);
     EXPECT_TRUE(std::isnan(shortState.values[3]));
     EXPECT_EQ(library.presets()[factory].values[kVcfFreq], 0.25);
@@ -166,6 +169,8 @@ TEST(PresetLibrary, NamesThatCannotNameAFileOnEitherSystemAreRefusedWithAReason)
         {"lpt9.bass", "device"},
         {std::string(101, 'x'), "at most 100"},
         {"\xff\xfe", "not readable"},
+        {"\xc0\xaf", "not readable"},     // an overlong "/"
+        {"\xed\xa0\x80", "not readable"}, // a surrogate
         {"Bass 2 (soft)", nullptr},
         {"B\xc3\xa4ss", nullptr},
         {"Console", nullptr},

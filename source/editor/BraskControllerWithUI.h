@@ -49,7 +49,8 @@ public:
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
 
     /** For "editor" (exactly) a new editor of 778 x 465 on the template the host's screen asks
-     *  for, or on "Editor" where the description has no such template; null for other names. */
+     *  for, or on "Editor" where the description has no such template, at the zoom this
+     *  instance's editors last had; null for other names. */
     IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
 
     /** The Octave knob's pointer shows the octave that plays, as its read-out does: the engine

@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 using namespace Steinberg;
@@ -99,36 +100,96 @@ int usage(const char* program)
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+struct Options
 {
-    double scale = 1.0;
+    double scale = 1.0; // the host's content scale
     double zoom = 100.0;
     bool about = false;
     bool menu = false;
     const char* preset = nullptr;
     const char* output = nullptr;
+};
+
+bool parseOptions(int argc, char** argv, Options& options)
+{
     for (int i = 1; i < argc; ++i)
     {
-        if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc)
-            scale = std::atof(argv[++i]);
-        else if (std::strcmp(argv[i], "--zoom") == 0 && i + 1 < argc)
-            zoom = std::atof(argv[++i]);
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--scale") == 0 && hasValue)
+            options.scale = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--zoom") == 0 && hasValue)
+            options.zoom = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--about") == 0)
-            about = true;
+            options.about = true;
         else if (std::strcmp(argv[i], "--menu") == 0)
-            menu = true;
-        else if (std::strcmp(argv[i], "--preset") == 0 && i + 1 < argc)
-            preset = argv[++i];
-        else if (argv[i][0] != '-' && !output)
-            output = argv[i];
+            options.menu = true;
+        else if (std::strcmp(argv[i], "--preset") == 0 && hasValue)
+            options.preset = argv[++i];
+        else if (argv[i][0] != '-' && !options.output)
+            options.output = argv[i];
         else
-            return usage(argv[0]);
+            return false;
     }
-    if (!output || !(scale >= 1.0 && scale <= 4.0) || !(zoom >= 100.0 && zoom <= 200.0) ||
-        (about && menu))
-        return usage(argv[0]);
+    // atof gives 0 for words, which the ranges refuse.
+    return options.output && options.scale >= 1.0 && options.scale <= 4.0 &&
+           options.zoom >= 100.0 && options.zoom <= 200.0 && !(options.about && options.menu);
+}
+
+/** Loads the factory preset of that name as choosing it in the editor's menu does. */
+bool loadPreset(Tarvik::BraskControllerWithUI& controller, const std::string& name)
+{
+    Tarvik::PresetBrowser& browser = controller.presetBrowser();
+    browser.refresh();
+    const auto& presets = browser.library().presets();
+    for (size_t i = 0; i < presets.size(); ++i)
+    {
+        if (presets[i].name == name) return browser.load(static_cast<int32>(i));
+    }
+    return false;
+}
+
+/** Draws a new editor of the controller, as a host would show it, into a PNG file. */
+int renderEditor(Tarvik::BraskControllerWithUI& controller, const Options& options)
+{
+    IPtr<IPlugView> view = owned(controller.createView(ViewType::kEditor));
+    auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
+    if (!editor || editor->getEditorSize() == VSTGUI::CPoint())
+    {
+        std::fprintf(stderr, "brask-screenshot: the editor could not be built\n");
+        return 1;
+    }
+    // At the zoom, with the host's content scale on top.
+    editor->setZoomFactor(options.zoom / 100.0);
+    VSTGUI::CFrame& frame = *editor->getFrame();
+    VSTGUI::OffscreenPlatformFrame platform(&frame);
+    frame.setPlatformFrame(&platform);
+    if (options.about)
+    {
+        // A click on the name plate, then the fade-in run to its end.
+        const VSTGUI::CPoint where(600, 40);
+        frame.platformOnMouseDown(where, VSTGUI::kLButton);
+        frame.platformOnMouseUp(where, VSTGUI::kLButton);
+        platform.advance(1000);
+    }
+    if (options.menu) openContextMenu(frame);
+    const bool written =
+        editor->renderToPNG(options.output, options.scale * editor->getZoomFactor());
+    frame.setPlatformFrame(nullptr);
+    if (!written)
+    {
+        std::fprintf(stderr, "brask-screenshot: cannot write %s\n", options.output);
+        return 1;
+    }
+    std::printf("brask-screenshot: %s\n", options.output);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parseOptions(argc, argv, options)) return usage(argv[0]);
 
     ScreenshotHost host;
     // No user presets: the picture shows the product as it ships.
@@ -139,60 +200,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "brask-screenshot: the controller did not initialize\n");
         return 1;
     }
+    int result = 0;
     if (!handOverProcessorState(host, *controller))
     {
         std::fprintf(stderr, "brask-screenshot: the processor's state could not be handed over\n");
-        controller->terminate();
-        return 1;
+        result = 1;
     }
-    if (preset)
+    else if (options.preset && !loadPreset(*controller, options.preset))
     {
-        Tarvik::PresetBrowser& browser = controller->presetBrowser();
-        browser.refresh();
-        int32 index = -1;
-        for (size_t i = 0; i < browser.library().presets().size(); ++i)
-        {
-            if (browser.library().presets()[i].name == preset) index = static_cast<int32>(i);
-        }
-        if (!browser.load(index))
-        {
-            std::fprintf(stderr, "brask-screenshot: no preset named \"%s\"\n", preset);
-            controller->terminate();
-            return 1;
-        }
+        std::fprintf(stderr, "brask-screenshot: no preset named \"%s\"\n", options.preset);
+        result = 1;
     }
-    int result = 0;
+    else
     {
-        IPtr<IPlugView> view = owned(controller->createView(ViewType::kEditor));
-        auto* editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
-        if (!editor || editor->getEditorSize() == VSTGUI::CPoint())
-        {
-            std::fprintf(stderr, "brask-screenshot: the editor could not be built\n");
-            result = 1;
-        }
-        else
-        {
-            // As a host would show it: at the zoom, with the host's content scale on top.
-            editor->setZoomFactor(zoom / 100.0);
-            VSTGUI::CFrame& frame = *editor->getFrame();
-            VSTGUI::OffscreenPlatformFrame platform(&frame);
-            frame.setPlatformFrame(&platform);
-            if (about)
-            {
-                // A click on the name plate, then the fade-in run to its end.
-                const VSTGUI::CPoint where(600, 40);
-                frame.platformOnMouseDown(where, VSTGUI::kLButton);
-                frame.platformOnMouseUp(where, VSTGUI::kLButton);
-                platform.advance(1000);
-            }
-            if (menu) openContextMenu(frame);
-            if (!editor->renderToPNG(output, scale * editor->getZoomFactor())) result = 1;
-            frame.setPlatformFrame(nullptr);
-            if (result != 0)
-                std::fprintf(stderr, "brask-screenshot: cannot write %s\n", output);
-            else
-                std::printf("brask-screenshot: %s\n", output);
-        }
+        result = renderEditor(*controller, options);
     }
     controller->terminate();
     return result;

@@ -154,9 +154,15 @@ void PresetLibrary::refresh()
 
     std::vector<LibraryPreset> user;
     std::error_code failure;
-    for (const fs::directory_entry& item : fs::directory_iterator(folder, failure))
+    // Stepped with an error code: a folder that goes away or turns unreadable while it is read
+    // ends the list instead of throwing out of the menu.
+    const fs::directory_iterator end;
+    for (fs::directory_iterator next(folder, failure); !failure && next != end;
+         next.increment(failure))
     {
-        if (item.path().extension() != kFileExtension || !item.is_regular_file(failure)) continue;
+        const fs::directory_entry& item = *next;
+        std::error_code notFile;
+        if (item.path().extension() != kFileExtension || !item.is_regular_file(notFile)) continue;
         Presets::VstPreset file;
         Presets::ProcessorState state;
         std::string damage;

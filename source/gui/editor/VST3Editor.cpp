@@ -233,8 +233,10 @@ bool VST3Editor::setZoomFactor(double zoomFactor)
 {
     if (!(zoomFactor >= kMinZoomFactor && zoomFactor <= kMaxZoomFactor)) return false;
     if (zoomFactor == zoom) return true;
-    if (window && plugFrame)
+    if (window)
     {
+        // Open in a host that cannot be asked: its window could not follow.
+        if (!plugFrame) return false;
         // Hosts may call onSize from inside resizeView, which must find the new size expected.
         const double previous = zoom;
         zoom = zoomFactor;
@@ -334,6 +336,7 @@ tresult PLUGIN_API VST3Editor::removed()
         frame->removeOverlay(frame->getOverlay(frame->getNbOverlays() - 1));
     CPoint nowhere(-1, -1);
     frame->onMouseUp(nowhere, CButtonState());
+    frame->platformOnMouseExited();
     hoveredTag = -1;
     editedTags.clear();
     updateGestureTexts();

@@ -25,16 +25,17 @@ constexpr CColor kDisabledText{120, 120, 128, 255};
 
 } // namespace
 
-/** The open lists: one modal overlay over the whole frame that draws the menu's list and the
- *  submenus opened from it, and reports choices back to their menus. */
+/** The open lists: one modal overlay (as large as the lists together, so that only they are
+ *  redrawn) that draws the menu's list and the submenus opened from it, and reports choices
+ *  back to their menus. Being modal, it hears every click, also those outside its lists. */
 class COptionMenu::Popup : public CView
 {
 public:
-    Popup(CFrame& frame) : CView(frame.getViewSize()), frame(&frame) {}
+    explicit Popup(CFrame& frame) : CView(CRect()), frame(&frame) {}
     ~Popup() override { detachAll(); }
 
-    /** Opens the list of `menu` at `rect` (moved into the frame); `below` is the rectangle of
-     *  the control or entry it belongs to. */
+    /** Opens the list of `menu` at `rect` (already inside the frame), ticking the menu's
+     *  current entry when `markCurrent`. */
     void openLevel(COptionMenu& menu, CRect rect, bool markCurrent, int32_t highlighted)
     {
         Level level;
@@ -45,7 +46,7 @@ public:
         menu.popupView = this;
         levels.push_back(level);
         scrollIntoView(levels.back());
-        invalidRect(levels.back().rect);
+        fitSize();
     }
 
     /** The frame is going away or a menu of the chain is: every list closes at once. */
@@ -72,6 +73,7 @@ public:
             if (level.menu && level.menu->popupView == this) level.menu->popupView = nullptr;
             levels.pop_back();
         }
+        fitSize();
     }
 
     const CRect* rectOf(const COptionMenu* menu) const
@@ -132,8 +134,8 @@ public:
             return kMouseEventHandled;
         closeFrom(levelIndex + 1);
         CMenuItem* item = levels[levelIndex].menu->getItem(row);
+        setHighlighted(levelIndex, item && item->isEnabled() ? row : -1);
         if (!item || !item->isEnabled()) return kMouseEventHandled;
-        setHighlighted(levelIndex, row);
         if (item->getSubmenu()) openSubmenu(levelIndex, row, false);
         return kMouseEventHandled;
     }
@@ -220,7 +222,7 @@ public:
     /** `rect` moved (and, when taller than the frame, shortened) to lie inside the frame. */
     CRect fitIntoFrame(CRect rect) const
     {
-        const CRect bounds = frame ? frame->getViewSize() : size;
+        const CRect bounds = frame ? frame->getViewSize() : CRect();
         if (rect.getHeight() > bounds.getHeight()) rect.bottom = rect.top + bounds.getHeight();
         if (rect.bottom > bounds.bottom) rect.offset(0, bounds.bottom - rect.bottom);
         if (rect.top < bounds.top) rect.offset(0, bounds.top - rect.top);
@@ -244,6 +246,14 @@ private:
         CRect up, down;                              // scroll arrows (empty when not needed)
         int32_t visibleRows = 0;
     };
+
+    void fitSize()
+    {
+        CRect all;
+        for (const Level& level : levels)
+            all.unite(level.rect);
+        if (all != size) setViewSize(all);
+    }
 
     CCoord rowHeightOf(const Level& level) const
     {
@@ -381,7 +391,7 @@ private:
         const CRect& parent = levels[levelIndex].rect;
         CRect rect(parent.right - kBorder, entry.top - kBorder, parent.right - kBorder + extent.x,
                    entry.top - kBorder + extent.y);
-        const CRect bounds = frame ? frame->getViewSize() : size;
+        const CRect bounds = frame ? frame->getViewSize() : CRect();
         if (rect.right > bounds.right && parent.left - extent.x + kBorder >= bounds.left)
             rect.offset(parent.left + kBorder - rect.right, 0);
         int32_t first = -1;

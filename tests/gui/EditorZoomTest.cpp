@@ -258,6 +258,35 @@ TEST(Zoom, BitmapsAreExactAtTheirOwnScaleAndFilteredBetween)
     }
 }
 
+TEST(Zoom, BitmapsBetweenDevicePixelsKeepTheirPlace)
+{
+    // A black bitmap at 11, 11 with a white square at 15..17 (in the editor's pixels), whose
+    // edges lie inside device pixels at these scales: its centre stays at 16 x scale, not
+    // moved with the bitmap to whole pixels.
+    TestResources resources(true);
+    resources.set("Test_knob#2x.png", makePng(20, 20 * kKnobFrames, [](int x, int y) {
+                      y %= 20;
+                      return x >= 8 && x < 12 && y >= 8 && y < 12 ? 0xFFFFFFFFu : 0xFF000000u;
+                  }));
+    EditorRig rig("Offset", &resources);
+    for (double scale : {1.25, 1.5, 1.75})
+    {
+        const OffscreenImage image = renderToImage(rig.frame(), scale);
+        double sum = 0, sumX = 0, sumY = 0;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+            {
+                const double brightness = image.getPixel(x, y) & 0xFF;
+                sum += brightness;
+                sumX += brightness * (x + 0.5);
+                sumY += brightness * (y + 0.5);
+            }
+        ASSERT_GT(sum, 0) << scale;
+        EXPECT_NEAR(sumX / sum, 16 * scale, 0.1) << scale << ": across";
+        EXPECT_NEAR(sumY / sum, 16 * scale, 0.1) << scale << ": down";
+    }
+}
+
 TEST(Zoom, TextIsDrawnAtTheTargetSizeNotScaledAsPixels)
 {
     EditorRig rig;

@@ -14,7 +14,7 @@ namespace Vst {
 namespace Tarvik {
 namespace Host {
 
-class ComponentHandler : public HostOwned<IComponentHandler>
+class ComponentHandler : public Hosting::HostOwned<IComponentHandler>
 {
 public:
     struct Edit
@@ -28,7 +28,6 @@ public:
         ParamID id;
         ParamValue value;
     };
-
 
     tresult PLUGIN_API beginEdit(ParamID id) SMTG_OVERRIDE;
     tresult PLUGIN_API performEdit(ParamID id, ParamValue valueNormalized) SMTG_OVERRIDE;

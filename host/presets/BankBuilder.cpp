@@ -75,7 +75,7 @@ bool BankBuilder::composeFile(const BankPreset& preset, std::vector<uint8_t>& fi
 
     // The processor takes the state and writes it back as it stores it: the chunk holds exactly
     // what a host would save after loading the preset.
-    Host::PluginInstance& instance = session.instance();
+    Hosting::PluginInstance& instance = session.instance();
     std::vector<uint8_t> written = state.bytes();
     IPtr<MemoryStream> in =
         owned(new MemoryStream(written.data(), static_cast<TSize>(written.size())));

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -49,6 +51,23 @@ bool finishBlock(const BankPreset& preset, const std::string& source, std::strin
 }
 
 } // namespace
+
+bool parseNumber(const std::string& text, double& value)
+{
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(begin, &end);
+    if (end == begin || errno == ERANGE) return false;
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    // Only plain decimal numbers: strtod would also take "nan", "inf" and hexadecimal forms.
+    for (const char* c = begin; c < end; ++c)
+    {
+        if (std::strchr("0123456789.+-eE \t", *c) == nullptr) return false;
+    }
+    return *end == '\0';
+}
 
 std::string foldCase(const std::string& text)
 {

@@ -42,6 +42,10 @@ private:
     std::vector<BankPreset> list;
 };
 
+/** A setting's value written as a plain decimal number, as the bank and brask-render read one
+    (surrounding blanks allowed); false for anything else, "nan", "inf" and hexadecimal forms
+    included. */
+bool parseNumber(const std::string& text, double& value);
 /** Lower-case ASCII copy, for comparing names. */
 std::string foldCase(const std::string& text);
 /** Whether a name can serve as a file or folder name in every host's preset browser. */

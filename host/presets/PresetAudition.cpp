@@ -23,7 +23,7 @@ bool auditionPreset(const std::string& bundlePath, const std::string& presetPath
     if (!MidiFile::parse(phrase.midiBytes(), song, error)) return false;
 
     constexpr int32 kBlockSize = 512;
-    Host::PluginInstance& instance = session->instance();
+    Hosting::PluginInstance& instance = session->instance();
     if (!instance.start(sampleRate, kBlockSize, error)) return false;
     audition.left.clear();
     audition.right.clear();

@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// What the pending file does alike everywhere; making the temporary file differs by platform
+// (PendingFilePosix.cpp, PendingFileWindows.cpp).
 #include "PendingFile.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
+#include "RenderPlatform.h"
 
 namespace Steinberg {
 namespace Vst {
@@ -19,86 +14,6 @@ PendingFile::~PendingFile()
     discard();
 }
 
-namespace {
-
-/** The file that path names once every symbolic link on its end is followed (a link may point
-    to a file that does not exist yet), or false with errno set when the links loop. */
-bool followLinks(std::string& path)
-{
-    constexpr int kMaxLinks = 40; // as the kernel's own limit for one lookup
-    for (int links = 0; links < kMaxLinks; ++links)
-    {
-        struct stat info
-        {};
-        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
-        std::vector<char> buffer(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 2);
-        const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size() - 1);
-        if (length < 0) return false;
-        // A link that grew since lstat is read again on the next round with a fresh size.
-        if (static_cast<size_t>(length) >= buffer.size() - 1) continue;
-        const std::string destination(buffer.data(), static_cast<size_t>(length));
-        const size_t slash = path.find_last_of('/');
-        if (destination.empty() || destination[0] == '/' || slash == std::string::npos)
-            path = destination;
-        else
-            path = path.substr(0, slash + 1) + destination;
-    }
-    errno = ELOOP;
-    return false;
-}
-
-} // namespace
-
-int PendingFile::create(const std::string& path, std::string& error)
-{
-    discard();
-    // The output replaces the file a symbolic link points to, not the link; and only a regular
-    // file may be replaced: renaming over a FIFO or a device would put a file in its place.
-    std::string real = path;
-    if (!followLinks(real))
-    {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return -1;
-    }
-    struct stat info
-    {};
-    const bool exists = stat(real.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode))
-    {
-        error = "cannot write " + path + ": it is a folder";
-        return -1;
-    }
-    if (exists && !S_ISREG(info.st_mode))
-    {
-        error = "cannot write " + path + ": it is not a regular file";
-        return -1;
-    }
-
-    std::string pattern = real + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0)
-    {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return -1;
-    }
-    // mkstemp makes the file private; the result keeps the permissions of the file it replaces,
-    // or gets those of any new file.
-    mode_t mode = info.st_mode & 07777;
-    if (!exists)
-    {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    fchmod(fd, mode);
-
-    target = real;
-    temporary = name.data();
-    return fd;
-}
-
 bool PendingFile::commit(std::string& error)
 {
     if (temporary.empty())
@@ -106,9 +21,10 @@ bool PendingFile::commit(std::string& error)
         error = "nothing was written to " + target;
         return false;
     }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0)
+    std::string reason;
+    if (!Platform::replaceFile(temporary, target, reason))
     {
-        error = "cannot write " + target + ": " + std::strerror(errno);
+        error = "cannot write " + target + ": " + reason;
         discard();
         return false;
     }
@@ -119,7 +35,7 @@ bool PendingFile::commit(std::string& error)
 void PendingFile::discard()
 {
     if (temporary.empty()) return;
-    unlink(temporary.c_str());
+    Platform::removeFile(temporary);
     temporary.clear();
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The pending file on Windows: a uniquely named file beside the target, opened in binary mode and
-// moved over the target with MoveFileEx when complete. Paths are in the process's code page, as
-// the C library's file functions take them: UTF-8 for brask-render (its manifest).
+// The pending file on Windows: a uniquely named file beside the target, opened in binary mode.
+// Paths are in the process's code page, as the C library's file functions take them: UTF-8 for
+// brask-render (its manifest).
 #include "PendingFile.h"
 
 #include <windows.h>
@@ -17,28 +17,6 @@ namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 namespace Render {
-
-namespace {
-
-std::string systemMessage(DWORD code)
-{
-    char text[512] = {};
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.'))
-        message.pop_back();
-    return message.empty() ? "system error " + std::to_string(code) : message;
-}
-
-} // namespace
-
-PendingFile::~PendingFile()
-{
-    discard();
-}
 
 int PendingFile::create(const std::string& path, std::string& error)
 {
@@ -76,31 +54,6 @@ int PendingFile::create(const std::string& path, std::string& error)
     }
     error = "cannot write " + path + ": " + std::strerror(errno);
     return -1;
-}
-
-bool PendingFile::commit(std::string& error)
-{
-    if (temporary.empty())
-    {
-        error = "nothing was written to " + target;
-        return false;
-    }
-    if (!MoveFileExA(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    {
-        error = "cannot write " + target + ": " + systemMessage(GetLastError());
-        discard();
-        return false;
-    }
-    temporary.clear();
-    return true;
-}
-
-void PendingFile::discard()
-{
-    if (temporary.empty()) return;
-    _unlink(temporary.c_str());
-    temporary.clear();
 }
 
 } // namespace Render

@@ -2,10 +2,12 @@
 #include "PluginSession.h"
 #include "RenderPlatform.h"
 
+#include "FactoryBank.h"
 #include "PendingFile.h"
 #include "VstPresetFile.h"
 
-#include "base/source/fobject.h"
+#include "Utf16.h"
+
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/vstpresetfile.h"
 
@@ -42,16 +44,9 @@ bool hasSubCategory(const char* list, const std::string& wanted)
     sub-categories (which only a factory with class descriptions of version 2 can say). */
 bool firstProcessorIsInstrument(IPluginFactory* factory)
 {
-    IPtr<IPluginFactory2> factory2 = FUnknownPtr<IPluginFactory2>(factory);
-    if (!factory2) return false;
-    for (int32 i = 0; i < factory2->countClasses(); ++i)
-    {
-        PClassInfo2 info{};
-        if (factory2->getClassInfo2(i, &info) != kResultOk) continue;
-        if (std::strcmp(info.category, kVstAudioEffectClass) == 0)
-            return hasSubCategory(info.subCategories, "Instrument");
-    }
-    return false;
+    PClassInfo2 info;
+    return Hosting::PluginInstance::firstAudioClass(factory, info) &&
+           hasSubCategory(info.subCategories, "Instrument");
 }
 
 bool isNormalized(double value)
@@ -96,54 +91,6 @@ bool splitSetting(const std::string& setting, std::string& title, std::string& v
     return true;
 }
 
-bool parseNumber(const std::string& text, double& value)
-{
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(begin, &end);
-    if (end == begin || errno == ERANGE) return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    // Only plain decimal numbers: strtod would also take "nan", "inf" and hexadecimal forms.
-    for (const char* c = begin; c < end; ++c)
-    {
-        if (std::strchr("0123456789.+-eE \t", *c) == nullptr) return false;
-    }
-    return *end == '\0';
-}
-
-void toString128(const std::string& text, String128 out)
-{
-    size_t length = 0;
-    constexpr size_t kMax = 127;
-    for (size_t i = 0; i < text.size() && length < kMax;)
-    {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        uint32 c = lead;
-        size_t extra = 0;
-        if (lead >= 0xF0)
-            c = lead & 0x07, extra = 3;
-        else if (lead >= 0xE0)
-            c = lead & 0x0F, extra = 2;
-        else if (lead >= 0xC0)
-            c = lead & 0x1F, extra = 1;
-        for (size_t k = 1; k <= extra && i + k < text.size(); ++k)
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += extra + 1;
-        if (c >= 0x10000)
-        {
-            if (length + 2 > kMax) break;
-            c -= 0x10000;
-            out[length++] = static_cast<TChar>(0xD800 + (c >> 10));
-            out[length++] = static_cast<TChar>(0xDC00 + (c & 0x3FF));
-        }
-        else
-            out[length++] = static_cast<TChar>(c);
-    }
-    out[length] = 0;
-}
-
 std::unique_ptr<PluginSession> PluginSession::open(const std::string& bundlePath,
                                                    std::string& error)
 {
@@ -158,7 +105,8 @@ std::unique_ptr<PluginSession> PluginSession::open(const std::string& bundlePath
         error = bundlePath + " holds no instrument";
         return nullptr;
     }
-    session->pluginInstance = Host::PluginInstance::create(session->module->factory(), error);
+    session->pluginInstance =
+        Hosting::PluginInstance::create(session->module->factory(), &session->handler, error);
     if (!session->pluginInstance)
     {
         error = bundlePath + ": " + error;
@@ -177,21 +125,14 @@ bool PluginSession::loadPreset(const std::string& path, std::string& error)
         error = path + " is a preset for another plug-in";
         return false;
     }
-    const auto streamOf = [](std::vector<uint8_t>& bytes) {
-        return owned(new MemoryStream(bytes.data(), static_cast<TSize>(bytes.size())));
-    };
-    IPtr<MemoryStream> componentState = streamOf(preset.componentState);
-    IPtr<MemoryStream> controllerCopy = streamOf(preset.componentState);
-    if (pluginInstance->component()->setState(componentState) != kResultOk ||
-        pluginInstance->controller()->setComponentState(controllerCopy) != kResultOk)
+    if (!pluginInstance->restoreProcessorState(preset.componentState))
     {
         error = path + " holds no state the plug-in accepts";
         return false;
     }
     if (preset.hasControllerState && !preset.controllerState.empty())
     {
-        IPtr<MemoryStream> controllerState = streamOf(preset.controllerState);
-        const tresult result = pluginInstance->controller()->setState(controllerState);
+        const tresult result = pluginInstance->restoreControllerState(preset.controllerState);
         if (result != kResultOk && result != kNotImplemented)
         {
             error = path + " holds a controller state the plug-in refuses";
@@ -206,14 +147,14 @@ bool PluginSession::savePreset(const std::string& path, std::string& error)
     IPtr<MemoryStream> bytes = owned(new MemoryStream());
     PresetFile preset(bytes);
     preset.setClassID(FUID::fromTUID(pluginInstance->processorClass().cid));
-    bool written = preset.writeHeader() && preset.storeComponentState(pluginInstance->component());
-    IPtr<MemoryStream> controllerState = owned(new MemoryStream());
-    if (written && pluginInstance->controller()->getState(controllerState) == kResultOk &&
-        controllerState->getSize() > 0)
-    {
-        controllerState->seek(0, IBStream::kIBSeekSet, nullptr);
-        written = preset.storeControllerState(controllerState);
-    }
+    std::vector<uint8> processorState;
+    std::vector<uint8> controllerState;
+    bool written = preset.writeHeader() && pluginInstance->processorState(processorState) &&
+                   preset.writeChunk(processorState.data(),
+                                     static_cast<int32>(processorState.size()), kComponentState);
+    if (written && pluginInstance->controllerState(controllerState) && !controllerState.empty())
+        written = preset.writeChunk(controllerState.data(),
+                                    static_cast<int32>(controllerState.size()), kControllerState);
     written = written && preset.writeChunkList();
     if (!written)
     {
@@ -245,14 +186,14 @@ bool PluginSession::resolveSetting(const std::string& title, const std::string& 
         return false;
     }
     id = info.id;
-    if (!asDisplayText && parseNumber(text, value))
+    if (!asDisplayText && Presets::parseNumber(text, value))
     {
         if (isNormalized(value)) return true;
         error = "value " + text + " for \"" + title + "\" is outside 0..1";
         return false;
     }
     String128 string{};
-    toString128(text, string);
+    Hosting::toString128(text, string);
     if (pluginInstance->controller()->getParamValueByString(info.id, string, value) != kResultOk ||
         !isNormalized(value))
     {
@@ -292,8 +233,8 @@ void PluginSession::listParameters(std::ostream& out) const
         String128 display{};
         if (controller->getParamStringByValue(info.id, value, display) != kResultOk) display[0] = 0;
         std::snprintf(line, sizeof(line), "%10u  %-6s  %-20s  %.4f  %s\n", info.id,
-                      fourCharacters(info.id).c_str(), Host::toUtf8(info.title).c_str(), value,
-                      Host::toUtf8(display).c_str());
+                      fourCharacters(info.id).c_str(), Hosting::toUtf8(info.title).c_str(), value,
+                      Hosting::toUtf8(display).c_str());
         out << line;
     }
 }

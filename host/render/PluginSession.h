@@ -3,8 +3,10 @@
 // preset files and the parameter settings given by title on the command line.
 #pragma once
 
-#include "PluginInstance.h"
+#include "ComponentHandler.h"
 #include "PluginModule.h"
+
+#include "PluginInstance.h"
 
 #include <iosfwd>
 #include <memory>
@@ -45,23 +47,21 @@ public:
     /** One line per parameter: ID, title, normalized value and display text. */
     void listParameters(std::ostream& out) const;
 
-    Host::PluginInstance& instance() { return *pluginInstance; }
+    Hosting::PluginInstance& instance() { return *pluginInstance; }
 
 private:
     PluginSession() = default;
 
-    // The instance is released before the module that holds its code.
+    // The instance is released before the module that holds its code, and before the handler
+    // its controller reports to.
     std::unique_ptr<Host::PluginModule> module;
-    std::unique_ptr<Host::PluginInstance> pluginInstance;
+    Host::ComponentHandler handler;
+    std::unique_ptr<Hosting::PluginInstance> pluginInstance;
     std::vector<std::pair<ParamID, ParamValue>> applied;
 };
 
 /** Splits "Title=value" at the first '='; false when there is no '=' or no title. */
 bool splitSetting(const std::string& setting, std::string& title, std::string& value);
-/** Reads a whole text as a number (surrounding blanks allowed); false for anything else. */
-bool parseNumber(const std::string& text, double& value);
-/** UTF-8 to the controller's UTF-16 text, cut to fit a String128. */
-void toString128(const std::string& text, String128 out);
 
 } // namespace Render
 } // namespace Tarvik

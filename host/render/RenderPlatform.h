@@ -21,6 +21,11 @@ bool errorsGoToTerminal();
     failed. */
 bool syncFile(int fd);
 
+/** Moves a finished file over another, replacing it; false with the system's reason. */
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
+/** Removes a file; nothing happens when there is none. */
+void removeFile(const std::string& path);
+
 /** Whether two paths name the same existing file, whatever links lead to it: the same device and
     inode (on Windows: volume and file index). False when either does not exist. */
 bool sameFile(const std::string& first, const std::string& second);

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RenderPlatform.h"
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +33,18 @@ bool errorsGoToTerminal()
 bool syncFile(int fd)
 {
     return fsync(fd) == 0;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason)
+{
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    reason = std::strerror(errno);
+    return false;
+}
+
+void removeFile(const std::string& path)
+{
+    unlink(path.c_str());
 }
 
 bool sameFile(const std::string& first, const std::string& second)

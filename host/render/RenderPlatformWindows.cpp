@@ -24,6 +24,36 @@ std::string programFolder()
     return folder;
 }
 
+namespace {
+
+std::string systemMessage(DWORD code)
+{
+    char text[512] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? "system error " + std::to_string(code) : message;
+}
+
+} // namespace
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason)
+{
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    reason = systemMessage(GetLastError());
+    return false;
+}
+
+void removeFile(const std::string& path)
+{
+    _unlink(path.c_str());
+}
+
 bool errorsGoToTerminal()
 {
     return _isatty(_fileno(stderr)) != 0;

@@ -3,12 +3,14 @@
 // then lets it ring out until the output has been silent for a while or the tail limit is hit.
 #pragma once
 
-#include "EventList.h"
 #include "MidiDelivery.h"
 #include "MidiFile.h"
+#include "ProcessBuffers.h"
+
+#include "BlockInput.h"
+#include "EventList.h"
 #include "ParameterChanges.h"
 #include "PluginInstance.h"
-#include "ProcessBuffers.h"
 
 #include <functional>
 #include <utility>
@@ -22,9 +24,9 @@ namespace Render {
 class Renderer
 {
 public:
-    /** Receives each block's two channels; false stops the render (a write failed). */
+    /** Receives each piece's two channels; false stops the render (a write failed). */
     using Sink = std::function<bool(const float* left, const float* right, int32 frames)>;
-    /** Told the position reached, in frames, after each block. */
+    /** Told the position reached, in frames, after each piece. */
     using Progress = std::function<void(int64 frames)>;
 
     /** Output quieter than this counts as silence: below what a 16-bit file can hold. */
@@ -33,7 +35,7 @@ public:
     static constexpr double kSilenceSeconds = 0.2;
 
     /** The instance must be started with this rate and at least this block size. */
-    Renderer(Host::PluginInstance& instance, double sampleRate, int32 blockSize,
+    Renderer(Hosting::PluginInstance& instance, double sampleRate, int32 blockSize,
              double maxTailSeconds);
 
     /** Parameter values that reach the processor at the start of the first block. */
@@ -50,15 +52,14 @@ public:
     void flush();
 
 private:
-    void addStartParameters();
-
-    Host::PluginInstance& instance;
+    Hosting::PluginInstance& instance;
     double sampleRate;
     int32 blockSize;
     int64 maxTailFrames;
     MidiDelivery delivery;
-    Host::EventList events;
-    Host::ParameterChanges changes;
+    Hosting::BlockInput block;
+    Hosting::EventList events;
+    Hosting::ParameterChanges changes;
     Host::ProcessBuffers buffers;
     ProcessContext context{};
     std::vector<std::pair<ParamID, ParamValue>> startParameters;

@@ -303,7 +303,7 @@ int run(const RenderOptions& options)
 
     if (rendering || !options.savePreset.empty())
     {
-        Steinberg::Vst::Tarvik::Host::PluginInstance& instance = session->instance();
+        Steinberg::Vst::Tarvik::Hosting::PluginInstance& instance = session->instance();
         if (!instance.start(rate, options.blockSize, error)) return fail(error);
         Renderer renderer(instance, rate, options.blockSize, options.tailSeconds);
         renderer.setStartParameters(session->settings());

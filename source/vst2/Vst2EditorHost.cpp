@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Vst2EditorHost.h"
 
-#if SMTG_OS_LINUX
-#include <poll.h>
-#endif
-
 #include <algorithm>
 #include <limits>
 
@@ -36,7 +32,7 @@ Vst2EditorHost::~Vst2EditorHost()
 {
     close();
     releaseView();
-    dropHandlers();
+    runLoop().clear();
 }
 
 IPlugView* Vst2EditorHost::ensureView(IEditController* controller)
@@ -88,7 +84,7 @@ bool Vst2EditorHost::open(IEditController* controller, void* parentWindow)
     {
         current->setFrame(nullptr);
         releaseView();
-        dropHandlers();
+        runLoop().clear();
         return false;
     }
     attached = true;
@@ -102,61 +98,7 @@ void Vst2EditorHost::close()
     attached = false;
     view->setFrame(nullptr);
     releaseView(); // a fresh view for the next open, as VST 3 hosts do
-    dropHandlers();
-}
-
-void Vst2EditorHost::dropHandlers()
-{
-#if SMTG_OS_LINUX
-    for (Watch& watch : watches)
-        watch.handler->release();
-    for (Timer& timer : timers)
-        timer.handler->release();
-    watches.clear();
-    timers.clear();
-#endif
-}
-
-void Vst2EditorHost::idle()
-{
-#if SMTG_OS_LINUX
-    // Handlers may unregister themselves or others while served: each is looked up again
-    // before it is called.
-    std::vector<Watch> ready;
-    std::vector<pollfd> descriptors;
-    for (const Watch& watch : watches)
-        descriptors.push_back({watch.fd, POLLIN, 0});
-    if (!descriptors.empty() &&
-        poll(descriptors.data(), static_cast<nfds_t>(descriptors.size()), 0) > 0)
-    {
-        for (size_t i = 0; i < descriptors.size(); ++i)
-        {
-            if (descriptors[i].revents & (POLLIN | POLLHUP | POLLERR)) ready.push_back(watches[i]);
-        }
-    }
-    for (const Watch& watch : ready)
-    {
-        const auto still = std::find_if(watches.begin(), watches.end(), [&](const Watch& w) {
-            return w.handler == watch.handler && w.fd == watch.fd;
-        });
-        if (still != watches.end()) watch.handler->onFDIsSet(watch.fd);
-    }
-
-    const Clock::time_point now = Clock::now();
-    std::vector<Linux::ITimerHandler*> due;
-    for (Timer& timer : timers)
-    {
-        if (timer.due > now) continue;
-        due.push_back(timer.handler);
-        timer.due = std::max(timer.due + timer.interval, now); // late timers do not pile up
-    }
-    for (Linux::ITimerHandler* handler : due)
-    {
-        const auto still = std::find_if(timers.begin(), timers.end(),
-                                        [&](const Timer& t) { return t.handler == handler; });
-        if (still != timers.end()) handler->onTimer();
-    }
-#endif
+    runLoop().clear();
 }
 
 tresult PLUGIN_API Vst2EditorHost::resizeView(IPlugView* resized, ViewRect* newSize)
@@ -166,81 +108,6 @@ tresult PLUGIN_API Vst2EditorHost::resizeView(IPlugView* resized, ViewRect* newS
         host(effect, audioMasterSizeWindow, newSize->getWidth(), newSize->getHeight(), nullptr,
              0.0f);
     return resized->onSize(newSize);
-}
-
-#if SMTG_OS_LINUX
-tresult PLUGIN_API Vst2EditorHost::registerEventHandler(Linux::IEventHandler* handler,
-                                                        Linux::FileDescriptor fd)
-{
-    if (!handler || fd < 0) return kInvalidArgument;
-    handler->addRef();
-    watches.push_back({handler, fd});
-    return kResultOk;
-}
-
-tresult PLUGIN_API Vst2EditorHost::unregisterEventHandler(Linux::IEventHandler* handler)
-{
-    bool found = false;
-    for (auto it = watches.begin(); it != watches.end();)
-    {
-        if (it->handler != handler)
-        {
-            ++it;
-            continue;
-        }
-        it->handler->release();
-        it = watches.erase(it);
-        found = true;
-    }
-    return found ? kResultOk : kInvalidArgument;
-}
-
-tresult PLUGIN_API Vst2EditorHost::registerTimer(Linux::ITimerHandler* handler,
-                                                 Linux::TimerInterval milliseconds)
-{
-    if (!handler || milliseconds == 0) return kInvalidArgument;
-    handler->addRef();
-    const Clock::duration interval = std::chrono::milliseconds(milliseconds);
-    timers.push_back({handler, interval, Clock::now() + interval});
-    return kResultOk;
-}
-
-tresult PLUGIN_API Vst2EditorHost::unregisterTimer(Linux::ITimerHandler* handler)
-{
-    bool found = false;
-    for (auto it = timers.begin(); it != timers.end();)
-    {
-        if (it->handler != handler)
-        {
-            ++it;
-            continue;
-        }
-        it->handler->release();
-        it = timers.erase(it);
-        found = true;
-    }
-    return found ? kResultOk : kInvalidArgument;
-}
-
-#endif
-
-tresult PLUGIN_API Vst2EditorHost::queryInterface(const TUID iid, void** obj)
-{
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-        FUnknownPrivate::iidEqual(iid, IPlugFrame::iid))
-    {
-        *obj = static_cast<IPlugFrame*>(this);
-        return kResultOk;
-    }
-#if SMTG_OS_LINUX
-    if (FUnknownPrivate::iidEqual(iid, Linux::IRunLoop::iid))
-    {
-        *obj = static_cast<Linux::IRunLoop*>(this);
-        return kResultOk;
-    }
-#endif
-    *obj = nullptr;
-    return kNoInterface;
 }
 
 } // namespace Tarvik

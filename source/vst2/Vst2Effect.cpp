@@ -5,11 +5,8 @@
 
 #include "FactoryPresets.h"
 
-#include "pluginterfaces/base/ustring.h"
-#include "pluginterfaces/vst/ivstmidicontrollers.h"
-#include "pluginterfaces/vst/vstspeaker.h"
-#include "public.sdk/source/common/memorystream.h"
-#include "public.sdk/source/vst/hosting/hostclasses.h"
+#include "HostOwned.h"
+#include "Utf16.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,15 +36,6 @@ constexpr int32 kMaxBlockSize = 1 << 16;
 constexpr int kStartProcessOpcode = effStartProcess;
 constexpr int kStopProcessOpcode = effStopProcess;
 
-template <typename Interface>
-Interface* queryFrom(FUnknown* object)
-{
-    void* result = nullptr;
-    if (object && object->queryInterface(Interface::iid, &result) == kResultOk)
-        return static_cast<Interface*>(result);
-    return nullptr;
-}
-
 /** The longest start of text that fits size - 1 bytes without cutting a UTF-8 sequence. */
 std::string fitted(const std::string& text, size_t size)
 {
@@ -65,13 +53,6 @@ void copyText(char* target, size_t size, const std::string& text)
     const std::string fitting = fitted(text, size);
     std::memcpy(target, fitting.data(), fitting.size());
     target[fitting.size()] = '\0';
-}
-
-std::string toAscii(const TChar* text)
-{
-    char buffer[256] = {};
-    UString(const_cast<TChar*>(text), 128).toAscii(buffer, sizeof buffer);
-    return buffer;
 }
 
 /** "1.6.06.0811" gives 1606: major × 1000 + minor × 100 + patch, as VST 2 hosts show it. */
@@ -130,11 +111,10 @@ void VSTCALLBACK processAccumulatingThunk(AEffect* effect, float** inputs, float
 
 // The controller's edits (from the editor) go to the host for recording and to the processor
 // through the same queue as the host's own changes.
-class Vst2Effect::ComponentHandler : public IComponentHandler
+class Vst2Effect::ComponentHandler : public Hosting::HostOwned<IComponentHandler>
 {
 public:
     explicit ComponentHandler(Vst2Effect& owner) : owner(owner) {}
-    virtual ~ComponentHandler() = default;
 
     tresult PLUGIN_API beginEdit(ParamID id) SMTG_OVERRIDE
     {
@@ -158,21 +138,6 @@ public:
         // VST 2 hosts read parameter values on demand; there is nothing to restart.
         return kResultOk;
     }
-
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) SMTG_OVERRIDE
-    {
-        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            FUnknownPrivate::iidEqual(iid, IComponentHandler::iid))
-        {
-            *obj = static_cast<IComponentHandler*>(this);
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    // Owned by the effect, which outlives the controller's use of it.
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 
 private:
     tresult tell(int opcode, ParamID id, float value)
@@ -221,46 +186,12 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
 {
     factory = pluginFactory;
     factory->addRef();
-    hostContext.reset(new HostApplication());
-
-    void* object = nullptr;
-    if (factory->createInstance(processorClassId, IComponent::iid, &object) != kResultOk || !object)
-        return false;
-    component = static_cast<IComponent*>(object);
-    if (component->initialize(hostContext.get()) != kResultOk) return false;
-    componentInitialized = true;
-    processor = queryFrom<IAudioProcessor>(component);
-    if (!processor) return false;
-
-    TUID controllerClassId{};
-    if (component->getControllerClassId(controllerClassId) != kResultOk) return false;
-    object = nullptr;
-    if (factory->createInstance(controllerClassId, IEditController::iid, &object) != kResultOk ||
-        !object)
-        return false;
-    controller = static_cast<IEditController*>(object);
-    if (controller->initialize(hostContext.get()) != kResultOk) return false;
-    controllerInitialized = true;
-    controller->setComponentHandler(componentHandler.get());
-
-    componentConnection = queryFrom<IConnectionPoint>(component);
-    controllerConnection = queryFrom<IConnectionPoint>(controller);
-    if (componentConnection && controllerConnection)
-    {
-        componentConnection->connect(controllerConnection);
-        controllerConnection->connect(componentConnection);
-    }
-    std::vector<uint8_t> state;
-    if (processorState(state))
-    {
-        IPtr<MemoryStream> stream = owned(new MemoryStream(state.data(), state.size()));
-        controller->setComponentState(stream);
-    }
-    if (IMidiMapping* mapping = queryFrom<IMidiMapping>(controller))
-    {
-        midi.readMapping(mapping);
-        mapping->release();
-    }
+    std::string error; // a VST 2 host learns only that there is no instance
+    instance =
+        Hosting::PluginInstance::create(factory, processorClassId, componentHandler.get(), error);
+    if (!instance) return false;
+    controller = instance->controller();
+    midi.readMapping(instance->midiMapping());
 
     const int32 count = controller->getParameterCount();
     for (int32 i = 0; i < count; ++i)
@@ -277,14 +208,9 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
     controllerBehind.reset(new std::atomic<bool>[parameterIds.size()]);
     readHostValues();
 
-    SpeakerArrangement output = SpeakerArr::kStereo;
-    if (processor->setBusArrangements(nullptr, 0, &output, 1) != kResultTrue) return false;
-    for (int32 i = 0; i < component->getBusCount(kAudio, kOutput); ++i)
-        component->activateBus(kAudio, kOutput, i, true);
-    for (int32 i = 0; i < component->getBusCount(kEvent, kInput); ++i)
-        component->activateBus(kEvent, kInput, i, true);
+    if (!instance->setUpBuses(error)) return false;
 
-    readIdentity(factory, processorClassId);
+    readIdentity();
     // The factory bank; a new instance plays its first program.
     for (int32 i = 0; i < FactoryPresets::count(); ++i)
         programNames.emplace_back(fitted(FactoryPresets::at(i)->name, kProgramNameSize));
@@ -292,7 +218,7 @@ bool Vst2Effect::build(IPluginFactory* pluginFactory, const TUID processorClassI
     record.numPrograms = static_cast<int32>(programNames.size());
     for (uint32 id = 0; id < static_cast<uint32>(FactoryPreset::kValueCount); ++id)
         programValueIndexes.push_back(indexOf(id));
-    midi.setProgramChanges(this);
+    midi.setListener(this);
     editor.reset(new Vst2EditorHost(host, &record));
     record.flags = effFlagsCanReplacing | effFlagsProgramChunks;
     if (isInstrument) record.flags |= effFlagsIsSynth;
@@ -314,59 +240,21 @@ bool Vst2Effect::hasEditor()
     return answer == 1;
 }
 
-void Vst2Effect::readIdentity(IPluginFactory* pluginFactory, const TUID processorClassId)
+void Vst2Effect::readIdentity()
 {
     PFactoryInfo factoryInfo{};
-    if (pluginFactory->getFactoryInfo(&factoryInfo) == kResultOk) vendorName = factoryInfo.vendor;
-
-    IPluginFactory2* factory2 = queryFrom<IPluginFactory2>(pluginFactory);
-    for (int32 i = 0; i < pluginFactory->countClasses(); ++i)
-    {
-        PClassInfo2 info{};
-        if (factory2)
-        {
-            if (factory2->getClassInfo2(i, &info) != kResultOk) continue;
-        }
-        else
-        {
-            PClassInfo basic{};
-            if (pluginFactory->getClassInfo(i, &basic) != kResultOk) continue;
-            std::memcpy(info.cid, basic.cid, sizeof(TUID));
-            std::memcpy(info.name, basic.name, sizeof(basic.name));
-        }
-        if (!FUnknownPrivate::iidEqual(info.cid, processorClassId)) continue;
-        effectName = info.name;
-        if (info.vendor[0]) vendorName = info.vendor;
-        vendorVersion = versionNumber(info.version);
-        isInstrument = std::strstr(info.subCategories, "Instrument") != nullptr;
-        break;
-    }
-    if (factory2) factory2->release();
+    if (factory->getFactoryInfo(&factoryInfo) == kResultOk) vendorName = factoryInfo.vendor;
+    const PClassInfo2& info = instance->processorClass();
+    effectName = info.name;
+    if (info.vendor[0]) vendorName = info.vendor;
+    vendorVersion = versionNumber(info.version);
+    isInstrument = std::strstr(info.subCategories, "Instrument") != nullptr;
 }
 
 Vst2Effect::~Vst2Effect()
 {
-    editor.reset(); // the view holds the controller
-    if (active) suspend();
-    if (componentConnection && controllerConnection)
-    {
-        componentConnection->disconnect(controllerConnection);
-        controllerConnection->disconnect(componentConnection);
-    }
-    if (componentConnection) componentConnection->release();
-    if (controllerConnection) controllerConnection->release();
-    if (controller)
-    {
-        controller->setComponentHandler(nullptr);
-        if (controllerInitialized) controller->terminate();
-        controller->release();
-    }
-    if (processor) processor->release();
-    if (component)
-    {
-        if (componentInitialized) component->terminate();
-        component->release();
-    }
+    editor.reset();   // the view holds the controller
+    instance.reset(); // before the factory of its module
     if (factory) factory->release();
 }
 
@@ -412,7 +300,7 @@ VstIntPtr Vst2Effect::dispatch(int opcode, int index, VstIntPtr value, void* ptr
         ParameterInfo info{};
         if (controller->getParameterInfo(index, info) != kResultOk) return 0;
         copyText(static_cast<char*>(ptr), kParameterTextSize,
-                 toAscii(opcode == effGetParamName ? info.title : info.units));
+                 Hosting::toUtf8(opcode == effGetParamName ? info.title : info.units));
         return 1;
     }
     case effGetParamDisplay:
@@ -548,7 +436,7 @@ bool Vst2Effect::parameterText(int index, char* text) const
     if (controller->getParamStringByValue(id, hostValues[static_cast<size_t>(index)].load(),
                                           display) != kResultOk)
         return false;
-    copyText(text, kParameterTextSize, toAscii(display));
+    copyText(text, kParameterTextSize, Hosting::toUtf8(display));
     return true;
 }
 
@@ -557,7 +445,7 @@ bool Vst2Effect::parameterFromText(int index, const char* text)
     if (index < 0 || index >= parameterCount()) return false;
     if (!text) return true; // the host only asks whether the parameter takes text
     String128 wide = {};
-    UString(wide, 128).fromAscii(text);
+    Hosting::toString128(text, wide);
     const ParamID id = parameterIds[static_cast<size_t>(index)];
     ParamValue value = 0.0;
     if (controller->getParamValueByString(id, wide, value) != kResultOk || !std::isfinite(value))
@@ -570,7 +458,7 @@ bool Vst2Effect::changeSetup(double rate, int32 maxBlock)
 {
     // The processor is asked at once, so that a setup it refuses changes nothing: the old one
     // is set up again and playing goes on.
-    const bool wasActive = active;
+    const bool wasActive = instance->isActive();
     suspend();
     const double oldRate = sampleRate;
     const int32 oldMaxBlock = maxBlockSize;
@@ -589,12 +477,7 @@ bool Vst2Effect::changeSetup(double rate, int32 maxBlock)
 
 bool Vst2Effect::setUpProcessing()
 {
-    ProcessSetup setup{};
-    setup.processMode = kRealtime;
-    setup.symbolicSampleSize = kSample32;
-    setup.maxSamplesPerBlock = maxBlockSize;
-    setup.sampleRate = sampleRate;
-    if (processor->setupProcessing(setup) != kResultOk) return false;
+    if (!instance->setUpProcessing(sampleRate, maxBlockSize, kRealtime)) return false;
     for (std::vector<float>& channel : scratch)
         channel.assign(static_cast<size_t>(maxBlockSize), 0.0f);
     pieceSize = maxBlockSize;
@@ -603,35 +486,20 @@ bool Vst2Effect::setUpProcessing()
 
 bool Vst2Effect::resume()
 {
-    if (active) return true;
-    if (!setUpProcessing() || component->setActive(true) != kResultOk) return false;
-    processor->setProcessing(true); // kNotImplemented is a valid answer
-    active = true;
-    return true;
+    if (instance->isActive()) return true;
+    return setUpProcessing() && instance->activate();
 }
 
 void Vst2Effect::suspend()
 {
-    if (!active) return;
-    active = false;
-    processor->setProcessing(false);
-    component->setActive(false);
-}
-
-bool Vst2Effect::processorState(std::vector<uint8_t>& state) const
-{
-    IPtr<MemoryStream> stream = owned(new MemoryStream());
-    if (component->getState(stream) != kResultOk) return false;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(stream->getData());
-    state.assign(bytes, bytes + stream->getSize());
-    return true;
+    instance->deactivate();
 }
 
 VstIntPtr Vst2Effect::saveChunk(void** data)
 {
     if (!data) return 0;
     StateChunk chunk;
-    if (!processorState(chunk.processorState)) return 0;
+    if (!instance->processorState(chunk.processorState)) return 0;
     // Moves the processor has not rendered yet (the host may save while suspended) are part of
     // the sound: the saved values are the host's latest.
     for (uint32 id = 0; id < processorValueCount(chunk.processorState); ++id)
@@ -640,12 +508,7 @@ VstIntPtr Vst2Effect::saveChunk(void** data)
         if (index >= 0)
             setProcessorValue(chunk.processorState, id, hostValues[static_cast<size_t>(index)]);
     }
-    IPtr<MemoryStream> controllerStream = owned(new MemoryStream());
-    if (controller->getState(controllerStream) == kResultOk)
-    {
-        const auto* bytes = reinterpret_cast<const uint8_t*>(controllerStream->getData());
-        chunk.controllerState.assign(bytes, bytes + controllerStream->getSize());
-    }
+    instance->controllerState(chunk.controllerState);
     chunk.programName = programNames[static_cast<size_t>(currentProgram)];
     savedChunk = chunk.write();
     *data = savedChunk.data();
@@ -658,16 +521,12 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
     StateChunk chunk;
     if (!chunk.read(data, static_cast<size_t>(size))) return false;
     std::vector<uint8_t> current;
-    if (!processorState(current) || !plausibleProcessorState(chunk.processorState, current))
+    if (!instance->processorState(current) ||
+        !plausibleProcessorState(chunk.processorState, current))
         return false;
 
     loadSound(chunk.processorState);
-    if (!chunk.controllerState.empty())
-    {
-        IPtr<MemoryStream> controllerStream =
-            owned(new MemoryStream(chunk.controllerState.data(), chunk.controllerState.size()));
-        controller->setState(controllerStream);
-    }
+    if (!chunk.controllerState.empty()) instance->restoreControllerState(chunk.controllerState);
     // The chunk names the program it was saved from: a program of that name becomes the current
     // one, else the current one takes the name.
     const std::string name = fitted(chunk.programName, kProgramNameSize);
@@ -679,13 +538,9 @@ bool Vst2Effect::restoreChunk(const void* data, VstIntPtr size)
     return true;
 }
 
-void Vst2Effect::loadSound(std::vector<uint8_t> state)
+void Vst2Effect::loadSound(const std::vector<uint8_t>& state)
 {
-    IPtr<MemoryStream> stream =
-        owned(new MemoryStream(state.data(), static_cast<TSize>(state.size())));
-    component->setState(stream);
-    stream->seek(0, IBStream::kIBSeekSet, nullptr);
-    controller->setComponentState(stream);
+    instance->restoreProcessorState(state);
 
     // Moves still waiting in the queue would land after the loaded values; the loaded values
     // replace them so that the last word is the state's.
@@ -702,7 +557,7 @@ void Vst2Effect::loadProgram(int32 index)
 {
     const FactoryPreset* preset = FactoryPresets::at(index);
     std::vector<uint8_t> state;
-    if (!preset || !processorState(state)) return;
+    if (!preset || !instance->processorState(state)) return;
     const uint32_t count =
         std::min<uint32_t>(processorValueCount(state), FactoryPreset::kValueCount);
     for (uint32_t id = 0; id < count; ++id)
@@ -731,7 +586,15 @@ void Vst2Effect::programChange(int program)
 
 void Vst2Effect::processEvents(const VstEvents* events)
 {
-    midi.translate(events, blockInput);
+    // Null or malformed lists are skipped, and so are events other than MIDI messages.
+    if (!events || events->numEvents <= 0) return;
+    for (int i = 0; i < events->numEvents; ++i)
+    {
+        const VstEvent* event = events->events[i];
+        if (!event || event->type != kVstMidiType) continue;
+        const auto* message = reinterpret_cast<const VstMidiEvent*>(event);
+        midi.translate(message->deltaFrames, message->midiData, blockInput);
+    }
 }
 
 void Vst2Effect::silence(float** outputs, int frames)
@@ -759,7 +622,7 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
         blockInput.clear();
         return;
     }
-    if (!outputs[0] || !outputs[1] || !active)
+    if (!outputs[0] || !outputs[1] || !instance->isActive())
     {
         if (!accumulate) silence(outputs, frames);
         blockInput.clear();
@@ -771,47 +634,42 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
     ParamValue value = 0.0;
     while (parameterQueue->pop(index, value))
         blockInput.addHostChange(parameterIds[static_cast<size_t>(index)], value);
-    blockInput.prepare(frames);
 
     // Blocks larger than the set-up maximum are rendered in pieces, and so are blocks with more
     // note events than one process call takes; each piece gets its own events and changes.
-    for (int32 start = 0; start < frames;)
-    {
-        const int32 length =
-            blockInput.nextPiece(start, std::min(pieceSize, frames - start), pieceEvents);
-        float* channels[2] = {outputs[0] + start, outputs[1] + start};
-        if (accumulate)
-        {
-            channels[0] = scratch[0].data();
-            channels[1] = scratch[1].data();
-        }
-        AudioBusBuffers bus{};
-        bus.numChannels = 2;
-        bus.channelBuffers32 = channels;
-        blockInput.changesIn(start, length, pieceChanges);
+    blockInput.renderPieces(frames, pieceSize, pieceEvents, pieceChanges,
+                            [&](int32 start, int32 length) {
+                                float* channels[2] = {outputs[0] + start, outputs[1] + start};
+                                if (accumulate)
+                                {
+                                    channels[0] = scratch[0].data();
+                                    channels[1] = scratch[1].data();
+                                }
+                                AudioBusBuffers bus{};
+                                bus.numChannels = 2;
+                                bus.channelBuffers32 = channels;
 
-        ProcessData data{};
-        data.processMode = kRealtime;
-        data.symbolicSampleSize = kSample32;
-        data.numSamples = length;
-        data.numOutputs = 1;
-        data.outputs = &bus;
-        data.inputParameterChanges = &pieceChanges;
-        data.inputEvents = &pieceEvents;
-        processor->process(data);
+                                ProcessData data{};
+                                data.processMode = kRealtime;
+                                data.symbolicSampleSize = kSample32;
+                                data.numSamples = length;
+                                data.numOutputs = 1;
+                                data.outputs = &bus;
+                                data.inputParameterChanges = &pieceChanges;
+                                data.inputEvents = &pieceEvents;
+                                instance->process(data);
 
-        if (accumulate)
-        {
-            for (int channel = 0; channel < 2; ++channel)
-            {
-                float* out = outputs[channel] + start;
-                for (int32 i = 0; i < length; ++i)
-                    out[i] += channels[channel][i];
-            }
-        }
-        start += length;
-    }
-    blockInput.finishBlock();
+                                if (accumulate)
+                                {
+                                    for (int channel = 0; channel < 2; ++channel)
+                                    {
+                                        float* out = outputs[channel] + start;
+                                        for (int32 i = 0; i < length; ++i)
+                                            out[i] += channels[channel][i];
+                                    }
+                                }
+                                return true;
+                            });
 }
 
 } // namespace Tarvik

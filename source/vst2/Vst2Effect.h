@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Vst2Effect: one instrument instance as a VST 2.4 host sees it. It builds the processor and the
-// controller through the module's class factory exactly as a VST 3 host does (controller class
-// from the processor, connection, state handed across, buses, setup, activation) and maps the
-// VST 2 calls onto them.
+// Vst2Effect: one instrument instance as a VST 2.4 host sees it. It holds the processor and the
+// controller through the hosting kit exactly as a VST 3 host does (created through the module's
+// class factory, connected, state handed across, buses, setup, activation) and maps the VST 2
+// calls onto them; MIDI reaches the processor through the kit's translator and block pieces.
 //
 // Threads: the host's UI thread creates, configures, saves and restores; the audio thread runs
 // processEvents and processReplacing; setParameter may come from any thread. Parameter changes
@@ -17,17 +17,19 @@
 // the host's next program, chunk or editor call, as the controller follows the values.
 #pragma once
 
-#include "BlockInput.h"
-#include "BlockParameterChanges.h"
-#include "MidiTranslator.h"
 #include "ParameterQueue.h"
+
+#include "BlockInput.h"
+#include "EventList.h"
+#include "MidiTranslator.h"
+#include "ParameterChanges.h"
+#include "PluginInstance.h"
 
 #include "pluginterfaces/base/ipluginbase.h"
 #include "pluginterfaces/fst/fst.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivstcomponent.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
-#include "pluginterfaces/vst/ivstmessage.h"
 
 #include <atomic>
 #include <memory>
@@ -35,16 +37,18 @@
 #include <vector>
 
 namespace Steinberg {
-class IPlugView;
 namespace Vst {
-class HostApplication;
 namespace Tarvik {
 
 class Vst2EditorHost;
 
-class Vst2Effect : private MidiTranslator::ProgramChanges
+class Vst2Effect : private Hosting::MidiTranslator::Listener
 {
 public:
+    /** Note events one process call carries at most: what the instrument takes (the entry
+        holds it against the engine's limit). */
+    static constexpr int32 kMaxPieceEvents = 512;
+
     /** Builds an instance of the factory's processor class; null (with everything created
         released again) when the factory or the classes refuse. */
     static Vst2Effect* create(IPluginFactory* factory, const TUID processorClassId, int32 uniqueId,
@@ -77,7 +81,7 @@ private:
 
     explicit Vst2Effect(audioMasterCallback host);
     bool build(IPluginFactory* factory, const TUID processorClassId);
-    void readIdentity(IPluginFactory* factory, const TUID processorClassId);
+    void readIdentity();
     bool hasEditor();
 
     // Opcodes, on the host's UI thread.
@@ -88,7 +92,6 @@ private:
     bool setUpProcessing();
     VstIntPtr saveChunk(void** data);
     bool restoreChunk(const void* data, VstIntPtr size);
-    bool processorState(std::vector<uint8_t>& state) const;
     bool canDo(const char* feature) const;
     bool parameterText(int index, char* text) const;
     bool parameterFromText(int index, const char* text);
@@ -97,7 +100,7 @@ private:
     /** UI thread: loads a program's sound and makes it the current one. */
     void loadProgram(int32 index);
     /** UI thread: makes a processor state the sound (processor, controller, host values). */
-    void loadSound(std::vector<uint8_t> state);
+    void loadSound(const std::vector<uint8_t>& state);
     /** UI thread: follows a program change the audio thread took. */
     void takeProgramChange();
     void programChange(int program) SMTG_OVERRIDE;
@@ -114,19 +117,11 @@ private:
     audioMasterCallback host;
     AEffect record{};
 
-    // The instrument, as a VST 3 host holds it.
+    // The instrument, as a VST 3 host holds it; the factory is held for as long.
     IPluginFactory* factory = nullptr;
-    // The SDK's host context is not reference counted: owned here, and deleted after the
-    // processor and controller that were initialised with it.
-    std::unique_ptr<HostApplication> hostContext;
-    IComponent* component = nullptr;
-    IAudioProcessor* processor = nullptr;
-    IEditController* controller = nullptr;
-    IConnectionPoint* componentConnection = nullptr;
-    IConnectionPoint* controllerConnection = nullptr;
-    bool componentInitialized = false;
-    bool controllerInitialized = false;
     std::unique_ptr<ComponentHandler> componentHandler;
+    std::unique_ptr<Hosting::PluginInstance> instance;
+    IEditController* controller = nullptr; // the instance's
     std::unique_ptr<Vst2EditorHost> editor;
 
     std::string effectName;
@@ -150,15 +145,14 @@ private:
     std::vector<bool> automatable;
     double sampleRate = 44100.0;
     int32 maxBlockSize = 1024;
-    std::atomic<bool> active{false};
     std::vector<uint8_t> savedChunk;
 
     // Audio thread.
     std::unique_ptr<ParameterQueue> parameterQueue; // sized to the parameters
-    MidiTranslator midi;
-    BlockInput blockInput;
-    BlockInput::Piece pieceEvents;
-    BlockParameterChanges pieceChanges;
+    Hosting::MidiTranslator midi;
+    Hosting::BlockInput blockInput;
+    Hosting::EventList pieceEvents{kMaxPieceEvents};
+    Hosting::ParameterChanges pieceChanges{64, 32, Hosting::FullQueue::kKeepNewestPoint};
     std::vector<float> scratch[2]; // for the accumulating call
     int32 pieceSize = 1024;        // the set-up maximum while active
 };

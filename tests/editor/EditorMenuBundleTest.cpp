@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The built bundle's context menu in a host window on an X server: a right-click on the panel
+// The built bundle's context menu in a host window on the test program's X server: a right-click on the panel
 // opens it, and its zoom resizes the open editor through the host and stays the instance's.
 // Where its entries lie is read off the same editor drawn in this process.
 #include "BraskControllerWithUI.h"
 #include "BuiltBundle.h"
+#include "Picture.h"
 #include "TestHosts.h"
-#include "X11TestHost.h"
+#include "TestPlugFrame.h"
+#include "X11HostWindow.h"
 
 #include "editor/VST3Editor.h"
 #include "platform/offscreen/OffscreenRender.h"
@@ -15,7 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdint>
+#include <filesystem>
 
 namespace Steinberg {
 namespace Vst {
@@ -68,7 +71,7 @@ public:
 };
 
 /** Share of the pixels of a rectangle that changed between two screenshots. */
-double changed(const EditorTest::Screenshot& a, const EditorTest::Screenshot& b,
+double changed(const TestSupport::Picture& a, const TestSupport::Picture& b,
                const VSTGUI::CRect& area)
 {
     int differing = 0, all = 0;
@@ -83,12 +86,10 @@ double changed(const EditorTest::Screenshot& a, const EditorTest::Screenshot& b,
 
 TEST(EditorMenuBundle, RightClickOpensTheMenuAndItsZoomResizesTheOpenEditorForGood)
 {
-    EditorTest::XServer server;
     TestSupport::BuiltBundle bundle;
-    EditorTest::HostWindow window;
-    EditorTest::TestPlugFrame frame;
+    TestSupport::X11HostWindow window;
+    TestSupport::TestPlugFrame frame;
     std::string error;
-    ASSERT_TRUE(server.start(error)) << error;
     ASSERT_TRUE(bundle.open(error)) << error;
     ASSERT_TRUE(window.open(778, 465, error)) << error;
     IEditController* controller = bundle.instance->controller();
@@ -96,9 +97,7 @@ TEST(EditorMenuBundle, RightClickOpensTheMenuAndItsZoomResizesTheOpenEditorForGo
         view = owned(controller->createView(ViewType::kEditor));
         ASSERT_TRUE(view);
         ASSERT_EQ(view->setFrame(&frame), kResultOk);
-        ASSERT_EQ(view->attached(reinterpret_cast<void*>(std::uintptr_t(window.id())),
-                                 kPlatformTypeX11EmbedWindowID),
-                  kResultOk);
+        ASSERT_EQ(view->attached(window.parent(), kPlatformTypeX11EmbedWindowID), kResultOk);
         frame.pump(300);
     };
     IPtr<IPlugView> view;
@@ -107,8 +106,9 @@ TEST(EditorMenuBundle, RightClickOpensTheMenuAndItsZoomResizesTheOpenEditorForGo
 
     // A right-click on the panel between the sections opens the menu there.
     const VSTGUI::CPoint where(400, 40);
-    const EditorTest::Screenshot before = window.screenshot();
-    window.rightClick(int(where.x), int(where.y));
+    const TestSupport::Picture before = window.screenshot();
+    window.button(XCB_BUTTON_PRESS, 3, int(where.x), int(where.y));
+    window.button(XCB_BUTTON_RELEASE, 3, int(where.x), int(where.y), XCB_BUTTON_MASK_3);
     frame.pump(150);
     local.click(where, VSTGUI::kRButton);
     VSTGUI::COptionMenu* menu = local.editor->getContextMenu();
@@ -129,7 +129,7 @@ TEST(EditorMenuBundle, RightClickOpensTheMenuAndItsZoomResizesTheOpenEditorForGo
     window.click(int(percent150.x), int(percent150.y));
     frame.pump(300);
 
-    EXPECT_GE(frame.resizeRequests, 1);
+    EXPECT_GE(frame.resizes, 1);
     ViewRect size;
     ASSERT_EQ(view->getSize(&size), kResultOk);
     EXPECT_EQ(size.getWidth(), 1167);
@@ -137,7 +137,7 @@ TEST(EditorMenuBundle, RightClickOpensTheMenuAndItsZoomResizesTheOpenEditorForGo
     const std::vector<xcb_window_t> embedded = window.children();
     ASSERT_EQ(embedded.size(), 1u);
     int width = 0, height = 0;
-    ASSERT_TRUE(window.geometry(embedded.front(), width, height));
+    window.size(embedded.front(), width, height);
     EXPECT_EQ(width, 1167);
     EXPECT_EQ(height, 698);
 

@@ -147,8 +147,8 @@ public:
     HostApplication host; // not reference counted: owned here, outlives the processor
     InspectableProcessor* processor = nullptr;
     Host::ProcessBuffers buffers;
-    Host::EventList events;
-    Host::ParameterChanges changes;
+    Hosting::EventList events;
+    Hosting::ParameterChanges changes;
 };
 
 inline std::vector<char> saveState(IComponent* component)

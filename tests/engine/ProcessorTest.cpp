@@ -147,7 +147,7 @@ TEST(ProcessorEvents, ARenderedBlockPlaysEveryNoteEventAnUnrenderedOneKeepsItsFi
     for (const Case c :
          {Case{45, 1, 0}, Case{512, 1, 0}, Case{600, 1, 0}, Case{1500, 0, 7}, Case{700, 0, 1023}})
     {
-        auto addEvents = [&c](Host::EventList& events) {
+        auto addEvents = [&c](Hosting::EventList& events) {
             for (int32 i = 0; i < c.count; ++i)
                 events.addNoteOn(c.firstOffset + i * c.spacing, static_cast<int16>(1 + i % 120),
                                  0.8f);

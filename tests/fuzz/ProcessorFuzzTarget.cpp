@@ -74,8 +74,8 @@ bool runProcessorSession(const uint8_t* data, size_t size)
     processor->setActive(true);
 
     Host::ProcessBuffers buffers(kMaxBlock);
-    Host::ParameterChanges changes(48, 8);
-    Host::EventList events(64);
+    Hosting::ParameterChanges changes(48, 8);
+    Hosting::EventList events(64);
     bool finite = intact;
     for (int block = 0; block < 64 && !input.done(); ++block)
     {

@@ -3,7 +3,6 @@
 // arguments get a zeroed buffer), chunks of any bytes, MIDI of any bytes at any offset,
 // setParameter with any bit pattern, programs chosen, renamed and changed by MIDI, and blocks of
 // any size, through the instance's AEffect.
-#include "BraskCids.h"
 #include "FuzzInput.h"
 #include "FuzzTargets.h"
 #include "Vst2Effect.h"
@@ -12,8 +11,6 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
-
-extern "C" Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory();
 
 namespace Steinberg {
 namespace Vst {
@@ -112,10 +109,7 @@ bool render(AEffect* effect, FuzzInput& in, std::vector<float>& left, std::vecto
 bool runVst2Session(const uint8_t* data, size_t size)
 {
     FuzzInput in(data, size);
-    IPluginFactory* factory = GetPluginFactory();
-    Vst2Effect* instance =
-        Vst2Effect::create(factory, kBraskProcessorUID.toTUID(), kVst2UniqueId, fuzzHost);
-    factory->release();
+    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(fuzzHost));
     if (!instance) return false;
     AEffect* effect = instance->effect();
 

@@ -37,13 +37,16 @@ std::vector<float> render(const Scenario& scenario)
 {
     std::string error;
     TestSupport::BuiltBundle bundle;
-    EXPECT_TRUE(bundle.open(error)) << error;
-    Host::PluginInstance* instance = bundle.instance.get();
-    if (!instance || !instance->start(kSampleRate, kBlock, error)) return {};
+    if (!bundle.start(kSampleRate, kBlock, error))
+    {
+        ADD_FAILURE() << error;
+        return {};
+    }
+    Hosting::PluginInstance* instance = bundle.instance.get();
 
     Host::ProcessBuffers buffers(kBlock);
-    Host::ParameterChanges changes;
-    Host::EventList events;
+    Hosting::ParameterChanges changes;
+    Hosting::EventList events;
     std::vector<float> left;
     left.reserve(kLength);
     for (int32 start = 0; start < kLength; start += kBlock)

@@ -15,6 +15,7 @@ endif()
 set(rules
     "ids               base"
     "sdk               all"
+    "hosting           all"
     "synth             none   ids"
     "processor/frame   all    sdk"
     "processor         all    processor/frame synth ids sdk"
@@ -27,9 +28,9 @@ set(rules
     "gui/platform      all    gui/description gui/views gui/base"
     "gui/editor        all    gui/platform gui/description gui/views gui/base"
     "editor            all    gui/editor gui/platform gui/description gui/views gui/base controller presets presets/file synth ids"
-    "vst2              all    presets synth ids sdk"
+    "vst2              all    hosting presets synth ids sdk"
     "module            all    editor processor ids sdk"
-    "host              all    presets/file"
+    "host              all    hosting presets/file"
 )
 set(folders)
 foreach(rule IN LISTS rules)

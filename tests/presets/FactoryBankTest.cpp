@@ -44,7 +44,7 @@ protected:
 TEST_F(FactoryBankFiles, EveryFileLoadsIntoProcessorAndControllerWithTheSourceValues)
 {
     BankBuilder builder(*session); // before anything is loaded: the fresh state is "Init"
-    Host::PluginInstance& instance = session->instance();
+    Hosting::PluginInstance& instance = session->instance();
     const FUID processorClass = FUID::fromTUID(instance.processorClass().cid);
     // Flat, as hosts list a plug-in's presets; the category is in each file.
     const std::vector<BankEntry> scanned = scanBank(BRASK_BANK_DIR);

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MidiDelivery.h"
 #include "MidiBytes.h"
+#include "MidiMappingTable.h"
 
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <functional>
 #include <tuple>
 
@@ -15,6 +17,7 @@ namespace Tarvik {
 namespace Render {
 namespace {
 
+using Hosting::BlockInput;
 using TestSupport::MidiBytes;
 using TestSupport::MidiTrack;
 
@@ -24,35 +27,17 @@ constexpr ParamID kFilterId = 101;
 constexpr ParamID kPressureId = 102;
 constexpr ParamID kBendId = 103;
 
-/** Maps mod wheel, controller 74, aftertouch and pitch bend, on the first channel only. */
-class FirstChannelMapping : public IMidiMapping
+/** Maps mod wheel, controller 74 (sound controller 5), aftertouch and pitch bend, on the first
+ *  channel only. */
+struct FirstChannelMapping : Tarvik::TestSupport::MidiMappingTable
 {
-public:
-    tresult PLUGIN_API getMidiControllerAssignment(int32 bus, int16 channel, CtrlNumber number,
-                                                   ParamID& id) SMTG_OVERRIDE
-    {
-        if (bus != 0 || channel != 0) return kResultFalse;
-        switch (number)
-        {
-        case kCtrlModWheel:
-            id = kModId;
-            return kResultTrue;
-        case 74: // sound controller 5
-            id = kFilterId;
-            return kResultTrue;
-        case kAfterTouch:
-            id = kPressureId;
-            return kResultTrue;
-        case kPitchBend:
-            id = kBendId;
-            return kResultTrue;
-        default:
-            return kResultFalse;
-        }
-    }
-    tresult PLUGIN_API queryInterface(const TUID, void**) SMTG_OVERRIDE { return kNoInterface; }
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
+    FirstChannelMapping()
+        : MidiMappingTable({{kCtrlModWheel, kModId},
+                            {74, kFilterId},
+                            {kAfterTouch, kPressureId},
+                            {kPitchBend, kBendId}},
+                           0)
+    {}
 };
 
 class RecordingController : public EditController
@@ -70,46 +55,48 @@ struct Delivered
 {
     std::vector<std::pair<int64, Event>> events;
     std::vector<std::tuple<int64, ParamID, ParamValue>> changes;
-    std::vector<int32> blockLengths;
+    std::vector<int32> pieceLengths;
 };
 
-/** Runs the delivery over the whole file in blocks, recording absolute positions. */
+/** Runs the delivery over the whole file in blocks, rendered in pieces of at most pieceEvents
+    note events as brask-render renders them, recording absolute positions. */
 Delivered deliver(MidiDelivery& delivery, const MidiFile& file, int32 blockSize,
-                  int32 eventCapacity = 2048, int32 points = 64)
+                  int32 pieceEvents = 512, int32 blockEvents = BlockInput::kMaxEvents)
 {
     delivery.schedule(file, kRate);
-    Host::EventList events(eventCapacity);
-    Host::ParameterChanges changes(16, points);
+    BlockInput block(blockEvents);
+    block.reserveParameters(16);
+    Hosting::EventList events(pieceEvents);
+    Hosting::ParameterChanges changes(16, 64, Hosting::FullQueue::kKeepNewestPoint);
     Delivered out;
-    int64 position = 0;
-    for (int guard = 0; !delivery.finished() && guard < 100000; ++guard)
+    for (int64 position = 0; position < 100000000; position += blockSize)
     {
-        events.clear();
-        changes.clear();
-        const int32 length = delivery.fill(position, blockSize, events, changes);
-        EXPECT_GT(length, 0);
-        EXPECT_LE(length, blockSize);
-        out.blockLengths.push_back(length);
-        for (int32 i = 0; i < events.getEventCount(); ++i)
-        {
-            Event e{};
-            events.getEvent(i, e);
-            EXPECT_LT(e.sampleOffset, length);
-            out.events.emplace_back(position + e.sampleOffset, e);
-        }
-        for (int32 q = 0; q < changes.getParameterCount(); ++q)
-        {
-            IParamValueQueue* queue = changes.getParameterData(q);
-            for (int32 p = 0; p < queue->getPointCount(); ++p)
+        if (delivery.finished() && block.events().getEventCount() == 0) break;
+        delivery.fill(position, blockSize, block);
+        block.renderPieces(blockSize, blockSize, events, changes, [&](int32 start, int32 length) {
+            out.pieceLengths.push_back(length);
+            for (int32 i = 0; i < events.getEventCount(); ++i)
             {
-                int32 offset = 0;
-                ParamValue value = 0;
-                queue->getPoint(p, offset, value);
-                EXPECT_LT(offset, length);
-                out.changes.emplace_back(position + offset, queue->getParameterId(), value);
+                Event e{};
+                events.getEvent(i, e);
+                EXPECT_LT(e.sampleOffset, length);
+                out.events.emplace_back(position + start + e.sampleOffset, e);
             }
-        }
-        position += length;
+            for (int32 q = 0; q < changes.getParameterCount(); ++q)
+            {
+                IParamValueQueue* queue = changes.getParameterData(q);
+                for (int32 p = 0; p < queue->getPointCount(); ++p)
+                {
+                    int32 offset = 0;
+                    ParamValue value = 0;
+                    queue->getPoint(p, offset, value);
+                    EXPECT_LT(offset, length);
+                    out.changes.emplace_back(position + start + offset, queue->getParameterId(),
+                                             value);
+                }
+            }
+            return true;
+        });
     }
     return out;
 }
@@ -131,7 +118,7 @@ TEST(MidiDelivery, NotesArriveAtTheirSampleWithVelocityAndChannel)
         .noteOn(1, 15, 72, 127)
         .noteOff(479, 15, 72, 64)
         .end();
-    MidiDelivery delivery(nullptr, nullptr, 2048, 64);
+    MidiDelivery delivery(nullptr, nullptr);
     const Delivered got = deliver(delivery, parsed(midi), 512);
 
     ASSERT_EQ(got.events.size(), 4u);
@@ -171,7 +158,7 @@ TEST(MidiDelivery, ControllersReachTheMappedParametersAndTheController)
         .end();
     FirstChannelMapping mapping;
     IPtr<RecordingController> controller = owned(new RecordingController());
-    MidiDelivery delivery(&mapping, controller, 2048, 64);
+    MidiDelivery delivery(&mapping, controller);
     const Delivered got = deliver(delivery, parsed(midi), 256);
 
     EXPECT_TRUE(got.events.empty());
@@ -188,46 +175,71 @@ TEST(MidiDelivery, ControllersReachTheMappedParametersAndTheController)
     EXPECT_EQ(controller->received, mirrored);
 }
 
-TEST(MidiDelivery, FullListsShortenTheBlockAndLoseNothing)
+TEST(MidiDelivery, WhatDoesNotFitComesLaterAndNothingIsLost)
 {
-    MidiBytes midi(0, 480);
-    MidiTrack& track = midi.track();
-    for (int i = 0; i < 10; ++i)
-        track.noteOn(1, 0, 40 + i, 90).controller(0, 0, 1, i);
-    track.end();
-    FirstChannelMapping mapping;
-    MidiDelivery delivery(&mapping, nullptr, 4, 3);
-    const Delivered got = deliver(delivery, parsed(midi), 4096, 4, 3);
-
-    ASSERT_EQ(got.events.size(), 10u);
-    ASSERT_EQ(got.changes.size(), 10u);
-    for (int i = 0; i < 10; ++i)
+    using Note = std::pair<int64, int16>; // position, pitch
+    const struct
     {
-        EXPECT_EQ(got.events[i].first, 50 * (i + 1));
-        EXPECT_EQ(got.events[i].second.noteOn.pitch, 40 + i);
-        EXPECT_EQ(std::get<0>(got.changes[i]), 50 * (i + 1));
-    }
-    EXPECT_EQ(got.blockLengths[0], 200); // three points fit: the fourth, at 200, starts a block
-}
-
-TEST(MidiDelivery, WhatOverfillsTheFirstSampleArrivesOneSampleLater)
-{
-    MidiBytes midi(0, 480);
-    MidiTrack& track = midi.track();
-    for (int i = 0; i < 6; ++i)
-        track.noteOn(0, 0, 40 + i, 90);
-    track.noteOn(480, 0, 80, 90).end();
-    MidiDelivery delivery(nullptr, nullptr, 4, 64);
-    const Delivered got = deliver(delivery, parsed(midi), 512, 4);
-
-    ASSERT_EQ(got.events.size(), 7u);
-    EXPECT_EQ(got.blockLengths[0], 1);
-    for (int i = 0; i < 6; ++i)
+        const char* what;
+        std::function<void(MidiTrack&)> play;
+        int32 pieceEvents;
+        int32 blockEvents;
+        std::vector<Note> expected;
+        std::vector<int32> firstPieces;
+    } cases[] = {
+        {"a busy block is played in pieces",
+         [](MidiTrack& t) {
+             for (int i = 0; i < 6; ++i)
+                 t.noteOn(1, 0, 40 + i, 90).controller(0, 0, 1, i);
+         },
+         4,
+         BlockInput::kMaxEvents,
+         {{50, 40}, {100, 41}, {150, 42}, {200, 43}, {250, 44}, {300, 45}},
+         {250, 262}},
+        {"what overfills a piece's first sample comes one sample later",
+         [](MidiTrack& t) {
+             for (int i = 0; i < 6; ++i)
+                 t.noteOn(0, 0, 40 + i, 90);
+             t.noteOn(480, 0, 80, 90);
+         },
+         4,
+         BlockInput::kMaxEvents,
+         {{0, 40}, {0, 41}, {0, 42}, {0, 43}, {1, 44}, {1, 45}, {24000, 80}},
+         {1, 511}},
+        {"what overfills a block comes at the next block's first sample",
+         [](MidiTrack& t) {
+             for (int i = 0; i < 6; ++i)
+                 t.noteOn(0, 0, 40 + i, 90);
+         },
+         512,
+         4,
+         {{0, 40}, {0, 41}, {0, 42}, {0, 43}, {512, 44}, {512, 45}},
+         {512, 512}},
+    };
+    for (const auto& c : cases)
     {
-        EXPECT_EQ(got.events[i].first, i < 4 ? 0 : 1);
-        EXPECT_EQ(got.events[i].second.noteOn.pitch, 40 + i);
+        SCOPED_TRACE(c.what);
+        MidiBytes midi(0, 480);
+        MidiTrack& track = midi.track();
+        c.play(track);
+        track.end();
+        FirstChannelMapping mapping;
+        MidiDelivery delivery(&mapping, nullptr);
+        const Delivered got = deliver(delivery, parsed(midi), 512, c.pieceEvents, c.blockEvents);
+
+        std::vector<Note> notes;
+        for (const auto& [at, e] : got.events)
+            notes.emplace_back(at, e.noteOn.pitch);
+        EXPECT_EQ(notes, c.expected);
+        // Each controller move arrives at its note's sample.
+        for (size_t i = 0; i < got.changes.size(); ++i)
+            EXPECT_EQ(std::get<0>(got.changes[i]), c.expected[i].first);
+        ASSERT_GE(got.pieceLengths.size(), c.firstPieces.size());
+        EXPECT_EQ(std::vector<int32>(got.pieceLengths.begin(),
+                                     got.pieceLengths.begin() +
+                                         static_cast<std::ptrdiff_t>(c.firstPieces.size())),
+                  c.firstPieces);
     }
-    EXPECT_EQ(got.events[6].first, 24000);
 }
 
 TEST(MidiDelivery, AllNotesOffReleasesTheKeysThatAreDownOnItsChannel)
@@ -297,7 +309,7 @@ TEST(MidiDelivery, AllNotesOffReleasesTheKeysThatAreDownOnItsChannel)
         MidiTrack& track = midi.track();
         c.play(track);
         track.end();
-        MidiDelivery delivery(nullptr, nullptr, c.eventCapacity, 64);
+        MidiDelivery delivery(nullptr, nullptr);
         EXPECT_EQ(notes(deliver(delivery, parsed(midi), 512, c.eventCapacity)), c.expected)
             << c.what;
     }

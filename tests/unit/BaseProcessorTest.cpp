@@ -117,8 +117,8 @@ protected:
 
     SignalProcessor* processor = nullptr;
     Host::ProcessBuffers buffers{4096};
-    Host::ParameterChanges changes;
-    Host::EventList events;
+    Hosting::ParameterChanges changes;
+    Hosting::EventList events;
 };
 
 TEST_F(FrameTest, LastPointOfAQueueWinsAndRecalcRunsOncePerBlock)

@@ -15,14 +15,14 @@ using namespace Steinberg::Vst::Tarvik;
 namespace {
 
 /** A host list that counts how often it is read. */
-class CountingList : public Host::EventList
+class CountingList : public Hosting::EventList
 {
 public:
-    CountingList() : Host::EventList(8192) {}
+    CountingList() : Hosting::EventList(8192) {}
     tresult PLUGIN_API getEvent(int32 index, Event& e) SMTG_OVERRIDE
     {
         ++reads;
-        return Host::EventList::getEvent(index, e);
+        return Hosting::EventList::getEvent(index, e);
     }
     long reads = 0;
 };

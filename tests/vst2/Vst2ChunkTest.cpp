@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The instance's state as a VST 2 host keeps it: saved as one chunk, restored into this or
 // another instance, and damaged or foreign chunks refused without a change.
+#include "BuiltVst2Module.h"
 #include "StateChunk.h"
-#include "Vst2TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -20,21 +20,9 @@ namespace {
 constexpr float kSampleRate = 44100.0f;
 constexpr int kBlock = 200;
 
-Vst2Module& module()
-{
-    static Vst2Module loaded;
-    return loaded;
-}
-
 std::unique_ptr<Vst2Instance> startedEffect()
 {
-    hostLog().version = 2400;
-    EntryPoint entry = module().entry("VSTPluginMain");
-    AEffect* effect = entry ? entry(hostCallback) : nullptr;
-    if (!effect) return nullptr;
-    auto instance = std::make_unique<Vst2Instance>(effect);
-    instance->start(kSampleRate, kBlock);
-    return instance;
+    return Vst2Module::shared().startedEffect(kSampleRate, kBlock);
 }
 
 struct Snapshot
@@ -93,7 +81,7 @@ class Vst2Chunk : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(module().error.empty()) << module().error;
+        ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
         original = startedEffect();
         ASSERT_NE(original, nullptr);
         shape(*original);
@@ -147,8 +135,7 @@ TEST_F(Vst2Chunk, HoldsMovesNotYetRendered)
 {
     // A host may set parameters and save while suspended, with no block in between.
     hostLog().version = 2400;
-    std::unique_ptr<Vst2Instance> idle =
-        std::make_unique<Vst2Instance>(module().entry("VSTPluginMain")(hostCallback));
+    std::unique_ptr<Vst2Instance> idle = Vst2Module::shared().openEffect();
     idle->effect->setParameter(idle->effect, 6, 0.35f);
     std::unique_ptr<Vst2Instance> copy = startedEffect();
     ASSERT_NE(copy, nullptr);

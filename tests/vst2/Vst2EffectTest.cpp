@@ -3,14 +3,16 @@
 // parameters checked against the controller that VST 3 hosts see, and the same material rendered
 // through both paths sample for sample.
 #include "BuiltBundle.h"
-#include "EventList.h"
+#include "BuiltVst2Module.h"
 #include "FactoryPresets.h"
 #include "GoldenScenarios.h"
-#include "ParameterChanges.h"
 #include "ProcessBuffers.h"
-#include "Vst2TestHost.h"
 
-#include "pluginterfaces/base/ustring.h"
+#include "BlockInput.h"
+#include "EventList.h"
+#include "MidiTranslator.h"
+#include "ParameterChanges.h"
+#include "Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +21,6 @@
 #endif
 
 #include <algorithm>
-#include <array>
-#include <bitset>
 #include <cmath>
 #include <iterator>
 #include <memory>
@@ -46,27 +46,6 @@ const char* const kEntryNames[] = {"VSTPluginMain"};
 #else
 const char* const kEntryNames[] = {"VSTPluginMain", "main"};
 #endif
-
-Vst2Module& module()
-{
-    static Vst2Module loaded;
-    return loaded;
-}
-
-std::unique_ptr<Vst2Instance> openEffect(const char* entryName = "VSTPluginMain")
-{
-    EntryPoint entry = module().entry(entryName);
-    if (!entry) return nullptr;
-    AEffect* effect = entry(hostCallback);
-    return effect ? std::make_unique<Vst2Instance>(effect) : nullptr;
-}
-
-std::string ascii(const TChar* text)
-{
-    char buffer[256] = {};
-    UString(const_cast<TChar*>(text), 128).toAscii(buffer, sizeof buffer);
-    return buffer;
-}
 
 /** One host block: its length, MIDI and the parameter moves (index, value) sent before it. */
 struct Step
@@ -157,77 +136,38 @@ std::vector<float> renderVst2(Vst2Instance& effect, const std::vector<Step>& ste
     return out;
 }
 
-/** The same phrase through the VST 3 interfaces, as a VST 3 host delivers MIDI: notes as note
-    events, controllers through the controller's MIDI mapping as parameter changes, a panic as
-    note-offs for the keys down on its channel. Blocks
-    larger than the set-up maximum are handed over in pieces of that maximum. */
-std::vector<float> renderVst3(Host::PluginInstance& instance, const std::vector<Step>& steps,
+/** The same phrase through the VST 3 interfaces, as the hosting kit delivers MIDI to a VST 3
+    plug-in: notes as note events, controllers through the controller's MIDI mapping as parameter
+    changes, a panic as note-offs for the keys down on its channel. Blocks larger than the set-up
+    maximum are handed over in pieces of that maximum. */
+std::vector<float> renderVst3(Hosting::PluginInstance& instance, const std::vector<Step>& steps,
                               int maxBlock)
 {
     const std::vector<ParameterInfo> parameters = instance.parameters();
-    IMidiMapping* mapping = instance.midiMapping();
+    Hosting::MidiTranslator midi;
+    midi.readMapping(instance.midiMapping());
+    Hosting::BlockInput block;
+    block.reserveParameters(static_cast<int32>(parameters.size()));
     Host::ProcessBuffers buffers(maxBlock);
-    Host::EventList events;
-    Host::ParameterChanges changes;
-    std::array<std::bitset<128>, 16> down{}; // keys down, by channel
+    Hosting::EventList events;
+    Hosting::ParameterChanges changes;
     std::vector<float> out;
     for (const Step& step : steps)
     {
-        for (int start = 0; start < step.frames; start += maxBlock)
-        {
-            const int length = std::min(maxBlock, step.frames - start);
-            events.clear();
-            changes.clear();
-            if (start == 0)
-            {
-                for (const auto& move : step.moves)
-                    changes.add(parameters[static_cast<size_t>(move.first)].id, 0,
+        for (const auto& move : step.moves)
+            block.addHostChange(parameters[static_cast<size_t>(move.first)].id,
                                 static_cast<double>(move.second));
-            }
-            for (const Vst2Instance::Midi& m : step.midi)
-            {
-                if (m.offset < start || m.offset >= start + length) continue;
-                const int32 offset = m.offset - start;
-                const auto channel = static_cast<int16>(m.bytes[0] & 0x0F);
-                const int type = m.bytes[0] & 0xF0;
-                const auto key = static_cast<int16>(m.bytes[1]);
-                ParamID id = kNoParamId;
-                if (type == 0x90 || type == 0x80)
-                    down[static_cast<size_t>(channel)][static_cast<size_t>(key)] =
-                        type == 0x90 && m.bytes[2] > 0;
-                if (type == 0x90 && m.bytes[2] > 0)
-                    events.addNoteOn(offset, key, m.bytes[2] / 127.0f, -1, channel);
-                else if (type == 0x90 || type == 0x80)
-                    events.addNoteOff(offset, key, type == 0x80 ? m.bytes[2] / 127.0f : 0.0f, -1,
-                                      channel);
-                else if (type == 0xB0 && (m.bytes[1] == 120 || m.bytes[1] == 123))
-                {
-                    // A panic releases the keys down on its channel.
-                    for (int16 k = 0; k < 128; ++k)
-                    {
-                        if (down[static_cast<size_t>(channel)][static_cast<size_t>(k)])
-                            events.addNoteOff(offset, k, 0.0f, -1, channel);
-                    }
-                    down[static_cast<size_t>(channel)].reset();
-                }
-                else if (type == 0xB0 && mapping->getMidiControllerAssignment(
-                                             0, channel, m.bytes[1], id) == kResultOk)
-                    changes.add(id, offset, m.bytes[2] / 127.0);
-                else if (type == 0xD0 && mapping->getMidiControllerAssignment(
-                                             0, channel, kAfterTouch, id) == kResultOk)
-                    changes.add(id, offset, m.bytes[1] / 127.0);
-                else if (type == 0xE0 && mapping->getMidiControllerAssignment(
-                                             0, channel, kPitchBend, id) == kResultOk)
-                    changes.add(id, offset, ((m.bytes[2] << 7) | m.bytes[1]) / 16383.0);
-            }
-            ProcessData& data = buffers.prepare(length, &changes, &events);
-            instance.process(data);
+        for (const Vst2Instance::Midi& m : step.midi)
+            midi.translate(m.offset, m.bytes, block);
+        block.renderPieces(step.frames, maxBlock, events, changes, [&](int32, int32 length) {
+            instance.process(buffers.prepare(length, &changes, &events));
             for (int i = 0; i < length; ++i)
             {
                 out.push_back(buffers.channel(0)[i]);
                 out.push_back(buffers.channel(1)[i]);
             }
-        }
+            return true;
+        });
     }
     return out;
 }
@@ -256,9 +196,9 @@ class Vst2Effect : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(module().error.empty()) << module().error;
+        ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
         hostLog().version = 2400;
-        effect = openEffect();
+        effect = Vst2Module::shared().openEffect();
         ASSERT_NE(effect, nullptr);
         std::string error;
         ASSERT_TRUE(bundle.open(error)) << error;
@@ -270,11 +210,11 @@ protected:
 
 TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
 {
-    EXPECT_EQ(module().entry("main") != nullptr, std::size(kEntryNames) == 2);
+    EXPECT_EQ(Vst2Module::shared().entry("main") != nullptr, std::size(kEntryNames) == 2);
     for (const char* name : kEntryNames)
     {
         SCOPED_TRACE(name);
-        EntryPoint entry = module().entry(name);
+        EntryPoint entry = Vst2Module::shared().entry(name);
         ASSERT_NE(entry, nullptr);
 #ifndef _WIN32
         Dl_info where{};
@@ -282,7 +222,7 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_NE(std::string(where.dli_fname).find("Tarvik-Brask.so"), std::string::npos);
 #endif
 
-        std::unique_ptr<Vst2Instance> instance = openEffect(name);
+        std::unique_ptr<Vst2Instance> instance = Vst2Module::shared().openEffect(name);
         ASSERT_NE(instance, nullptr);
         AEffect* e = instance->effect;
         EXPECT_EQ(e->magic, kEffectMagic);
@@ -339,10 +279,11 @@ TEST_F(Vst2Effect, HostVersionZeroCreatesNothing)
     hostLog().version = 0;
     const int callsBefore = hostLog().calls;
     for (const char* name : kEntryNames)
-        EXPECT_EQ(module().entry(name)(hostCallback), nullptr) << name;
+        EXPECT_EQ(Vst2Module::shared().entry(name)(hostCallback), nullptr) << name;
     // The version question, and nothing after it.
     EXPECT_EQ(hostLog().calls - callsBefore, int(std::size(kEntryNames)));
-    EXPECT_EQ(module().entry("VSTPluginMain")(nullptr), nullptr);
+    EXPECT_EQ(Vst2Module::shared().entry("VSTPluginMain")(nullptr), nullptr);
+    hostLog().version = 2400; // the host the other tests are
 }
 
 TEST_F(Vst2Effect, ParametersMatchTheController)
@@ -353,9 +294,9 @@ TEST_F(Vst2Effect, ParametersMatchTheController)
     for (int i = 0; i < effect->effect->numParams; ++i)
     {
         const ParameterInfo& info = parameters[static_cast<size_t>(i)];
-        SCOPED_TRACE(ascii(info.title));
-        EXPECT_EQ(effect->text(effGetParamName, i), ascii(info.title));
-        EXPECT_EQ(effect->text(effGetParamLabel, i), ascii(info.units));
+        SCOPED_TRACE(Hosting::toUtf8(info.title));
+        EXPECT_EQ(effect->text(effGetParamName, i), Hosting::toUtf8(info.title));
+        EXPECT_EQ(effect->text(effGetParamLabel, i), Hosting::toUtf8(info.units));
         EXPECT_EQ(effect->dispatch(effCanBeAutomated, i),
                   (info.flags & ParameterInfo::kCanAutomate) ? 1 : 0);
         EXPECT_EQ(effect->effect->getParameter(effect->effect, i),
@@ -369,7 +310,7 @@ TEST_F(Vst2Effect, ParametersMatchTheController)
                                           display);
         EXPECT_EQ(effect->effect->getParameter(effect->effect, i),
                   static_cast<float>(controller->getParamNormalized(info.id)));
-        EXPECT_EQ(effect->text(effGetParamDisplay, i), ascii(display));
+        EXPECT_EQ(effect->text(effGetParamDisplay, i), Hosting::toUtf8(display));
     }
 }
 
@@ -438,13 +379,12 @@ TEST_F(Vst2Effect, RendersWhatTheVst3PathRenders)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.hostBlock);
-        std::unique_ptr<Vst2Instance> vst2 = openEffect();
+        std::unique_ptr<Vst2Instance> vst2 = Vst2Module::shared().openEffect();
         ASSERT_NE(vst2, nullptr);
         vst2->start(kSampleRate, c.maxBlock);
         TestSupport::BuiltBundle vst3;
         std::string error;
-        ASSERT_TRUE(vst3.open(error)) << error;
-        ASSERT_TRUE(vst3.instance->start(kSampleRate, c.maxBlock, error)) << error;
+        ASSERT_TRUE(vst3.start(kSampleRate, c.maxBlock, error)) << error;
 
         const std::vector<Step> steps = phrase(c.hostBlock);
         const std::vector<float> heard = renderVst2(*vst2, steps);
@@ -491,13 +431,12 @@ TEST_F(Vst2Effect, PlaysTheGoldenScenariosAsTheVst3PathDoes)
                 {static_cast<int>(found - parameters.begin()), static_cast<float>(action.value)});
         }
 
-        std::unique_ptr<Vst2Instance> vst2 = openEffect();
+        std::unique_ptr<Vst2Instance> vst2 = Vst2Module::shared().openEffect();
         ASSERT_NE(vst2, nullptr);
         vst2->start(static_cast<float>(Golden::kSampleRate), Golden::kBlock);
         TestSupport::BuiltBundle vst3;
         std::string error;
-        ASSERT_TRUE(vst3.open(error)) << error;
-        ASSERT_TRUE(vst3.instance->start(Golden::kSampleRate, Golden::kBlock, error)) << error;
+        ASSERT_TRUE(vst3.start(Golden::kSampleRate, Golden::kBlock, error)) << error;
         const std::vector<float> heard = renderVst2(*vst2, steps);
         const std::vector<float> expected = renderVst3(*vst3.instance, steps, Golden::kBlock);
         EXPECT_GT(peak(expected), 0.01f);
@@ -509,7 +448,7 @@ TEST_F(Vst2Effect, PlaysTheGoldenScenariosAsTheVst3PathDoes)
 TEST_F(Vst2Effect, BadInputChangesNothing)
 {
     // Junk first, then the phrase: the result must be that of the phrase alone.
-    std::unique_ptr<Vst2Instance> clean = openEffect();
+    std::unique_ptr<Vst2Instance> clean = Vst2Module::shared().openEffect();
     ASSERT_NE(clean, nullptr);
     effect->start(kSampleRate, 256);
     clean->start(kSampleRate, 256);
@@ -600,7 +539,7 @@ TEST_F(Vst2Effect, NoEventIsLostToAFullBlock)
     for (const auto* block : {&panic, &dense})
     {
         SCOPED_TRACE(block == &panic ? "panic" : "dense");
-        std::unique_ptr<Vst2Instance> instance = openEffect();
+        std::unique_ptr<Vst2Instance> instance = Vst2Module::shared().openEffect();
         ASSERT_NE(instance, nullptr);
         instance->start(kSampleRate, 256);
         instance->effect->setParameter(instance->effect, kEnvRelIndex, 0.1f);
@@ -623,7 +562,7 @@ TEST_F(Vst2Effect, AHostChangeSurvivesABlockFullOfControllerMoves)
     std::vector<std::vector<float>> heard;
     for (const std::vector<Vst2Instance::Midi>* moves : blocks)
     {
-        std::unique_ptr<Vst2Instance> instance = openEffect();
+        std::unique_ptr<Vst2Instance> instance = Vst2Module::shared().openEffect();
         ASSERT_NE(instance, nullptr);
         instance->start(kSampleRate, 256);
         peakAfter(*instance, {{0, {0x90, 48, 100}}}, 2);
@@ -655,7 +594,7 @@ TEST_F(Vst2Effect, SilentWhileSuspended)
 
 TEST_F(Vst2Effect, AccumulatingCallAddsToTheOutput)
 {
-    std::unique_ptr<Vst2Instance> replacing = openEffect();
+    std::unique_ptr<Vst2Instance> replacing = Vst2Module::shared().openEffect();
     ASSERT_NE(replacing, nullptr);
     effect->start(kSampleRate, 128);
     replacing->start(kSampleRate, 128);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The factory bank as a VST 2 host sees it: the instance's programs, chosen by the host or by a
 // MIDI program change, named and renamed, and kept in the chunk with the sound.
+#include "BuiltVst2Module.h"
 #include "FactoryPresets.h"
 #include "StateChunk.h"
-#include "Vst2TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -20,23 +20,6 @@ namespace {
 
 constexpr int kBlock = 256;
 constexpr int kVcfFreqIndex = 6;
-
-Vst2Module& module()
-{
-    static Vst2Module loaded;
-    return loaded;
-}
-
-std::unique_ptr<Vst2Instance> startedEffect()
-{
-    hostLog().version = 2400;
-    EntryPoint entry = module().entry("VSTPluginMain");
-    AEffect* effect = entry ? entry(hostCallback) : nullptr;
-    if (!effect) return nullptr;
-    auto instance = std::make_unique<Vst2Instance>(effect);
-    instance->start(48000.0f, kBlock);
-    return instance;
-}
 
 /** The processor's values in the instance's chunk. */
 std::vector<double> chunkValues(Vst2Instance& instance)
@@ -75,8 +58,8 @@ class Vst2Programs : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(module().error.empty()) << module().error;
-        effect = startedEffect();
+        ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
+        effect = Vst2Module::shared().startedEffect(48000.0f, kBlock);
         ASSERT_NE(effect, nullptr);
         ASSERT_EQ(FactoryPresets::count(), 45);
     }
@@ -132,11 +115,11 @@ TEST_F(Vst2Programs, PlayAsTheirPresetsAndFollowAProgramChange)
     const int index = 9;
     effect->dispatch(effSetProgram, 0, index);
     const std::vector<float> chosen = play(*effect, {});
-    std::unique_ptr<Vst2Instance> changed = startedEffect();
+    std::unique_ptr<Vst2Instance> changed = Vst2Module::shared().startedEffect(48000.0f, kBlock);
     ASSERT_NE(changed, nullptr);
     const std::vector<float> heard = play(*changed, {{0, {0xC3, index, 0}}});
     EXPECT_EQ(heard, chosen);
-    std::unique_ptr<Vst2Instance> init = startedEffect();
+    std::unique_ptr<Vst2Instance> init = Vst2Module::shared().startedEffect(48000.0f, kBlock);
     ASSERT_NE(init, nullptr);
     EXPECT_NE(play(*init, {}), heard);
 
@@ -181,7 +164,7 @@ TEST_F(Vst2Programs, RenamingAndRestoringKeepTheSoundAndItsName)
         std::strcpy(text, programName);
         effect->dispatch(effSetProgramName, 0, 0, text);
         const std::vector<unsigned char> bytes = effect->chunk();
-        std::unique_ptr<Vst2Instance> copy = startedEffect();
+        std::unique_ptr<Vst2Instance> copy = Vst2Module::shared().startedEffect(48000.0f, kBlock);
         ASSERT_NE(copy, nullptr);
         ASSERT_TRUE(copy->setChunk(bytes));
         EXPECT_EQ(copy->text(effGetProgramName), programName);

@@ -3,22 +3,19 @@
 // (FactoryPresets.h). Each preset starts from the values a new processor holds and takes its
 // settings as the controller reads them, normalized values as written and display texts through
 // the controller's own conversion: the same values brask-make-presets stores in the bank's
-// .vstpreset files, without loading the module that this table becomes part of.
+// .vstpreset files. The instrument is created through its factory, linked in, as a host creates
+// it from the module that this table becomes part of.
 //
 //   brask-factory-presets BANK-SOURCE OUT.cpp
-#include "BraskController.h"
-#include "BraskProcessor.h"
 #include "FactoryBank.h"
 
-#include "public.sdk/source/common/memorystream.h"
-#include "public.sdk/source/vst/hosting/hostclasses.h"
+#include "PluginInstance.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,34 +24,11 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Steinberg::Vst::Tarvik;
 
+extern "C" IPluginFactory* PLUGIN_API GetPluginFactory();
+
 namespace {
 
 constexpr int32 kValueCount = 24; // FactoryPreset::kValueCount: the processor's sound values
-
-std::string toAscii(const TChar* text)
-{
-    std::string out;
-    for (; *text; ++text)
-        out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
-    return out;
-}
-
-/** A plain decimal number, as brask-render and the bank's tools read one. */
-bool parseNumber(const std::string& text, double& value)
-{
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(begin, &end);
-    if (end == begin || errno == ERANGE) return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    for (const char* c = begin; c < end; ++c)
-    {
-        if (std::strchr("0123456789.+-eE \t", *c) == nullptr) return false;
-    }
-    return *end == '\0';
-}
 
 bool isNormalized(double value)
 {
@@ -67,41 +41,33 @@ bool fail(std::string& error, const std::string& message)
     return false;
 }
 
-/** The values of a new processor's state: what every preset starts from. */
-bool initialValues(std::vector<double>& values, std::string& error)
-{
-    HostApplication context;
-    IPtr<BraskProcessor> processor = owned(new BraskProcessor());
-    IPtr<MemoryStream> stream = owned(new MemoryStream());
-    const bool stored =
-        processor->initialize(&context) == kResultOk && processor->getState(stream) == kResultOk;
-    processor->terminate();
-    if (!stored) return fail(error, "the processor gave no state");
-    const auto* bytes = reinterpret_cast<const uint8_t*>(stream->getData());
-    int32 count = 0;
-    if (stream->getSize() >= 4) std::memcpy(&count, bytes, sizeof count);
-    if (count != kValueCount || stream->getSize() < 4 + 8 * static_cast<int64>(count))
-        return fail(error, "the processor's state holds " + std::to_string(count) +
-                               " values, not " + std::to_string(kValueCount));
-    values.resize(static_cast<size_t>(count));
-    std::memcpy(values.data(), bytes + 4, values.size() * sizeof(double));
-    return true;
-}
-
 /** The values of the bank's presets, read as the controller reads them. */
 class PresetValues
 {
 public:
     ~PresetValues()
     {
-        if (initialized) controller->terminate();
+        instance.reset(); // before the factory that made it
+        if (factory) factory->release();
     }
 
+    /** The instrument, and the values of a new processor's state: what every preset starts
+        from. */
     bool open(std::string& error)
     {
-        if (!initialValues(init, error)) return false;
-        initialized = controller->initialize(&context) == kResultOk;
-        return initialized || fail(error, "the controller did not initialize");
+        factory = GetPluginFactory();
+        instance = Hosting::PluginInstance::create(factory, nullptr, error);
+        std::vector<uint8> state;
+        if (!instance) return false;
+        if (!instance->processorState(state)) return fail(error, "the processor gave no state");
+        int32 count = 0;
+        if (state.size() >= 4) std::memcpy(&count, state.data(), sizeof count);
+        if (count != kValueCount || state.size() < 4 + 8 * static_cast<size_t>(count))
+            return fail(error, "the processor's state holds " + std::to_string(count) +
+                                   " values, not " + std::to_string(kValueCount));
+        init.resize(static_cast<size_t>(count));
+        std::memcpy(init.data(), state.data() + 4, init.size() * sizeof(double));
+        return true;
     }
 
     /** A new instance's values. */
@@ -128,18 +94,15 @@ private:
     bool resolve(const std::string& title, const std::string& written, ParamID& id,
                  ParamValue& value, std::string& error)
     {
-        for (int32 i = 0; i < controller->getParameterCount() && id == kNoParamId; ++i)
-        {
-            ParameterInfo info{};
-            if (controller->getParameterInfo(i, info) == kResultOk && toAscii(info.title) == title)
-                id = info.id;
-        }
-        if (id == kNoParamId) return fail(error, "unknown parameter \"" + title + "\"");
+        ParameterInfo info{};
+        if (!instance->findParameter(title, info))
+            return fail(error, "unknown parameter \"" + title + "\"");
+        id = info.id;
 
         // A value in double quotes is always a display text.
         const bool quoted = written.size() >= 2 && written.front() == '"' && written.back() == '"';
         const std::string text = quoted ? written.substr(1, written.size() - 2) : written;
-        if (!quoted && parseNumber(text, value))
+        if (!quoted && Presets::parseNumber(text, value))
         {
             return isNormalized(value) ||
                    fail(error, "value " + text + " for \"" + title + "\" is outside 0..1");
@@ -152,14 +115,14 @@ private:
                 return fail(error, "\"" + text + "\": the bank's texts are ASCII");
             wide[i] = static_cast<TChar>(text[i]);
         }
-        if (controller->getParamValueByString(id, wide, value) != kResultOk || !isNormalized(value))
+        if (instance->controller()->getParamValueByString(id, wide, value) != kResultOk ||
+            !isNormalized(value))
             return fail(error, "\"" + text + "\" is not a value of \"" + title + "\"");
         return true;
     }
 
-    HostApplication context;
-    IPtr<BraskController> controller = owned(new BraskController());
-    bool initialized = false;
+    IPluginFactory* factory = nullptr;
+    std::unique_ptr<Hosting::PluginInstance> instance;
     std::vector<double> init;
 };
 

@@ -17,9 +17,8 @@
 #include "platform/offscreen/OffscreenRender.h"
 #include "views/CFrame.h"
 
-#include "pluginterfaces/base/ustring.h"
-#include "pluginterfaces/vst/ivsthostapplication.h"
 #include "public.sdk/source/common/memorystream.h"
+#include "public.sdk/source/vst/hosting/hostclasses.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,37 +31,8 @@ using namespace Steinberg::Vst;
 
 namespace {
 
-// The smallest host context the controller accepts.
-class ScreenshotHost : public IHostApplication
-{
-public:
-    tresult PLUGIN_API getName(String128 name) override
-    {
-        UString(name, 128).fromAscii("brask-screenshot");
-        return kResultOk;
-    }
-    tresult PLUGIN_API createInstance(TUID, TUID, void** obj) override
-    {
-        *obj = nullptr;
-        return kResultFalse;
-    }
-    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
-    {
-        if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            FUnknownPrivate::iidEqual(iid, IHostApplication::iid))
-        {
-            *obj = this;
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-};
-
 /** The state a new processor writes, handed to the controller as a host does. */
-bool handOverProcessorState(IHostApplication& host, Tarvik::BraskController& controller)
+bool handOverProcessorState(HostApplication& host, Tarvik::BraskController& controller)
 {
     IPtr<Tarvik::BraskProcessor> processor = owned(new Tarvik::BraskProcessor());
     if (processor->initialize(&host) != kResultOk) return false;
@@ -191,8 +161,10 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(argc, argv, options)) return usage(argv[0]);
 
-    ScreenshotHost host;
-    // No user presets: the picture shows the product as it ships.
+    // The processor and controller classes themselves rather than the factory's: with neither
+    // the user's presets nor the user's editor settings, the picture shows the product as it
+    // ships.
+    HostApplication host;
     IPtr<Tarvik::BraskControllerWithUI> controller =
         owned(new Tarvik::BraskControllerWithUI(std::filesystem::path{}));
     if (controller->initialize(&host) != kResultOk)

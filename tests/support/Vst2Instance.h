@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A small VST 2 host on the FST header: loads the built module as VST 2 hosts do (dlopen or
-// LoadLibraryW, then VSTPluginMain, or main on Linux), answers the plug-in's callbacks and
-// drives one effect.
+// A small VST 2 host on the FST header: answers the plug-in's callbacks and drives one effect,
+// whether it comes from the built module (BuiltVst2Module.h) or is linked into the test
+// (LinkedVst2Effect.h).
 #pragma once
-
-#include "PluginModule.h"
-#include "SharedLibrary.h"
 
 #include "pluginterfaces/fst/fst.h"
 
@@ -38,29 +35,11 @@ inline VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, int opcode, int /
     return opcode == audioMasterVersion ? hostLog().version : 0;
 }
 
-/** The built module, opened once for the test process. */
-class Vst2Module
+/** A host that answers only the version it speaks, and counts nothing. */
+inline VstIntPtr VSTCALLBACK quietHost(AEffect*, int opcode, int, VstIntPtr, void*, float)
 {
-public:
-    Vst2Module()
-    {
-        library.open(
-            Steinberg::Vst::Tarvik::Host::PluginModule::resolveModulePath(BRASK_TEST_BUNDLE),
-            error);
-    }
-    Vst2Module(const Vst2Module&) = delete;
-    Vst2Module& operator=(const Vst2Module&) = delete;
-
-    EntryPoint entry(const char* name) const
-    {
-        return reinterpret_cast<EntryPoint>(library.symbol(name));
-    }
-
-    std::string error;
-
-private:
-    Steinberg::Vst::Tarvik::Host::SharedLibrary library;
-};
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
 
 /** One effect, opened, set up and resumed; closed on destruction. */
 class Vst2Instance

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The host's event list for one block, with a fixed capacity so it never allocates while filled.
+// An event list of fixed capacity: storage is taken at construction, so that filling, reading and
+// reordering it on the audio thread never allocate. A full list refuses further events.
 #pragma once
 
 #include "HostOwned.h"
@@ -11,7 +12,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
-namespace Host {
+namespace Hosting {
 
 class EventList : public HostOwned<IEventList>
 {
@@ -19,11 +20,20 @@ public:
     explicit EventList(int32 capacity = 2048);
 
     void clear() { count = 0; }
+    int32 capacity() const { return static_cast<int32>(events.size()); }
+    bool full() const { return count == capacity(); }
+
     /** Velocity is 0..1 as VST 3 carries it; false when the list is full. */
     bool addNoteOn(int32 sampleOffset, int16 pitch, float velocity, int32 noteId = -1,
                    int16 channel = 0);
     bool addNoteOff(int32 sampleOffset, int16 pitch, float velocity = 0.0f, int32 noteId = -1,
                     int16 channel = 0);
+
+    /** The events held, to be reordered or edited in place. */
+    Event* begin() { return events.data(); }
+    Event* end() { return events.data() + count; }
+    /** Keeps the first `kept` events (the events that follow them are dropped). */
+    void truncate(int32 kept);
 
     int32 PLUGIN_API getEventCount() SMTG_OVERRIDE { return count; }
     tresult PLUGIN_API getEvent(int32 index, Event& e) SMTG_OVERRIDE;
@@ -34,7 +44,7 @@ private:
     int32 count = 0;
 };
 
-} // namespace Host
+} // namespace Hosting
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -1,66 +1,45 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BlockInput.h"
 
-#include <algorithm>
-
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
+namespace Hosting {
 
-namespace {
-
-template <typename Interface>
-tresult answer(Interface* self, const TUID iid, void** obj)
-{
-    if (FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-        FUnknownPrivate::iidEqual(iid, IEventList::iid))
-    {
-        *obj = self;
-        return kResultOk;
-    }
-    *obj = nullptr;
-    return kNoInterface;
-}
-
-} // namespace
-
-BlockInput::BlockInput() : notes(kMaxEvents), sorting(kMaxEvents), midiChanges(kMaxMidiChanges) {}
+BlockInput::BlockInput(int32 maxEvents, int32 maxMidiChanges)
+    : notes(maxEvents), sorting(static_cast<size_t>(notes.capacity())),
+      maxMidiChanges(std::max<int32>(maxMidiChanges, 1)),
+      midiChanges(static_cast<size_t>(this->maxMidiChanges))
+{}
 
 void BlockInput::reserveParameters(int32 count)
 {
     const auto reserve = static_cast<size_t>(std::max(count, 0));
-    midiChanges.resize(kMaxMidiChanges + reserve);
+    midiChanges.resize(static_cast<size_t>(maxMidiChanges) + reserve);
     hostChanges.resize(reserve);
 }
 
 void BlockInput::clear()
 {
-    noteCount = 0;
+    notes.clear();
     delivered = 0;
     midiChangeCount = 0;
     hostChangeCount = 0;
 }
 
-bool BlockInput::addNote(const Note& note)
-{
-    if (noteCount == kMaxEvents) return false;
-    notes[static_cast<size_t>(noteCount++)] = note;
-    return true;
-}
-
 bool BlockInput::addNoteOn(int32 sampleOffset, int16 channel, int16 pitch, float velocity)
 {
-    return addNote({sampleOffset, velocity, channel, pitch, true});
+    return notes.addNoteOn(sampleOffset, pitch, velocity, -1, channel);
 }
 
 bool BlockInput::addNoteOff(int32 sampleOffset, int16 channel, int16 pitch, float velocity)
 {
-    return addNote({sampleOffset, velocity, channel, pitch, false});
+    return notes.addNoteOff(sampleOffset, pitch, velocity, -1, channel);
 }
 
 bool BlockInput::addMidiChange(ParamID id, int32 sampleOffset, ParamValue value)
 {
-    if (midiChangeCount >= kMaxMidiChanges)
+    if (midiChangeCount >= maxMidiChanges)
     {
         // Full: the parameter's last move takes the newer value (and the later offset).
         for (int32 i = midiChangeCount - 1; i >= 0; --i)
@@ -97,11 +76,8 @@ bool BlockInput::addHostChange(ParamID id, ParamValue value)
 void BlockInput::prepare(int32 length)
 {
     const int32 last = std::max(length - 1, 0);
-    for (int32 i = 0; i < noteCount; ++i)
-    {
-        Note& note = notes[static_cast<size_t>(i)];
-        note.offset = std::min(std::max(note.offset, 0), last);
-    }
+    for (Event& note : notes)
+        note.sampleOffset = std::min(std::max(note.sampleOffset, 0), last);
     for (int32 i = 0; i < midiChangeCount; ++i)
     {
         TimedChange& change = midiChanges[static_cast<size_t>(i)];
@@ -113,10 +89,12 @@ void BlockInput::prepare(int32 length)
 
 void BlockInput::sortNotes()
 {
-    const auto earlier = [](const Note& a, const Note& b) { return a.offset < b.offset; };
-    Note* from = notes.data();
-    Note* to = sorting.data();
-    const int32 n = noteCount;
+    const auto earlier = [](const Event& a, const Event& b) {
+        return a.sampleOffset < b.sampleOffset;
+    };
+    Event* from = notes.begin();
+    Event* to = sorting.data();
+    const int32 n = notes.getEventCount();
     if (std::is_sorted(from, from + n, earlier)) return; // hosts send them in order
     // A bottom-up merge sort through the second buffer: stable, and it allocates nothing.
     for (int32 width = 1; width < n; width *= 2)
@@ -129,25 +107,27 @@ void BlockInput::sortNotes()
         }
         std::swap(from, to);
     }
-    if (from != notes.data()) std::copy(from, from + n, notes.data());
+    if (from != notes.begin()) std::copy(from, from + n, notes.begin());
 }
 
-int32 BlockInput::nextPiece(int32 start, int32 maxLength, Piece& piece)
+int32 BlockInput::nextPiece(int32 start, int32 maxLength, EventList& piece)
 {
+    const Event* held = notes.begin();
+    const int32 count = notes.getEventCount();
     int32 end = start + std::max(maxLength, 1);
     const int32 first = delivered;
     int32 last = first;
-    while (last < noteCount && notes[static_cast<size_t>(last)].offset < end)
+    while (last < count && held[last].sampleOffset < end)
     {
-        if (last - first == kMaxPieceEvents)
+        if (last - first == piece.capacity())
         {
             // No room for this event: the piece ends before its sample, or, when the piece's
             // first sample alone holds more than the room, after that sample.
-            const int32 due = notes[static_cast<size_t>(last)].offset;
+            const int32 due = held[last].sampleOffset;
             if (due > start)
             {
                 end = due;
-                while (last > first && notes[static_cast<size_t>(last - 1)].offset >= due)
+                while (last > first && held[last - 1].sampleOffset >= due)
                     --last;
             }
             else
@@ -156,15 +136,19 @@ int32 BlockInput::nextPiece(int32 start, int32 maxLength, Piece& piece)
         }
         ++last;
     }
-    piece.input = this;
-    piece.first = first;
-    piece.count = last - first;
-    piece.start = start;
+    piece.clear();
+    for (int32 i = first; i < last; ++i)
+    {
+        // Events that did not fit into the piece of their sample come at this one's first.
+        Event e = held[i];
+        e.sampleOffset = std::max(e.sampleOffset - start, 0);
+        piece.addEvent(e);
+    }
     delivered = last;
     return end - start;
 }
 
-void BlockInput::changesIn(int32 start, int32 length, BlockParameterChanges& out) const
+void BlockInput::changesIn(int32 start, int32 length, ParameterChanges& out) const
 {
     out.clear();
     if (start == 0)
@@ -191,80 +175,20 @@ void BlockInput::changesIn(int32 start, int32 length, BlockParameterChanges& out
 
 void BlockInput::finishBlock()
 {
-    const int32 kept = noteCount - delivered;
+    Event* held = notes.begin();
+    const int32 kept = notes.getEventCount() - delivered;
     for (int32 i = 0; i < kept; ++i)
     {
-        notes[static_cast<size_t>(i)] = notes[static_cast<size_t>(delivered + i)];
-        notes[static_cast<size_t>(i)].offset = 0;
+        held[i] = held[delivered + i];
+        held[i].sampleOffset = 0;
     }
-    noteCount = kept;
+    notes.truncate(kept);
     delivered = 0;
     midiChangeCount = 0;
     hostChangeCount = 0;
 }
 
-void BlockInput::toEvent(const Note& note, int32 offset, Event& e)
-{
-    e = Event{};
-    e.sampleOffset = offset;
-    if (note.on)
-    {
-        e.type = Event::kNoteOnEvent;
-        e.noteOn.channel = note.channel;
-        e.noteOn.pitch = note.pitch;
-        e.noteOn.velocity = note.velocity;
-        e.noteOn.noteId = -1;
-    }
-    else
-    {
-        e.type = Event::kNoteOffEvent;
-        e.noteOff.channel = note.channel;
-        e.noteOff.pitch = note.pitch;
-        e.noteOff.velocity = note.velocity;
-        e.noteOff.noteId = -1;
-    }
-}
-
-tresult PLUGIN_API BlockInput::getEvent(int32 index, Event& e)
-{
-    if (index < 0 || index >= noteCount) return kInvalidArgument;
-    const Note& note = notes[static_cast<size_t>(index)];
-    toEvent(note, note.offset, e);
-    return kResultOk;
-}
-
-tresult PLUGIN_API BlockInput::addEvent(Event& e)
-{
-    if (e.type == Event::kNoteOnEvent)
-        return addNoteOn(e.sampleOffset, e.noteOn.channel, e.noteOn.pitch, e.noteOn.velocity)
-                   ? kResultOk
-                   : kResultFalse;
-    if (e.type == Event::kNoteOffEvent)
-        return addNoteOff(e.sampleOffset, e.noteOff.channel, e.noteOff.pitch, e.noteOff.velocity)
-                   ? kResultOk
-                   : kResultFalse;
-    return kResultFalse;
-}
-
-tresult PLUGIN_API BlockInput::queryInterface(const TUID iid, void** obj)
-{
-    return answer<IEventList>(this, iid, obj);
-}
-
-tresult PLUGIN_API BlockInput::Piece::getEvent(int32 index, Event& e)
-{
-    if (!input || index < 0 || index >= count) return kInvalidArgument;
-    const Note& note = input->notes[static_cast<size_t>(first + index)];
-    // Events that did not fit into the piece of their sample come at this one's first.
-    BlockInput::toEvent(note, std::max(note.offset - start, 0), e);
-    return kResultOk;
-}
-
-tresult PLUGIN_API BlockInput::Piece::queryInterface(const TUID iid, void** obj)
-{
-    return answer<IEventList>(this, iid, obj);
-}
-
+} // namespace Hosting
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Base of the objects a host owns outright and lends to the plug-in for the length of a call
-// (event lists, parameter queues, the component handler): the interface and FUnknown are
-// answered, and reference counting is a no-op because the host decides the lifetime.
+// (event lists, parameter queues, the component handler, the plug frame): the interface and
+// FUnknown are answered, and reference counting is a no-op because the host decides the lifetime.
 #pragma once
 
 #include "pluginterfaces/base/funknown.h"
@@ -9,7 +9,7 @@
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
-namespace Host {
+namespace Hosting {
 
 template <typename Interface>
 class HostOwned : public Interface
@@ -32,7 +32,7 @@ public:
     uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
 };
 
-} // namespace Host
+} // namespace Hosting
 } // namespace Tarvik
 } // namespace Vst
 } // namespace Steinberg

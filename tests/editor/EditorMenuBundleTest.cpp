@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The built bundle's context menu in a host window on the test program's X server: a right-click on the panel
-// opens it, and its zoom resizes the open editor through the host and stays the instance's.
-// Where its entries lie is read off the same editor drawn in this process.
+// The built bundle's context menu in a host window on the test program's X server: a right-click on
+// the panel opens it, and its zoom resizes the open editor through the host and stays the
+// instance's. Where its entries lie is read off the same editor drawn in this process.
 #include "BraskControllerWithUI.h"
 #include "BuiltBundle.h"
 #include "Picture.h"

@@ -3,6 +3,7 @@
 
 #include "BraskContextMenu.h"
 #include "BraskParameterIds.h"
+#include "EditorSettings.h"
 #include "EditorTemplate.h"
 #include "InterAppAudioControlsController.h"
 #include "MusicalUnits.h"
@@ -28,10 +29,14 @@ namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
-BraskControllerWithUI::BraskControllerWithUI() : BraskControllerWithUI(userPresetFolder()) {}
+BraskControllerWithUI::BraskControllerWithUI()
+    : BraskControllerWithUI(userPresetFolder(), editorSettingsFile())
+{}
 
-BraskControllerWithUI::BraskControllerWithUI(std::filesystem::path userPresetFolder)
-    : browser(std::make_unique<PresetBrowser>(*this, std::move(userPresetFolder)))
+BraskControllerWithUI::BraskControllerWithUI(std::filesystem::path userPresetFolder,
+                                             std::filesystem::path settingsFile)
+    : browser(std::make_unique<PresetBrowser>(*this, std::move(userPresetFolder))),
+      settingsFile(std::move(settingsFile))
 {
     browser->setLoadedListener([this] { showPresetTitle(); });
 }
@@ -89,6 +94,8 @@ IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString name)
         presetName->setText(presetTitle());
         editors.push_back({editor, presetName});
     }
+    // Read at every opening: a zoom chosen in another instance or host since holds here too.
+    if (auto saved = readEditorZoom(settingsFile)) editorZoom = *saved;
     editor->setZoomFactor(editorZoom); // not open yet: it opens at that size
     return editor;
 }
@@ -152,6 +159,8 @@ bool BraskControllerWithUI::zoomEditor(VSTGUI::VST3Editor& editor, double zoom)
 {
     if (!editor.setZoomFactor(zoom)) return false;
     editorZoom = editor.getZoomFactor();
+    // A file that cannot be written costs only the next editor's zoom: this one has it.
+    writeEditorZoom(settingsFile, editorZoom);
     return true;
 }
 

@@ -4,8 +4,9 @@
 // description, and the controller serves the editor as its delegate.
 //
 // Beyond the panel it keeps, for the instance, the presets the editor offers (which one is
-// loaded, shown on the name plate) and the zoom its editors last had: in memory only, since the
-// product keeps nothing outside the host's project.
+// loaded, shown on the name plate) and the zoom its editors last had. The zoom a musician picks
+// in the menu also goes into the user's editor settings file (EditorSettings.h), which a new
+// editor opens at; the sound and the state never depend on that file.
 //
 // Threads: the host calls everything here on its UI thread; nothing is shared with the
 // processor.
@@ -34,10 +35,13 @@ class PresetNameView;
 class BraskControllerWithUI : public BraskController, public VSTGUI::VST3EditorDelegate
 {
 public:
-    /** The user's presets lie in the folder hosts save them to. */
+    /** The user's presets lie in the folder hosts save them to, the zoom in the user's editor
+        settings file. */
     BraskControllerWithUI();
-    /** The same with the user's presets in `userPresetFolder` (empty: none). */
-    explicit BraskControllerWithUI(std::filesystem::path userPresetFolder);
+    /** The same with the user's presets in `userPresetFolder` (empty: none) and the zoom in
+        `settingsFile` (empty: none kept beyond the instance). */
+    explicit BraskControllerWithUI(std::filesystem::path userPresetFolder,
+                                   std::filesystem::path settingsFile = {});
     ~BraskControllerWithUI() override;
 
     /** The presets the editor offers and the one loaded. */
@@ -49,8 +53,9 @@ public:
     tresult PLUGIN_API setParamNormalized(ParamID id, ParamValue value) SMTG_OVERRIDE;
 
     /** For "editor" (exactly) a new editor of 778 x 465 on the template the host's screen asks
-     *  for, or on "Editor" where the description has no such template, at the zoom this
-     *  instance's editors last had; null for other names. */
+     *  for, or on "Editor" where the description has no such template, at the zoom of the
+     *  settings file, or where it holds none at the zoom this instance's editors last had; null
+     *  for other names. */
     IPlugView* PLUGIN_API createView(FIDString name) SMTG_OVERRIDE;
 
     /** The Octave knob's pointer shows the octave that plays, as its read-out does: the engine
@@ -80,7 +85,8 @@ public:
     /** Keeps the zoom the editor closes at, also one the host chose by resizing. */
     void willClose(VSTGUI::VST3Editor* editor) override;
 
-    /** Zooms `editor` as its menu does; the zoom is kept only when the host resized it. */
+    /** Zooms `editor` as its menu does; the zoom is kept, for the instance and in the settings
+        file, only when the host resized it. */
     bool zoomEditor(VSTGUI::VST3Editor& editor, double zoom);
     /** Opens the about panel of `editor`, as a click on the name plate does. */
     static void openAbout(VSTGUI::VST3Editor& editor);
@@ -103,6 +109,7 @@ private:
     MusicalUnits musicalUnits();
 
     std::unique_ptr<PresetBrowser> browser;
+    std::filesystem::path settingsFile;
     std::vector<OpenEditor> editors;
     double editorZoom = 1.0;
 };

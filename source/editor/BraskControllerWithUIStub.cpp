@@ -12,7 +12,9 @@ namespace Tarvik {
 
 BraskControllerWithUI::BraskControllerWithUI() = default;
 
-BraskControllerWithUI::BraskControllerWithUI(std::filesystem::path /*userPresetFolder*/) {}
+BraskControllerWithUI::BraskControllerWithUI(std::filesystem::path /*userPresetFolder*/,
+                                             std::filesystem::path /*settingsFile*/)
+{}
 
 BraskControllerWithUI::~BraskControllerWithUI() = default;
 

@@ -13,7 +13,8 @@ namespace Tarvik {
 std::filesystem::path userPresetFolder()
 {
     // The account's home from the user database: HOME may be unset or point elsewhere in a
-    // host started by a service or a sandbox, and this system reads no environment.
+    // host started by a service or a sandbox. (The editor settings file follows XDG_CONFIG_HOME
+    // where it is set, as that convention asks, and the same home otherwise.)
     long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(suggested > 0 ? static_cast<size_t>(suggested) : 16384);
     passwd entry{};

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Brask's context menu: its entries, categories and ticks, and what choosing them does in an
-// editor: a preset loaded, the zoom the instance's next editor opens at, the about panel, and
-// the questions of "Save preset as..." with every way a name or a folder is refused.
+// editor: a preset loaded, the zoom the instance's next editor and the settings file keep, the
+// about panel, and the questions of "Save preset as..." with every way a name or a folder is
+// refused.
 #include "BraskCids.h"
 #include "BraskContextMenu.h"
 #include "BraskControllerWithUI.h"
@@ -25,6 +26,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -235,6 +237,47 @@ TEST_F(EditorMenuTest, ZoomChosenInTheMenuIsWhereTheInstancesNextEditorOpens)
     ASSERT_EQ(other->initialize(host.context()), kResultOk);
     EXPECT_EQ(other->getEditorZoom(), 1.0);
     other->terminate();
+}
+
+TEST_F(EditorMenuTest, TheSettingsFileGivesNewEditorsTheirZoomAndTheMenuWritesIt)
+{
+    const fs::path settings = folder.path / "config" / "brask.conf";
+    const auto instance = [&] {
+        IPtr<BraskControllerWithUI> made = owned(new BraskControllerWithUI(folder.path, settings));
+        EXPECT_EQ(made->initialize(host.context()), kResultOk);
+        return made;
+    };
+    struct Case
+    {
+        const char* file;
+        int32 width, height;
+    };
+    const Case cases[] = {{"zoom=150\n", 1167, 698},
+                          {"zoom=200\n", 1556, 930},
+                          {"zoom=1,5\n", 778, 465}}; // damaged: a new instance's 100 %
+    fs::create_directories(settings.parent_path());
+    for (const Case& c : cases)
+    {
+        std::ofstream(settings, std::ios::binary | std::ios::trunc) << c.file;
+        IPtr<BraskControllerWithUI> fresh = instance();
+        IPtr<IPlugView> view = owned(fresh->createView(ViewType::kEditor));
+        ViewRect size;
+        ASSERT_TRUE(view && view->getSize(&size) == kResultOk) << c.file;
+        EXPECT_EQ(size.getWidth(), c.width) << c.file;
+        EXPECT_EQ(size.getHeight(), c.height) << c.file;
+        view = nullptr;
+        fresh->terminate();
+    }
+
+    controller->terminate();
+    controller = instance();
+    IPtr<IPlugView> view;
+    VST3Editor* editor = openEditor(view);
+    ASSERT_NE(editor, nullptr);
+    choose(*editor, {"Zoom", "175 %"});
+    std::ifstream written(settings, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_EQ(text, "zoom=175\n");
 }
 
 TEST_F(EditorMenuTest, PresetsAndAboutActInTheEditor)

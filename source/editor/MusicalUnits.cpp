@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Numbers are printed and read with the C library, as the SDK's parameter texts are, so that a
-// read-out and a parameter text agree on the decimal point.
+// Numbers are printed and read with std::to_chars and std::from_chars: the C library's printf
+// and strtod follow the process's locale, and a host running in a comma-decimal one would show
+// "1,50 s" and refuse the "1.5 s" a musician types.
 #include "MusicalUnits.h"
 
 #include "EngineState.h"
@@ -10,8 +11,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <memory>
@@ -142,14 +143,40 @@ int decimalsFor(double value, int significant, int maxDecimals)
 
 std::string number(double value, int decimals, bool showSign)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    std::string text = buffer;
+    // Wide enough for any finite double in fixed notation with the few decimals asked for.
+    char buffer[400];
+    const std::to_chars_result printed =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (printed.ec != std::errc()) return "-";
+    std::string text(buffer, printed.ptr);
     // No "-0.0" and no "+0.0": a value that rounds to zero has no sign.
     const bool zero = text.find_first_of("123456789") == std::string::npos;
     if (zero && text.front() == '-') text.erase(0, 1);
     if (showSign && !zero && value > 0) text.insert(0, "+");
     return text;
+}
+
+/** The decimal number at the start of `text` ("+" or "-", digits, "." and an exponent; "inf" and
+    "nan" too), in any locale; null when there is none, else where it ends. */
+const char* readNumber(const char* text, double& value)
+{
+    const char* begin = text + (*text == '+' && text[1] != '-' ? 1 : 0);
+    const std::from_chars_result read =
+        std::from_chars(begin, begin + std::char_traits<char>::length(begin), value);
+    if (read.ec == std::errc::result_out_of_range)
+    {
+        // Beyond what a double holds, either way: no read-out goes there, so it is refused.
+        value = HUGE_VAL;
+        return read.ptr;
+    }
+    return read.ec == std::errc() ? read.ptr : nullptr;
+}
+
+/** The value a printed number stands for. */
+double printedValue(const std::string& printed)
+{
+    double value = 0.0;
+    return readNumber(printed.c_str(), value) ? value : 0.0;
 }
 
 std::string formatQuantity(const UnitRule& rule, double value)
@@ -162,14 +189,14 @@ std::string formatQuantity(const UnitRule& rule, double value)
     {
         const double ms = value * 1000.0;
         const int msDecimals = decimalsFor(ms, rule.significant, 1);
-        if (std::fabs(std::strtod(number(ms, msDecimals, false).c_str(), nullptr)) < 1000.0)
+        if (std::fabs(printedValue(number(ms, msDecimals, false))) < 1000.0)
             return number(ms, msDecimals, false) + " ms";
         return number(value, decimalsFor(value, rule.significant, rule.maxDecimals), false) + " s";
     }
     case Kind::kFrequency:
     {
         const int hzDecimals = decimalsFor(value, rule.significant, rule.maxDecimals);
-        if (std::fabs(std::strtod(number(value, hzDecimals, false).c_str(), nullptr)) < 1000.0)
+        if (std::fabs(printedValue(number(value, hzDecimals, false))) < 1000.0)
             return number(value, hzDecimals, false) + " Hz";
         // Two digits in kilohertz: the read-outs are 50 pixels wide.
         const double khz = value / 1000.0;
@@ -367,10 +394,9 @@ MusicalUnits::Reading MusicalUnits::parse(uint32_t id, const std::string& typed,
         return Reading::kValue;
     }
 
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    const double typedNumber = std::strtod(begin, &end);
-    if (end == begin) return Reading::kNotAQuantity;
+    double typedNumber = 0.0;
+    const char* end = readNumber(text.c_str(), typedNumber);
+    if (!end) return Reading::kNotAQuantity;
     std::string rest = lowerTrimmed(end);
     if (rest.empty()) return Reading::kNotAQuantity; // a plain number: the parameter's own text
     if (!std::isfinite(typedNumber)) return Reading::kRefused;

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Read-outs in musical units against the engine's mapping: the texts at the mapping's reference
-// points (its rates and ranges at 44.1 kHz), typed quantities read back through it, and every
-// read-out reading back as itself.
+// points (its rates and ranges at 44.1 kHz), typed quantities read back through it, every
+// read-out reading back as itself, and both in whatever locale the host runs in.
 #include "MusicalUnits.h"
 
 #include "BraskParameterIds.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <string>
 
@@ -122,6 +123,41 @@ TEST(MusicalUnits, TypedQuantitiesGoBackThroughTheMapping)
         ASSERT_TRUE(units.format(c.id, value, text)) << c.typed;
         EXPECT_EQ(text, c.readsAs) << c.typed;
     }
+}
+
+/** The process in a locale with a decimal comma, as a host may set it, while it lives. */
+class CommaLocale
+{
+public:
+    CommaLocale()
+    {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        {
+            if (std::setlocale(LC_ALL, name) &&
+                std::string(std::localeconv()->decimal_point) == ",")
+                return;
+        }
+        std::setlocale(LC_ALL, "C");
+    }
+    ~CommaLocale() { std::setlocale(LC_ALL, "C"); }
+    bool active() const { return std::string(std::localeconv()->decimal_point) == ","; }
+};
+
+TEST(MusicalUnits, ADecimalCommaLocaleChangesNoReadOutAndNoTypedQuantity)
+{
+    const CommaLocale comma;
+    if (!comma.active()) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const MusicalUnits units = unitsAtMiddle();
+    std::string text;
+    ASSERT_TRUE(units.format(kEnvAtt, 1.0, text));
+    EXPECT_EQ(text, "7.46 s");
+    ASSERT_TRUE(units.format(kOscFine, 1.0, text));
+    EXPECT_EQ(text, "+50.0 ct");
+    double value = -1.0;
+    ASSERT_EQ(units.parse(kVcfDec, "1.5 s", value), MusicalUnits::Reading::kValue);
+    ASSERT_TRUE(units.format(kVcfDec, value, text));
+    EXPECT_EQ(text, "1.50 s");
+    EXPECT_EQ(units.parse(kVcfDec, "1,5 s", value), MusicalUnits::Reading::kRefused);
 }
 
 TEST(MusicalUnits, EveryReadOutReadsBackAsItselfAtEveryRate)

@@ -17,20 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void putLittleEndian(std::vector<uint8_t>& out, uint64_t bits, int size)
-{
-    for (int i = 0; i < size; ++i)
-        out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
-}
-
-uint64_t getLittleEndian(const std::vector<uint8_t>& bytes, size_t at, int size)
-{
-    uint64_t bits = 0;
-    for (int i = size - 1; i >= 0; --i)
-        bits = (bits << 8) | bytes[at + static_cast<size_t>(i)];
-    return bits;
-}
-
 std::vector<uint8_t> streamBytes(MemoryStream& stream)
 {
     const auto* begin = reinterpret_cast<const uint8_t*>(stream.getData());
@@ -38,35 +24,6 @@ std::vector<uint8_t> streamBytes(MemoryStream& stream)
 }
 
 } // namespace
-
-bool ProcessorState::parse(const std::vector<uint8_t>& bytes, ProcessorState& state)
-{
-    if (bytes.size() < 8) return false;
-    const auto count = static_cast<int32_t>(getLittleEndian(bytes, 0, 4));
-    if (count < 0 || bytes.size() != 8 + 8 * static_cast<size_t>(count)) return false;
-    state.values.resize(static_cast<size_t>(count));
-    for (size_t i = 0; i < state.values.size(); ++i)
-    {
-        const uint64_t bits = getLittleEndian(bytes, 4 + 8 * i, 8);
-        std::memcpy(&state.values[i], &bits, sizeof(double));
-    }
-    state.bypass = static_cast<int32_t>(getLittleEndian(bytes, bytes.size() - 4, 4));
-    return true;
-}
-
-std::vector<uint8_t> ProcessorState::bytes() const
-{
-    std::vector<uint8_t> out;
-    putLittleEndian(out, static_cast<uint32_t>(values.size()), 4);
-    for (const double value : values)
-    {
-        uint64_t bits = 0;
-        std::memcpy(&bits, &value, sizeof(double));
-        putLittleEndian(out, bits, 8);
-    }
-    putLittleEndian(out, static_cast<uint32_t>(bypass), 4);
-    return out;
-}
 
 BankBuilder::BankBuilder(Render::PluginSession& session) : session(session)
 {

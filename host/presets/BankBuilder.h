@@ -5,22 +5,13 @@
 
 #include "FactoryBank.h"
 #include "PluginSession.h"
+#include "ProcessorState.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace Steinberg::Vst::Tarvik::Presets {
-
-/** The processor state as the count, the normalized values and the bypass word. */
-struct ProcessorState
-{
-    std::vector<double> values;
-    int32_t bypass = 0;
-
-    static bool parse(const std::vector<uint8_t>& bytes, ProcessorState& state);
-    std::vector<uint8_t> bytes() const;
-};
 
 class BankBuilder
 {

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 namespace Steinberg::Vst::Tarvik::Presets {
@@ -83,18 +82,6 @@ bool isUsableName(const std::string& name)
     return std::all_of(name.begin(), name.end(), [](unsigned char c) {
         return c >= 0x20 && c < 0x7F && std::strchr("/\\:*?\"<>|", c) == nullptr;
     });
-}
-
-std::string musicalInstrument(const std::string& category)
-{
-    static const std::map<std::string, std::string> instruments = {
-        {"Bass", "Synth|Synth Bass"},       {"Lead", "Synth|Synth Lead"},
-        {"Pad", "Synth|Synth Pad"},         {"Strings", "Strings|Synth Strings"},
-        {"Brass", "Brass|Synth Brass"},     {"Keys", "Keyboard|Synth Keys"},
-        {"Pluck", "Synth|Synth Pluck"},     {"Glide", "Synth|Synth Lead"},
-        {"Effects", "Musical FX|Synth FX"}, {"Init", "Synth"}};
-    const auto found = instruments.find(category);
-    return found == instruments.end() ? "Synth" : found->second;
 }
 
 std::string presetFileName(const BankPreset& preset)

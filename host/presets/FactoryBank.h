@@ -47,8 +47,6 @@ bool parseNumber(const std::string& text, double& value);
 std::string foldCase(const std::string& text);
 /** Whether a name can serve as a file or folder name in every host's preset browser. */
 bool isUsableName(const std::string& name);
-/** The instrument attribute hosts filter by, for a bank category. */
-std::string musicalInstrument(const std::string& category);
 /** A preset's file in a bank folder: "<Name>.vstpreset", directly in the folder, since some hosts
     list no sub-folders; the category is in the file. */
 std::string presetFileName(const BankPreset& preset);

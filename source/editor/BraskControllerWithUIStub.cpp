@@ -4,13 +4,46 @@
 // parameter editor instead.
 #include "BraskControllerWithUI.h"
 
+#include "PresetBrowser.h" // complete for the destructor; never made without an editor
+
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 
 BraskControllerWithUI::BraskControllerWithUI() = default;
 
+BraskControllerWithUI::BraskControllerWithUI(std::filesystem::path /*userPresetFolder*/,
+                                             std::filesystem::path /*settingsFile*/)
+{}
+
 BraskControllerWithUI::~BraskControllerWithUI() = default;
+
+tresult PLUGIN_API BraskControllerWithUI::setParamNormalized(ParamID id, ParamValue value)
+{
+    return BraskController::setParamNormalized(id, value);
+}
+
+void BraskControllerWithUI::editorDestroyed(EditorView* /*editor*/) {}
+
+VSTGUI::COptionMenu* BraskControllerWithUI::createContextMenu(const VSTGUI::CPoint& /*where*/,
+                                                              VSTGUI::VST3Editor* /*editor*/)
+{
+    return nullptr;
+}
+
+bool BraskControllerWithUI::getGestureText(ParamID /*id*/, double /*normalized*/,
+                                           std::string& /*text*/)
+{
+    return false;
+}
+
+bool BraskControllerWithUI::parseGestureText(ParamID /*id*/, const std::string& /*text*/,
+                                             double& /*normalized*/)
+{
+    return false;
+}
+
+void BraskControllerWithUI::willClose(VSTGUI::VST3Editor* /*editor*/) {}
 
 IPlugView* PLUGIN_API BraskControllerWithUI::createView(FIDString /*name*/)
 {

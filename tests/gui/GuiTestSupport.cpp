@@ -145,6 +145,11 @@ std::string testDescription()
     <view class="CViewContainer" origin="0, 40" size="10, 10" sub-controller="Unknown"/>
   </template>
   <template name="Empty" class="CViewContainer" origin="0, 0" size="64, 32"/>
+  <template name="Offset" class="CViewContainer" origin="0, 0" size="32, 32"
+            background-color="~ BlackCColor" transparent="false">
+    <view class="CAnimKnob" origin="11, 11" size="10, 10" bitmap="knob" control-tag="Root::Knob"
+          height-of-one-image="10"/>
+  </template>
   <custom><attributes SelectedTemplate="Editor"/></custom>
   <control-tags>
     <control-tag name="Root::Knob" tag="1"/>

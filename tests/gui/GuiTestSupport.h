@@ -111,6 +111,24 @@ public:
                                     VSTGUI::VST3Editor* editor) override;
     void didOpen(VSTGUI::VST3Editor*) override { ++opened; }
     void willClose(VSTGUI::VST3Editor*) override { ++closed; }
+
+    /** The delegate's hooks where a test sets them, the editor's defaults otherwise. */
+    std::function<VSTGUI::COptionMenu*(const VSTGUI::CPoint& where)> contextMenu;
+    std::function<bool(ParamID id, double normalized, std::string& text)> gestureText;
+    std::function<bool(ParamID id, const std::string& text, double& normalized)> parseText;
+    VSTGUI::COptionMenu* createContextMenu(const VSTGUI::CPoint& where,
+                                           VSTGUI::VST3Editor*) override
+    {
+        return contextMenu ? contextMenu(where) : nullptr;
+    }
+    bool getGestureText(ParamID id, double normalized, std::string& text) override
+    {
+        return gestureText && gestureText(id, normalized, text);
+    }
+    bool parseGestureText(ParamID id, const std::string& text, double& normalized) override
+    {
+        return parseText && parseText(id, text, normalized);
+    }
 };
 
 /** A controller, its handler and an editor on the test description. */

@@ -21,15 +21,16 @@ set(rules
     "processor         all    processor/frame synth ids sdk"
     "controller        all    processor/frame ids"
     "presets           none"
+    "presets/file      all"
     "gui/base          none"
     "gui/views         none   gui/base"
     "gui/description   none   gui/views gui/base"
     "gui/platform      all    gui/description gui/views gui/base"
     "gui/editor        all    gui/platform gui/description gui/views gui/base"
-    "editor            all    gui/editor gui/platform gui/description gui/views gui/base controller ids"
+    "editor            all    gui/editor gui/platform gui/description gui/views gui/base controller presets presets/file synth ids"
     "vst2              all    hosting presets synth ids sdk"
     "module            all    editor processor ids sdk"
-    "host              all    hosting"
+    "host              all    hosting presets/file"
 )
 set(folders)
 foreach(rule IN LISTS rules)

@@ -20,6 +20,7 @@
 #include <gdiplus.h>
 #include <winternl.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -241,23 +242,41 @@ TEST_F(EditorWindow, LooksLikeTheLinuxRenderOfTheSameState)
     struct Case
     {
         const char* reference; // PNG of the Linux build's brask-screenshot
-        double scale;          // the host's content scale
+        double scale;          // the editor's scale
+        bool zoomed;           // the scale is the editor's zoom, chosen by resizing, not the
+                               // host's content scale
         int clickX, clickY;    // a click first, where not negative
     };
     const Case cases[] = {
-        {"editor.png", 1, -1, -1},
-        {"about.png", 1, 631, 44}, // the logo opens the about panel
-        {"editor@2x.png", 2, -1, -1},
+        {"editor.png", 1, false, -1, -1},
+        {"about.png", 1, false, 631, 44}, // the logo opens the about panel
+        {"editor@2x.png", 2, false, -1, -1},
+        {"editor@1.5x.png", 1.5, false, -1, -1}, // filtered #2x bitmaps, text at its size
+        {"editor@1.5x.png", 1.5, true, -1, -1},
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.reference);
-        const int width = int(kWidth * c.scale), height = int(kHeight * c.scale);
+        const std::string name = std::string(c.reference) + (c.zoomed ? " zoomed" : "");
+        SCOPED_TRACE(name);
+        const int width = int(std::lround(kWidth * c.scale));
+        const int height = int(std::lround(kHeight * c.scale));
         host.resize(width, height);
         open(0);
-        FUnknownPtr<IPlugViewContentScaleSupport> scaling(view);
-        ASSERT_TRUE(scaling);
-        ASSERT_EQ(scaling->setContentScaleFactor(float(c.scale)), kResultOk);
+        if (c.zoomed)
+        {
+            // As a host lets the user drag the window's edge: asks, then sets the size.
+            ViewRect size(0, 0, width + 7, height + 5);
+            ASSERT_EQ(view->checkSizeConstraint(&size), kResultTrue);
+            ASSERT_EQ(size.getWidth(), width);
+            ASSERT_EQ(size.getHeight(), height);
+            ASSERT_EQ(view->onSize(&size), kResultTrue);
+        }
+        else
+        {
+            FUnknownPtr<IPlugViewContentScaleSupport> scaling(view);
+            ASSERT_TRUE(scaling);
+            ASSERT_EQ(scaling->setContentScaleFactor(float(c.scale)), kResultOk);
+        }
         pump(300);
         HWND editor = host.editor();
         ASSERT_TRUE(editor);
@@ -277,13 +296,13 @@ TEST_F(EditorWindow, LooksLikeTheLinuxRenderOfTheSameState)
         ASSERT_EQ(reference.width, width) << "missing reference; scripts/test-windows makes it";
         const Picture shot = host.screenshot();
         ASSERT_EQ(shot.width, width);
-        keepShot(shot, c.reference);
+        keepShot(shot, name);
         // Fonts rasterise differently; layout and colours must not. A panel two pixels off
         // already fails by far.
         const double same = mismatch(shot, reference, kTolerance);
         const double shifted = mismatch(shot, reference, kTolerance, 2, 2);
         std::printf("%s: %.2f %% of the pixels differ (%.2f %% when shifted by 2 px)\n",
-                    c.reference, 100 * same, 100 * shifted);
+                    name.c_str(), 100 * same, 100 * shifted);
         EXPECT_LT(same, 0.02);
         EXPECT_GT(shifted, 4 * 0.02);
         // Text is drawn: the VCF Freq field (422..472 x 208..228, under the about panel when it

@@ -21,6 +21,8 @@ public:
     virtual CMouseEventResult platformOnMouseDown(CPoint where, const CButtonState& buttons) = 0;
     virtual CMouseEventResult platformOnMouseMoved(CPoint where, const CButtonState& buttons) = 0;
     virtual CMouseEventResult platformOnMouseUp(CPoint where, const CButtonState& buttons) = 0;
+    /** The pointer left the window. */
+    virtual void platformOnMouseExited() = 0;
     virtual bool platformOnMouseWheel(CPoint where, float distance,
                                       const CButtonState& buttons) = 0;
     /** True when the editor consumed the key. */

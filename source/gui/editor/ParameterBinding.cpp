@@ -15,8 +15,9 @@ namespace VSTGUI {
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
-ParameterBinding::ParameterBinding(EditController* controller, Parameter* parameter)
-    : controller(controller), parameter(parameter)
+ParameterBinding::ParameterBinding(EditController* controller, Parameter* parameter,
+                                   VST3EditorDelegate* delegate)
+    : controller(controller), parameter(parameter), delegate(delegate)
 {
     parameter->addRef();
     parameter->addDependent(this);
@@ -67,28 +68,41 @@ void ParameterBinding::addControl(CControl* control)
     }
     else if (auto* display = dynamic_cast<CParamDisplay*>(control))
     {
-        display->setValueToStringFunction([owner, id, display](float value, std::string& out) {
-            float range = display->getRange();
-            double normalized = range == 0.f ? 0.0 : double(value - display->getMin()) / range;
-            String128 text{};
-            if (owner->getParamStringByValue(id, normalized, text) != kResultOk) return false;
-            out = string128ToUtf8(text);
-            return true;
-        });
+        // The controls live no longer than the binding (the editor releases both together).
+        display->setValueToStringFunction(
+            [this, owner, id, display](float value, std::string& out) {
+                if (gestureActive && delegate &&
+                    delegate->getGestureText(id, displayedNormalized(display, value), out))
+                    return true;
+                float range = display->getRange();
+                double normalized = range == 0.f ? 0.0 : double(value - display->getMin()) / range;
+                String128 text{};
+                if (owner->getParamStringByValue(id, normalized, text) != kResultOk) return false;
+                out = string128ToUtf8(text);
+                return true;
+            });
     }
     if (auto* edit = dynamic_cast<CTextEdit*>(control))
     {
-        edit->setStringToValueFunction([owner, id, edit](const std::string& text, float& value) {
-            String128 wide{};
-            utf8ToString128(text, wide);
-            ParamValue normalized = 0;
-            if (owner->getParamValueByString(id, wide, normalized) != kResultOk ||
-                !std::isfinite(normalized))
-                return false;
-            normalized = std::min(1.0, std::max(0.0, normalized));
-            value = edit->getMin() + float(normalized) * edit->getRange();
-            return true;
-        });
+        edit->setStringToValueFunction(
+            [this, owner, id, edit](const std::string& text, float& value) {
+                double normalized = 0;
+                if (delegate && delegate->parseGestureText(id, text, normalized))
+                {
+                    if (!(normalized >= 0.0 && normalized <= 1.0)) return false;
+                }
+                else
+                {
+                    String128 wide{};
+                    utf8ToString128(text, wide);
+                    if (owner->getParamValueByString(id, wide, normalized) != kResultOk ||
+                        !std::isfinite(normalized))
+                        return false;
+                    normalized = std::min(1.0, std::max(0.0, normalized));
+                }
+                value = edit->getMin() + float(normalized) * edit->getRange();
+                return true;
+            });
     }
     // The parameter's default replaces the description's for the reset gesture.
     control->setDefaultValue(valueFor(control, info.defaultNormalizedValue));
@@ -127,6 +141,29 @@ void ParameterBinding::updateControls()
         control->setValue(value);
         control->invalid();
     }
+}
+
+double ParameterBinding::displayedNormalized(const CControl* control, float value) const
+{
+    // The parameter's own value where the control shows it: a float cannot tell the values
+    // right next to it apart.
+    const ParamValue own = parameter->getNormalized();
+    if (control->getMin() + float(own) * control->getRange() == value) return own;
+    const float range = control->getRange();
+    return range == 0.f ? 0.0 : double(value - control->getMin()) / range;
+}
+
+void ParameterBinding::setGestureActive(bool active)
+{
+    if (active == gestureActive) return;
+    gestureActive = active;
+    for (CControl* control : controls)
+        if (dynamic_cast<CParamDisplay*>(control))
+        {
+            // Setting the value again renews the text a field keeps for it.
+            control->setValue(control->getValue());
+            control->invalid();
+        }
 }
 
 void PLUGIN_API ParameterBinding::update(FUnknown* /*changedUnknown*/, int32 message)

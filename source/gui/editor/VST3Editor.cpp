@@ -4,7 +4,10 @@
 #include "editor/ParameterBinding.h"
 #include "platform/IPlatformWindow.h"
 #include "platform/offscreen/OffscreenRender.h"
+#include "views/CConfirmPrompt.h"
 #include "views/CControl.h"
+#include "views/COptionMenu.h"
+#include "views/CTextPrompt.h"
 
 #include "base/source/updatehandler.h"
 
@@ -151,6 +154,7 @@ void VST3Editor::init(UTF8StringPtr name, UTF8StringPtr xmlFile)
     if (description->parse() && description->getTemplateSize(templateName.c_str(), editorSize))
         content = description->createView(templateName.c_str(), this, &subControllers);
     frame = std::make_unique<CFrame>(CRect(CPoint(), editorSize), this);
+    frame->registerMouseObserver(this);
     if (content)
     {
         // The template's own origin is ignored: it fills the editor.
@@ -165,6 +169,7 @@ void VST3Editor::init(UTF8StringPtr name, UTF8StringPtr xmlFile)
 VST3Editor::~VST3Editor()
 {
     if (window) removed();
+    cancelPrompts();
     for (auto& entry : bindings)
         entry.second->release();
     bindings.clear();
@@ -186,7 +191,7 @@ void VST3Editor::bindControls(CView* view)
     Parameter* parameter = controller->getParameterObject(id);
     if (!parameter) return; // tags without a parameter bind to nothing
     ParameterBinding*& binding = bindings[id];
-    if (!binding) binding = new ParameterBinding(controller, parameter);
+    if (!binding) binding = new ParameterBinding(controller, parameter, delegate);
     binding->addControl(control);
 }
 
@@ -210,10 +215,94 @@ bool VST3Editor::renderToPNG(UTF8StringPtr path, double scale) const
     return VSTGUI::renderToPNG(*frame, scale, path);
 }
 
+ViewRect VST3Editor::rectForZoom(double zoomFactor) const
+{
+    const double scale = zoomFactor * contentScale;
+    return ViewRect(0, 0, static_cast<int32>(std::lround(editorSize.x * scale)),
+                    static_cast<int32>(std::lround(editorSize.y * scale)));
+}
+
 ViewRect VST3Editor::scaledRect() const
 {
-    return ViewRect(0, 0, static_cast<int32>(std::lround(editorSize.x * contentScale)),
-                    static_cast<int32>(std::lround(editorSize.y * contentScale)));
+    return rectForZoom(zoom);
+}
+
+//--- zoom ------------------------------------------------------------------------------------
+
+bool VST3Editor::setZoomFactor(double zoomFactor)
+{
+    if (!(zoomFactor >= kMinZoomFactor && zoomFactor <= kMaxZoomFactor)) return false;
+    if (zoomFactor == zoom) return true;
+    if (window)
+    {
+        // Open in a host that cannot be asked: its window could not follow.
+        if (!plugFrame) return false;
+        // Hosts may call onSize from inside resizeView, which must find the new size expected.
+        const double previous = zoom;
+        zoom = zoomFactor;
+        rect = scaledRect();
+        ViewRect wanted = rect;
+        const bool agreed = plugFrame->resizeView(this, &wanted) == kResultTrue;
+        zoom = previous;
+        rect = scaledRect();
+        if (!agreed || !window) return false;
+    }
+    applyZoom(zoomFactor);
+    return true;
+}
+
+void VST3Editor::applyZoom(double zoomFactor)
+{
+    zoom = zoomFactor;
+    rect = scaledRect();
+    if (window) window->setContentScale(getScaleFactor());
+    frame->invalid();
+}
+
+//--- questions -------------------------------------------------------------------------------
+
+void VST3Editor::askForText(UTF8StringPtr title, UTF8StringPtr initialText, TextPromptDone done)
+{
+    cancelPrompts();
+    if (editorSize.x <= 0 || editorSize.y <= 0)
+    {
+        if (done) done(false, std::string());
+        return;
+    }
+    auto* prompt = new CTextPrompt(frame->getViewSize(), title, initialText, std::move(done));
+    frame->addOverlay(prompt, true);
+    prompt->open();
+}
+
+void VST3Editor::askYesNo(UTF8StringPtr title, YesNoPromptDone done, UTF8StringPtr yesTitle,
+                          UTF8StringPtr noTitle)
+{
+    cancelPrompts();
+    if (editorSize.x <= 0 || editorSize.y <= 0)
+    {
+        if (done) done(false);
+        return;
+    }
+    frame->addOverlay(
+        new CConfirmPrompt(frame->getViewSize(), title, std::move(done), yesTitle, noTitle), true);
+}
+
+bool VST3Editor::isPromptOpen() const
+{
+    for (std::size_t i = 0; i < frame->getNbOverlays(); ++i)
+        if (auto* prompt = dynamic_cast<CPromptView*>(frame->getOverlay(i)))
+            if (!prompt->isFinished()) return true;
+    return false;
+}
+
+void VST3Editor::cancelPrompts()
+{
+    std::vector<CPromptView*> open;
+    for (std::size_t i = 0; i < frame->getNbOverlays(); ++i)
+        if (auto* prompt = dynamic_cast<CPromptView*>(frame->getOverlay(i))) open.push_back(prompt);
+    // Declining one removes it from the overlays; the frame deletes it only later.
+    for (CPromptView* prompt : open)
+        prompt->cancel();
 }
 
 //--- IPlugView -------------------------------------------------------------------------------
@@ -227,7 +316,8 @@ tresult PLUGIN_API VST3Editor::attached(void* parent, FIDString type)
 {
     if (window || !parent || !isPlatformWindowTypeSupported(type)) return kResultFalse;
     deleteClosedWindows();
-    window = createPlatformWindow(parent, type, plugFrame, frame.get(), editorSize, contentScale);
+    window =
+        createPlatformWindow(parent, type, plugFrame, frame.get(), editorSize, getScaleFactor());
     if (!window) return kResultFalse;
     frame->setPlatformFrame(window.get());
     CPluginView::attached(parent, type);
@@ -239,12 +329,17 @@ tresult PLUGIN_API VST3Editor::removed()
 {
     if (!window) return kResultFalse;
     if (delegate) delegate->willClose(this);
-    // Typing and open popups end with the window.
+    // Questions, typing and open popups end with the window.
+    cancelPrompts();
     frame->setFocusView(nullptr);
     while (frame->getNbOverlays() > 0)
         frame->removeOverlay(frame->getOverlay(frame->getNbOverlays() - 1));
     CPoint nowhere(-1, -1);
     frame->onMouseUp(nowhere, CButtonState());
+    frame->platformOnMouseExited();
+    hoveredTag = -1;
+    editedTags.clear();
+    updateGestureTexts();
     frame->setPlatformFrame(nullptr);
     window->close();
     closedWindows.push_back(std::move(window));
@@ -274,17 +369,44 @@ tresult PLUGIN_API VST3Editor::onKeyUp(char16 key, int16 keyMsg, int16 modifiers
 tresult PLUGIN_API VST3Editor::onSize(ViewRect* newSize)
 {
     if (!newSize) return kInvalidArgument;
-    // The size is fixed: whatever the host asks, the editor keeps its own.
-    rect = scaledRect();
+    const ViewRect own = scaledRect();
+    if (newSize->getWidth() == own.getWidth() && newSize->getHeight() == own.getHeight())
+    {
+        rect = own;
+        return kResultTrue;
+    }
+    // A size of the host's own: the largest zoom step that fits, never below 100 %.
+    double fitting = kZoomSteps[0];
+    for (double step : kZoomSteps)
+    {
+        const ViewRect stepRect = rectForZoom(step);
+        if (stepRect.getWidth() <= newSize->getWidth() &&
+            stepRect.getHeight() <= newSize->getHeight())
+            fitting = step;
+    }
+    if (fitting != zoom)
+        applyZoom(fitting);
+    else
+        rect = own;
     return kResultTrue;
 }
 
 tresult PLUGIN_API VST3Editor::checkSizeConstraint(ViewRect* requested)
 {
     if (!requested) return kInvalidArgument;
-    ViewRect own = scaledRect();
-    requested->right = requested->left + own.getWidth();
-    requested->bottom = requested->top + own.getHeight();
+    const ViewRect base = rectForZoom(1.0);
+    double nearest = zoom;
+    if (base.getWidth() > 0 && base.getHeight() > 0)
+    {
+        const double wanted = std::min(double(requested->getWidth()) / base.getWidth(),
+                                       double(requested->getHeight()) / base.getHeight());
+        nearest = kZoomSteps[0];
+        for (double step : kZoomSteps)
+            if (std::abs(step - wanted) < std::abs(nearest - wanted)) nearest = step;
+    }
+    const ViewRect snapped = rectForZoom(nearest);
+    requested->right = requested->left + snapped.getWidth();
+    requested->bottom = requested->top + snapped.getHeight();
     return kResultTrue;
 }
 
@@ -295,7 +417,7 @@ tresult PLUGIN_API VST3Editor::setContentScaleFactor(ScaleFactor factor)
     if (scale == contentScale) return kResultTrue;
     contentScale = scale;
     rect = scaledRect();
-    if (window) window->setContentScale(contentScale);
+    if (window) window->setContentScale(getScaleFactor());
     if (plugFrame)
     {
         ViewRect newRect = rect;
@@ -323,15 +445,63 @@ void VST3Editor::controlBeginEdit(CControl* control)
 {
     if (!control || control->getTag() == -1) return;
     auto id = static_cast<ParamID>(control->getTag());
-    if (getBinding(id) && (!delegate || !delegate->isPrivateParameter(id)))
-        controller->beginEdit(id);
+    if (!getBinding(id)) return;
+    editedTags.push_back(control->getTag());
+    updateGestureTexts();
+    if (!delegate || !delegate->isPrivateParameter(id)) controller->beginEdit(id);
 }
 
 void VST3Editor::controlEndEdit(CControl* control)
 {
     if (!control || control->getTag() == -1) return;
     auto id = static_cast<ParamID>(control->getTag());
-    if (getBinding(id) && (!delegate || !delegate->isPrivateParameter(id))) controller->endEdit(id);
+    if (!getBinding(id)) return;
+    auto edited = std::find(editedTags.begin(), editedTags.end(), control->getTag());
+    if (edited != editedTags.end()) editedTags.erase(edited);
+    updateGestureTexts();
+    if (!delegate || !delegate->isPrivateParameter(id)) controller->endEdit(id);
+}
+
+//--- gesture texts and the context menu ------------------------------------------------------
+
+void VST3Editor::updateGestureTexts()
+{
+    if (!delegate) return;
+    for (auto& entry : bindings)
+    {
+        const auto tag = static_cast<int32_t>(entry.first);
+        entry.second->setGestureActive(tag == hoveredTag ||
+                                       std::find(editedTags.begin(), editedTags.end(), tag) !=
+                                           editedTags.end());
+    }
+}
+
+void VST3Editor::onMouseEntered(CView* view, CFrame* /*frame*/)
+{
+    auto* control = dynamic_cast<CControl*>(view);
+    hoveredTag = control ? control->getTag() : -1;
+    updateGestureTexts();
+}
+
+void VST3Editor::onMouseExited(CView* view, CFrame* /*frame*/)
+{
+    auto* control = dynamic_cast<CControl*>(view);
+    if (control && control->getTag() == hoveredTag) hoveredTag = -1;
+    updateGestureTexts();
+}
+
+CMouseEventResult VST3Editor::onMouseDown(CFrame* target, const CPoint& where,
+                                          const CButtonState& buttons)
+{
+    if (!delegate || !(buttons & kRButton) || buttons.isLeftButton()) return kMouseEventNotHandled;
+    // Controls keep their own clicks; the menu belongs to the panel around them.
+    CPoint origin;
+    if (dynamic_cast<CControl*>(target->findViewAt(where, origin))) return kMouseEventNotHandled;
+    COptionMenu* menu = delegate->createContextMenu(where, this);
+    if (!menu) return kMouseEventNotHandled;
+    if (menu != contextMenu.get()) contextMenu.reset(menu);
+    menu->popup(target, where);
+    return kMouseDownEventHandledButDontNeedMovedOrUpEvents;
 }
 
 CView* VST3Editor::createView(const UIAttributes& attributes, const IUIDescription* desc)

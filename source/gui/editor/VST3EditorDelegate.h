@@ -7,6 +7,8 @@
 
 #include "pluginterfaces/vst/vsttypes.h"
 
+#include <string>
+
 namespace VSTGUI {
 
 class COptionMenu;
@@ -44,10 +46,28 @@ public:
     /** Called once the editor is open in a host window, and before it closes. */
     virtual void didOpen(VST3Editor* /*editor*/) {}
     virtual void willClose(VST3Editor* /*editor*/) {}
-    /** A context menu for `pos` (none by default). */
-    virtual COptionMenu* createContextMenu(const CPoint& /*pos*/, VST3Editor* /*editor*/)
+    /** The menu for a right-click at `where` (frame coordinates) on the editor's background,
+     *  not on a control; none by default. The editor takes the menu over and shows it at the
+     *  click; its entries act through their actions. */
+    virtual COptionMenu* createContextMenu(const CPoint& /*where*/, VST3Editor* /*editor*/)
     {
         return nullptr;
+    }
+    /** The text the read-outs of a parameter show while one of its controls is dragged or
+     *  hovered, for the normalized value `normalized`; false (the default) keeps the
+     *  parameter's own text. */
+    virtual bool getGestureText(Steinberg::Vst::ParamID /*id*/, double /*normalized*/,
+                                std::string& /*text*/)
+    {
+        return false;
+    }
+    /** Reads text typed into a read-out before the parameter does: true with the normalized
+     *  value when the delegate understands `text` (a value outside 0..1 is refused), false (the
+     *  default) to leave it to the parameter's own text conversion. */
+    virtual bool parseGestureText(Steinberg::Vst::ParamID /*id*/, const std::string& /*text*/,
+                                  double& /*normalized*/)
+    {
+        return false;
     }
     /** A sub-controller for a "sub-controller" name of the description, or null. The editor
      *  owns what is returned and deletes it with itself. */

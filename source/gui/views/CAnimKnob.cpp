@@ -162,4 +162,26 @@ bool CAnimKnob::onWheel(const CPoint& /*where*/, float distance, const CButtonSt
     return true;
 }
 
+int32_t CAnimKnob::onKeyDown(VstKeyCode& key)
+{
+    if (key.character != 0 || (key.modifier & ~MODIFIER_SHIFT) != 0 || dragging) return -1;
+    float direction = 0;
+    switch (key.virt)
+    {
+    case VKEY_UP:
+    case VKEY_RIGHT:
+        direction = 1;
+        break;
+    case VKEY_DOWN:
+    case VKEY_LEFT:
+        direction = -1;
+        break;
+    default:
+        return -1;
+    }
+    CButtonState buttons((key.modifier & MODIFIER_SHIFT) ? kShift : 0);
+    onWheel(CPoint(), direction, buttons);
+    return 1;
+}
+
 } // namespace VSTGUI

@@ -3,7 +3,8 @@
 // = normalized value x (frames - 1), rounded down. It is dragged as a knob in the host's knob
 // mode; a strip whose pictures are taller than wide is a fader and always follows a vertical
 // drag, since a circular drag on a fader cannot be operated. Shift gives fine steps; a
-// double-click or a Ctrl-click resets to the default value.
+// double-click or a Ctrl-click resets to the default value. With the keyboard focus the arrow
+// keys step it as the wheel does (Up and Right raise it), Shift again in fine steps.
 #pragma once
 
 #include "views/CControl.h"
@@ -51,6 +52,7 @@ public:
     CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons) override;
     CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons) override;
     bool onWheel(const CPoint& where, float distance, const CButtonState& buttons) override;
+    int32_t onKeyDown(VstKeyCode& key) override;
 
 private:
     float valueFromPoint(const CPoint& where) const;

@@ -34,6 +34,8 @@ public:
     float getSplashAlpha() const;
 
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
+    /** An invisible hot area: nothing the keyboard could show or step. */
+    bool wantsFocus() const override { return false; }
 
 private:
     class Panel;

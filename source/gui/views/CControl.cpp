@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/CControl.h"
 
+#include "views/CFrame.h"
+
 #include <cmath>
 
 namespace VSTGUI {
@@ -35,7 +37,9 @@ float CControl::getValueNormalized() const
 
 void CControl::beginEdit()
 {
-    if (editDepth++ == 0 && listener) listener->controlBeginEdit(this);
+    if (editDepth++ != 0) return;
+    if (CFrame* frame = getFrame()) frame->onControlEdit(this);
+    if (listener) listener->controlBeginEdit(this);
 }
 
 void CControl::endEdit()

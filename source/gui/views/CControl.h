@@ -45,6 +45,8 @@ public:
     /** Sets the value to `newValue` as one whole user gesture (begin, change, end). */
     void setValueByGesture(float newValue);
 
+    bool wantsFocus() const override { return true; }
+
 protected:
     /** Hands a modifier click to the listener; true when the listener took it. */
     bool checkModifierClick(const CButtonState& buttons);

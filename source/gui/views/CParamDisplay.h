@@ -54,6 +54,8 @@ public:
     virtual std::string getDisplayText() const;
 
     void draw(CDrawContext& context) override;
+    /** A read-out is reached through the control it shows (see CFrame's focus chain). */
+    bool wantsFocus() const override { return false; }
 
 protected:
     void drawBack(CDrawContext& context, bool force = false) const;

@@ -60,6 +60,7 @@ void CTextEdit::beginTyping()
     if (CFrame* frame = getFrame())
     {
         blinkStart = frame->getTicks();
+        focusBeforeTyping = frame->getFocusView() != this ? frame->getFocusView() : nullptr;
         frame->setFocusView(this);
         frame->registerAnimation(this, kCaretTimerInterval);
     }
@@ -74,8 +75,15 @@ void CTextEdit::endTyping()
     if (CFrame* frame = getFrame())
     {
         frame->unregisterAnimation(this);
-        if (frame->getFocusView() == this) frame->setFocusView(nullptr);
+        if (frame->getFocusView() == this)
+        {
+            CView* back = nullptr;
+            for (CView* view : frame->getFocusChain())
+                if (view == focusBeforeTyping) back = view;
+            frame->setFocusView(back);
+        }
     }
+    focusBeforeTyping = nullptr;
     invalid();
 }
 
@@ -252,7 +260,17 @@ void CTextEdit::replaceSelection(const std::string& insert)
 
 int32_t CTextEdit::onKeyDown(VstKeyCode& key)
 {
-    if (!typing) return -1;
+    if (!typing)
+    {
+        // A field that has the keys without typing (a Tab stop of its own) opens on Enter.
+        if (key.character == 0 && key.modifier == 0 &&
+            (key.virt == VKEY_RETURN || key.virt == VKEY_ENTER))
+        {
+            beginTyping();
+            return 1;
+        }
+        return -1;
+    }
     bool shift = key.modifier & MODIFIER_SHIFT;
     bool command = key.modifier & (MODIFIER_CONTROL | MODIFIER_COMMAND);
     if (command)

@@ -3,7 +3,8 @@
 // selected and a blinking caret; the field holds the keyboard focus only while typing. Enter
 // commits through the string-to-value function (the editor sets the parameter's own reading);
 // a refused text leaves the value as it was and the display shows it again. Escape and a click
-// elsewhere cancel.
+// elsewhere cancel. Typing opened from the keyboard (Enter on the control the field shows)
+// hands the keys back to that control when it ends.
 #pragma once
 
 #include "views/CParamDisplay.h"
@@ -47,9 +48,9 @@ public:
     /** Opens typing as a click does. */
     void beginTyping();
     /** Commits the typed text (Enter). */
-    void commitTyping();
+    virtual void commitTyping();
     /** Drops the typed text (Escape). */
-    void cancelTyping();
+    virtual void cancelTyping();
 
     void draw(CDrawContext& context) override;
     CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
@@ -58,9 +59,13 @@ public:
     int32_t onKeyDown(VstKeyCode& key) override;
     void looseFocus() override;
     void onAnimationTimer() override;
+    bool drawsOwnFocus() const override { return typing; }
+
+protected:
+    /** Closes typing without looking at the text; the keys go back where they came from. */
+    void endTyping();
 
 private:
-    void endTyping();
     void replaceSelection(const std::string& insert);
     std::size_t positionAt(CCoord x) const;
     CCoord textStartX(CCoord textWidth) const;
@@ -76,6 +81,8 @@ private:
     std::size_t anchor = 0;
     bool caretVisible = true;
     std::uint64_t blinkStart = 0;
+    // The view that had the keys when typing began; compared, never followed, as it may be gone.
+    const CView* focusBeforeTyping = nullptr;
     // Text widths measured while drawing, so that clicks land on the right character.
     mutable std::vector<CCoord> glyphEdges;
 };

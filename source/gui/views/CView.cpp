@@ -36,6 +36,16 @@ CMouseEventResult CView::onMouseUp(CPoint& /*where*/, const CButtonState& /*butt
     return kMouseEventNotHandled;
 }
 
+CMouseEventResult CView::onMouseEntered(CPoint& /*where*/, const CButtonState& /*buttons*/)
+{
+    return kMouseEventNotHandled;
+}
+
+CMouseEventResult CView::onMouseExited(CPoint& /*where*/, const CButtonState& /*buttons*/)
+{
+    return kMouseEventNotHandled;
+}
+
 bool CView::onWheel(const CPoint& /*where*/, float /*distance*/, const CButtonState& /*buttons*/)
 {
     return false;

@@ -29,6 +29,9 @@ public:
     virtual CMouseEventResult onMouseDown(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseMoved(CPoint& where, const CButtonState& buttons);
     virtual CMouseEventResult onMouseUp(CPoint& where, const CButtonState& buttons);
+    /** The pointer came over the view, or left it (while no button is held). */
+    virtual CMouseEventResult onMouseEntered(CPoint& where, const CButtonState& buttons);
+    virtual CMouseEventResult onMouseExited(CPoint& where, const CButtonState& buttons);
     /** True when the view used the wheel. `distance` is in wheel steps, positive upwards. */
     virtual bool onWheel(const CPoint& where, float distance, const CButtonState& buttons);
     /** 1 when the key was used, -1 when not. */
@@ -39,6 +42,12 @@ public:
      */
     virtual void takeFocus() {}
     virtual void looseFocus() {}
+    /** True for views the keyboard can operate: Tab stops at them, and a click that edits
+     *  nothing gives them the keys. */
+    virtual bool wantsFocus() const { return false; }
+    /** True while the view shows its keyboard focus itself (a field being typed into), so the
+     *  frame draws no focus ring around it. */
+    virtual bool drawsOwnFocus() const { return false; }
     /** Called on the frame's animation timer while the view is registered with it. */
     virtual void onAnimationTimer() {}
 

@@ -2,6 +2,7 @@
 #include "views/CViewContainer.h"
 
 #include "base/CDrawContext.h"
+#include "views/CFrame.h"
 
 #include <algorithm>
 
@@ -25,6 +26,7 @@ void CViewContainer::removeView(CView* view, bool withForget)
         std::find_if(children.begin(), children.end(),
                      [view](const std::unique_ptr<CView>& child) { return child.get() == view; });
     if (it == children.end()) return;
+    if (CFrame* frame = getFrame()) frame->onViewRemoved(view);
     view->invalid();
     std::unique_ptr<CView> owned = std::move(*it);
     children.erase(it);

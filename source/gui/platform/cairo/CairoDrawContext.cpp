@@ -135,6 +135,9 @@ void CairoDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest,
     // Scaled bitmaps are filtered; at their own resolution they are copied pixel for pixel.
     cairo_pattern_set_filter(cairo_get_source(cr),
                              scale == bitmapScale ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    // The filter takes edge pixels from inside: a transparent outside would fade an edge that
+    // lies inside a device pixel twice, once by the filter and once by the clip.
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
     cairo_paint_with_alpha(cr, double(alpha) * state.alpha);
     cairo_restore(cr);
 }

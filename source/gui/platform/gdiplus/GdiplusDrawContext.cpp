@@ -131,8 +131,6 @@ void GdiplusDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest,
                   dest.top - sourceOffset.y + extent.y / bitmapScale);
     covered.bound(dest);
     if (covered.isEmpty()) return;
-    const CCoord sourceX = (covered.left - dest.left + sourceOffset.x) * bitmapScale;
-    const CCoord sourceY = (covered.top - dest.top + sourceOffset.y) * bitmapScale;
 
     Gdiplus::ImageAttributes attributes;
     // Scaled bitmaps take their edge pixels from inside, not from a transparent outside.
@@ -144,15 +142,54 @@ void GdiplusDrawContext::drawBitmap(const CBitmap& bitmap, const CRect& dest,
                                   {0, 0, 0, opacity, 0},
                                   {0, 0, 0, 0, 1}}};
     if (opacity < 1) attributes.SetColorMatrix(&fade);
-    // At their own resolution bitmaps are copied pixel for pixel; scaled ones are filtered.
+    if (scale < bitmapScale && drawShrunk(*platform, bitmapScale, covered,
+                                          CPoint(dest.left, dest.top) - sourceOffset, attributes))
+        return;
     Gdiplus::InterpolationMode previous = graphics.GetInterpolationMode();
+    // At their own resolution bitmaps are copied pixel for pixel; scaled ones are filtered.
     graphics.SetInterpolationMode(scale == bitmapScale
                                       ? Gdiplus::InterpolationModeNearestNeighbor
                                       : Gdiplus::InterpolationModeHighQualityBicubic);
+    const CCoord sourceX = (covered.left - dest.left + sourceOffset.x) * bitmapScale;
+    const CCoord sourceY = (covered.top - dest.top + sourceOffset.y) * bitmapScale;
     graphics.DrawImage(platform->getImage(), rectOf(covered), REAL(sourceX), REAL(sourceY),
                        REAL(covered.getWidth() * bitmapScale),
                        REAL(covered.getHeight() * bitmapScale), Gdiplus::UnitPixel, &attributes);
     graphics.SetInterpolationMode(previous);
+}
+
+bool GdiplusDrawContext::drawShrunk(const GdiplusBitmap& bitmap, double bitmapScale,
+                                    const CRect& covered, const CPoint& origin,
+                                    Gdiplus::ImageAttributes& attributes)
+{
+    // Where the covered part lies on the device, in its pixels.
+    Gdiplus::Matrix toDevice;
+    if (graphics.GetTransform(&toDevice) != Gdiplus::Ok) return false;
+    Gdiplus::PointF corner(REAL(covered.left), REAL(covered.top));
+    if (toDevice.TransformPoints(&corner, 1) != Gdiplus::Ok) return false;
+    const double left = corner.X, top = corner.Y;
+    if (!(std::isfinite(left) && std::isfinite(top))) return false;
+    const double firstX = std::floor(left), firstY = std::floor(top);
+    // A 256th of a pixel is less than any colour step: finer phases would only fill the cache.
+    const CPoint phase(std::round((left - firstX) * 256) / 256,
+                       std::round((top - firstY) * 256) / 256);
+    const CRect region(std::round((covered.left - origin.x) * bitmapScale),
+                       std::round((covered.top - origin.y) * bitmapScale),
+                       std::round((covered.right - origin.x) * bitmapScale),
+                       std::round((covered.bottom - origin.y) * bitmapScale));
+    Gdiplus::Bitmap* shrunk = bitmap.getShrunk(scale / bitmapScale, phase, region);
+    if (!shrunk) return false;
+    // One image pixel on one device pixel: the clip is kept on the device, the transform not
+    // needed.
+    const INT width = INT(shrunk->GetWidth()), height = INT(shrunk->GetHeight());
+    const Gdiplus::InterpolationMode previous = graphics.GetInterpolationMode();
+    graphics.ResetTransform();
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    graphics.DrawImage(shrunk, Gdiplus::Rect(INT(firstX), INT(firstY), width, height), 0, 0, width,
+                       height, Gdiplus::UnitPixel, &attributes);
+    graphics.SetInterpolationMode(previous);
+    graphics.SetTransform(&toDevice);
+    return true;
 }
 
 void GdiplusDrawContext::drawString(const std::string& text, const CRect& rect, CHoriTxtAlign align)

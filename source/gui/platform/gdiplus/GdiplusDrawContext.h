@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/CDrawContext.h"
+#include "platform/gdiplus/GdiplusBitmap.h"
 #include "platform/gdiplus/GdiplusSession.h"
 
 #include <vector>
@@ -49,6 +50,10 @@ private:
 
     Gdiplus::Color colorOf(const CColor& color) const;
     void fillAndStroke(Gdiplus::GraphicsPath& path, CDrawStyle style);
+    /** Draws the `covered` part of a bitmap (its left top at `origin`) shrunk to the device's
+     *  pixels; false when it cannot, for the filtered way. */
+    bool drawShrunk(const GdiplusBitmap& bitmap, double bitmapScale, const CRect& covered,
+                    const CPoint& origin, Gdiplus::ImageAttributes& attributes);
 
     GdiplusSession& session;
     Gdiplus::Graphics& graphics;

@@ -158,6 +158,8 @@ struct Win32Window::Impl
     // Buttons pressed in the window: it holds the mouse capture while any is down.
     int buttonsDown = 0;
     CPoint lastMouse;
+    // Windows reports the pointer leaving only when asked, once per entry.
+    bool trackingLeave = false;
 
     // The back buffer: a top-down 32-bit DIB section in a memory DC.
     HDC bufferContext = nullptr;
@@ -365,8 +367,20 @@ LRESULT Win32Window::Impl::handle(UINT message, WPARAM wParam, LPARAM lParam)
         mouseUp(kRButton, wParam, lParam);
         return 0;
     case WM_MOUSEMOVE:
+        if (!trackingLeave)
+        {
+            TRACKMOUSEEVENT track{};
+            track.cbSize = sizeof(track);
+            track.dwFlags = TME_LEAVE;
+            track.hwndTrack = self;
+            trackingLeave = TrackMouseEvent(&track) != FALSE;
+        }
         lastMouse = toEditor(lParam);
         callback->platformOnMouseMoved(lastMouse, buttonsOf(wParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        trackingLeave = false;
+        callback->platformOnMouseExited();
         return 0;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lParam) != self) captureLost();

@@ -385,11 +385,11 @@ std::unique_ptr<X11Window> X11Window::create(std::uint32_t parentWindow, IPlugFr
 
     impl->window = xcb_generate_id(impl->connection);
     const std::uint32_t mask = XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK;
-    const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0,
-                                    XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS |
-                                        XCB_EVENT_MASK_BUTTON_RELEASE |
-                                        XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_KEY_PRESS |
-                                        XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE};
+    const std::uint32_t values[] = {
+        XCB_BACK_PIXMAP_NONE, 0,
+        XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+            XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_KEY_PRESS |
+            XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_FOCUS_CHANGE};
     xcb_generic_error_t* error = xcb_request_check(
         impl->connection,
         xcb_create_window_checked(impl->connection, depth, impl->window, parentWindow, 0, 0,
@@ -542,6 +542,14 @@ void X11Window::Impl::handleEvent(xcb_generic_event_t* event)
         auto* motion = reinterpret_cast<xcb_motion_notify_event_t*>(event);
         callback->platformOnMouseMoved(toEditor(motion->event_x, motion->event_y),
                                        buttonStateOf(motion->state));
+        break;
+    }
+    case XCB_LEAVE_NOTIFY:
+    {
+        // Leaving for a child window or through a grab is not leaving the editor.
+        auto* leave = reinterpret_cast<xcb_leave_notify_event_t*>(event);
+        if (leave->detail != XCB_NOTIFY_DETAIL_INFERIOR && leave->mode == XCB_NOTIFY_MODE_NORMAL)
+            callback->platformOnMouseExited();
         break;
     }
     case XCB_FOCUS_OUT:

@@ -8,10 +8,14 @@
 #include "pluginterfaces/base/funknown.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-namespace Steinberg::Vst::Tarvik::Presets {
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Presets {
 
 struct VstPreset
 {
@@ -39,8 +43,8 @@ public:
 
     /** Parses the bytes of a file; false with the reason when anything does not fit. */
     static bool parse(const std::vector<uint8_t>& bytes, VstPreset& preset, std::string& error);
-    /** Reads and parses a file; messages name the path. */
-    static bool read(const std::string& path, VstPreset& preset, std::string& error);
+    /** Reads and parses a file; messages name the path (in UTF-8). */
+    static bool read(const std::filesystem::path& path, VstPreset& preset, std::string& error);
 
     /** The bytes of a preset file with a 'Comp', a 'Cont' and an 'Info' chunk. */
     static std::vector<uint8_t> compose(const FUID& classId,
@@ -54,4 +58,10 @@ public:
     static std::string metaInfoValue(const std::string& xml, const std::string& id);
 };
 
-} // namespace Steinberg::Vst::Tarvik::Presets
+/** The instrument attribute hosts filter by, for a bank category. */
+std::string musicalInstrument(const std::string& category);
+
+} // namespace Presets
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

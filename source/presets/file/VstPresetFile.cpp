@@ -1,21 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "VstPresetFile.h"
 
-#include "FactoryBank.h"
-
 #include "base/source/fobject.h"
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/vstpresetfile.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
-#include <sys/stat.h>
+#include <system_error>
 
-namespace Steinberg::Vst::Tarvik::Presets {
+namespace Steinberg {
+namespace Vst {
+namespace Tarvik {
+namespace Presets {
 
 namespace {
 
@@ -172,36 +173,39 @@ bool VstPresetFile::parse(const std::vector<uint8_t>& bytes, VstPreset& preset, 
     return checkProcessorState(preset.componentState, error);
 }
 
-bool VstPresetFile::read(const std::string& path, VstPreset& preset, std::string& error)
+bool VstPresetFile::read(const std::filesystem::path& path, VstPreset& preset, std::string& error)
 {
-    struct stat info
-    {};
-    if (stat(path.c_str(), &info) != 0)
+    namespace fs = std::filesystem;
+    const std::string name = path.u8string();
+    std::error_code failure;
+    const fs::file_status status = fs::status(path, failure);
+    if (failure)
     {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+        error = "cannot open " + name + ": " + failure.message();
         return false;
     }
-    if (!S_ISREG(info.st_mode))
+    if (!fs::is_regular_file(status))
     {
-        error = path + " is not a file";
+        error = name + " is not a file";
         return false;
     }
-    if (static_cast<uint64_t>(info.st_size) > kMaxFileSize)
+    const uintmax_t size = fs::file_size(path, failure);
+    if (failure || size > kMaxFileSize)
     {
-        error = path + " is too large for a preset file";
+        error = failure ? "cannot read " + name : name + " is too large for a preset file";
         return false;
     }
     std::ifstream file(path, std::ios::binary);
-    std::vector<uint8_t> bytes(static_cast<size_t>(info.st_size));
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (!file || !file.read(reinterpret_cast<char*>(bytes.data()),
                             static_cast<std::streamsize>(bytes.size())))
     {
-        error = "cannot read " + path;
+        error = "cannot read " + name;
         return false;
     }
     if (!parse(bytes, preset, error))
     {
-        error = path + ": " + error;
+        error = name + ": " + error;
         return false;
     }
     return true;
@@ -266,4 +270,19 @@ std::string VstPresetFile::metaInfoValue(const std::string& xml, const std::stri
     return unescapeXml(xml.substr(begin, end - begin));
 }
 
-} // namespace Steinberg::Vst::Tarvik::Presets
+std::string musicalInstrument(const std::string& category)
+{
+    static const std::map<std::string, std::string> instruments = {
+        {"Bass", "Synth|Synth Bass"},       {"Lead", "Synth|Synth Lead"},
+        {"Pad", "Synth|Synth Pad"},         {"Strings", "Strings|Synth Strings"},
+        {"Brass", "Brass|Synth Brass"},     {"Keys", "Keyboard|Synth Keys"},
+        {"Pluck", "Synth|Synth Pluck"},     {"Glide", "Synth|Synth Lead"},
+        {"Effects", "Musical FX|Synth FX"}, {"Init", "Synth"}};
+    const auto found = instruments.find(category);
+    return found == instruments.end() ? "Synth" : found->second;
+}
+
+} // namespace Presets
+} // namespace Tarvik
+} // namespace Vst
+} // namespace Steinberg

@@ -34,6 +34,14 @@ double doubleAt(const uint8* bytes)
     return value;
 }
 
+/** The length of a channel message with this status byte; 0 for anything else. */
+uint32_t channelMessageSize(uint8 status)
+{
+    if (status < 0x80 || status >= 0xF0) return 0;
+    const uint8 kind = status & 0xF0;
+    return kind == 0xC0 || kind == 0xD0 ? 2 : 3;
+}
+
 const void* feature(const LV2_Feature* const* features, const char* uri)
 {
     for (const LV2_Feature* const* f = features; f && *f; ++f)
@@ -92,6 +100,7 @@ bool Lv2Instrument::build(IPluginFactory* factory, const TUID processorClassId, 
     urids.atomSequence = map->map(map->handle, LV2_ATOM__Sequence);
     urids.atomString = map->map(map->handle, LV2_ATOM__String);
     urids.atomInt = map->map(map->handle, LV2_ATOM__Int);
+    urids.atomChunk = map->map(map->handle, LV2_ATOM__Chunk);
     urids.midiEvent = map->map(map->handle, LV2_MIDI__MidiEvent);
     urids.maxBlockLength = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
     urids.nominalBlockLength = map->map(map->handle, LV2_BUF_SIZE__nominalBlockLength);
@@ -205,10 +214,12 @@ void Lv2Instrument::readMidi()
     if (!sequence || sequence->atom.type != urids.atomSequence) return;
     LV2_ATOM_SEQUENCE_FOREACH(sequence, event)
     {
-        if (event->body.type != urids.midiEvent || event->body.size == 0 || event->body.size > 3)
-            continue; // system exclusive and other atoms: nothing the instrument plays
+        if (event->body.type != urids.midiEvent) continue;
+        const auto* message = static_cast<const uint8*>(LV2_ATOM_BODY_CONST(&event->body));
+        // Channel messages only, and only whole ones: a note-on cut short is not a note-off.
+        if (event->body.size == 0 || event->body.size != channelMessageSize(message[0])) continue;
         uint8 bytes[3] = {};
-        std::memcpy(bytes, LV2_ATOM_BODY_CONST(&event->body), event->body.size);
+        std::memcpy(bytes, message, event->body.size);
         const int64_t frames = event->time.frames;
         const int32 offset = static_cast<int32>(
             std::min<int64_t>(std::max<int64_t>(frames, 0), std::numeric_limits<int32>::max()));
@@ -278,7 +289,8 @@ LV2_State_Status Lv2Instrument::restore(LV2_State_Retrieve_Function retrieve,
     uint32_t flags = 0;
     const void* value = retrieve(handle, urids.state, &size, &type, &flags);
     if (!value) return LV2_STATE_ERR_NO_PROPERTY;
-    if (type != urids.stateType) return LV2_STATE_ERR_BAD_TYPE;
+    // Preset files carry the stream as xsd:base64Binary, which hosts hand over as a chunk.
+    if (type != urids.stateType && type != urids.atomChunk) return LV2_STATE_ERR_BAD_TYPE;
     std::vector<uint8> current;
     if (!instance->processorState(current)) return LV2_STATE_ERR_UNKNOWN;
     if (!plausibleProcessorState(static_cast<const uint8*>(value), size, current))

@@ -84,6 +84,7 @@ private:
         LV2_URID atomSequence = 0;
         LV2_URID atomString = 0;
         LV2_URID atomInt = 0;
+        LV2_URID atomChunk = 0;
         LV2_URID midiEvent = 0;
         LV2_URID maxBlockLength = 0;
         LV2_URID nominalBlockLength = 0;

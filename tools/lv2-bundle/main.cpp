@@ -38,6 +38,7 @@ const char* const kPrefixes = R"(@prefix atom:  <http://lv2plug.in/ns/ext/atom#>
 @prefix state: <http://lv2plug.in/ns/ext/state#> .
 @prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .
 @prefix urid:  <http://lv2plug.in/ns/ext/urid#> .
+@prefix xsd:   <http://www.w3.org/2001/XMLSchema#> .
 
 )";
 
@@ -293,10 +294,11 @@ std::string presetsText(const std::vector<Preset>& bank)
                 << quoted(port.symbol) << " ; pset:value "
                 << number(toPortValue(port, preset.values[port.parameterId])) << " ]";
         }
-        // The ports carry floats; the state carries the values exactly.
+        // The ports carry floats; the state carries the values exactly. Hosts read a literal
+        // of the plug-in's own type from a bundle as text, a base64Binary one as its bytes.
         out << " ;\n    state:state [\n"
-            << "        " << uri(kStateUri) << " " << quoted(base64(processorState(preset))) << "^^"
-            << uri(kStateTypeUri) << " ;\n"
+            << "        " << uri(kStateUri) << " " << quoted(base64(processorState(preset)))
+            << "^^xsd:base64Binary ;\n"
             << "        " << uri(kProgramNameUri) << " " << quoted(preset.name) << "\n"
             << "    ] .\n\n";
     }

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -42,11 +43,16 @@ const char* const kPrefixes = R"(@prefix atom:  <http://lv2plug.in/ns/ext/atom#>
 
 )";
 
-/** A float as a Turtle number that reads back as the same float. */
+/** A float as the shortest Turtle number that reads back as the same float (0.37, not
+    0.370000005). */
 std::string number(float value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    for (int digits = 1; digits <= 9; ++digits)
+    {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value) break;
+    }
     std::string out = text;
     if (out.find_first_of(".e") == std::string::npos) out += ".0";
     return out;

@@ -157,7 +157,7 @@ void Instance::run(uint32_t frames, const std::vector<Midi>& midi, std::vector<f
         event->time.frames = message.frame;
         event->body.type = midiEvent;
         event->body.size = size;
-        std::memcpy(event + 1, message.bytes.data(), size);
+        if (size > 0) std::memcpy(event + 1, message.bytes.data(), size);
         seq->atom.size = lv2_atom_pad_size(seq->atom.size) + sizeof *event + size;
     }
     std::fill(left.begin(), left.end(), 1.0e9f); // what run() leaves unwritten shows

@@ -121,6 +121,15 @@ TEST(Jalv, OpensTheEditorInItsWindow)
     char pattern[] = "/tmp/brask-jalv-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const fs::path folder = pattern;
+    struct Removal
+    {
+        fs::path folder;
+        ~Removal()
+        {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    } removal{folder};
     // The bundle's link to the module is followed: the copy holds the module itself.
     fs::create_directories(folder / "lv2");
     fs::copy(BRASK_LV2_BUNDLE, folder / "lv2" / "Tarvik-Brask.lv2", fs::copy_options::recursive);
@@ -152,7 +161,6 @@ TEST(Jalv, OpensTheEditorInItsWindow)
         EXPECT_GT(shown, 20u) << "the editor drew its panel";
         EXPECT_TRUE(jalv.running()) << "jalv ended early";
     }
-    fs::remove_all(folder);
 }
 
 } // namespace

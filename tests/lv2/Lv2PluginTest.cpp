@@ -155,14 +155,15 @@ bool finite(const std::vector<float>& samples)
     return std::all_of(samples.begin(), samples.end(), [](float s) { return std::isfinite(s); });
 }
 
-/** The processor state stream an instance saves, through its state interface. */
-std::vector<uint8_t> savedState(Lv2Test::Instance& instance)
+/** A property an instance saves through its state interface: by default the processor's state
+    stream. */
+std::vector<uint8_t> savedState(Lv2Test::Instance& instance, const char* property = kStateUri)
 {
     struct Store
     {
         LV2_URID key;
         std::vector<uint8_t> bytes;
-    } store{instance.world.urids.map(kStateUri), {}};
+    } store{instance.world.urids.map(property), {}};
     auto function = [](LV2_State_Handle handle, uint32_t key, const void* value, size_t size,
                        uint32_t, uint32_t) -> LV2_State_Status {
         auto* s = static_cast<Store*>(handle);
@@ -173,6 +174,14 @@ std::vector<uint8_t> savedState(Lv2Test::Instance& instance)
     };
     instance.state()->save(instance.handle(), function, &store, 0, nullptr);
     return store.bytes;
+}
+
+/** The name of the preset the instance's sound came from, as it saves it. */
+std::string savedProgramName(Lv2Test::Instance& instance)
+{
+    const std::vector<uint8_t> text =
+        savedState(instance, "https://tarvik.audio/plugins/brask#programName");
+    return std::string(text.begin(), std::find(text.begin(), text.end(), '\0'));
 }
 
 double valueIn(const std::vector<uint8_t>& state, uint32_t id)
@@ -498,6 +507,7 @@ TEST_F(Lv2Plugin, RefusesADamagedOrForeignStateAndKeepsItsSound)
     instance.run(100, {}, ignored);
     const std::vector<uint8_t> good = savedState(instance);
     ASSERT_EQ(good.size(), 200u);
+    EXPECT_EQ(savedProgramName(instance), "Init"); // a new instance plays the Init sound
 
     const LV2_URID key = world.urids.map(kStateUri);
     const LV2_URID type = world.urids.map(kStateTypeUri);
@@ -538,10 +548,15 @@ TEST_F(Lv2Plugin, RefusesADamagedOrForeignStateAndKeepsItsSound)
         SCOPED_TRACE(c.name);
         StoredState stored;
         if (c.present) stored.values[key] = {c.bytes, c.type};
+        const std::string foreign = "Foreign";
+        stored.values[world.urids.map("https://tarvik.audio/plugins/brask#programName")] = {
+            std::vector<uint8_t>(foreign.c_str(), foreign.c_str() + foreign.size() + 1),
+            world.urids.map(LV2_ATOM__String)};
         EXPECT_EQ(instance.state()->restore(instance.handle(), StoredState::retrieve, &stored, 0,
                                             nullptr),
                   c.status);
         EXPECT_EQ(savedState(instance), good);
+        EXPECT_EQ(savedProgramName(instance), "Init");
     }
 }
 
@@ -591,6 +606,7 @@ TEST_F(Lv2Plugin, FactoryPresetsLoadAndPlayTheBanksSounds)
         }
         const std::vector<uint8_t> held = savedState(instance);
         ASSERT_EQ(held.size(), 200u);
+        EXPECT_EQ(savedProgramName(instance), name);
         for (uint32_t id = 0; id < FactoryPreset::kValueCount; ++id)
             EXPECT_EQ(valueIn(held, id), preset.values[id]) << id;
 

@@ -84,25 +84,35 @@ void BraskProcessor::setParameter(ParamID id, ParamValue value, int32 sampleOffs
 
 void BraskProcessor::processEvents(IEventList* events)
 {
-    if (!events) return;
-    Synth::NoteEventWriter writer(engine, keptEvents);
+    overflowingEvents = events;
+    nextEvent = 0;
+    takeEvents(0);
+}
+
+void BraskProcessor::takeEvents(int32 pieceStart)
+{
+    if (!overflowingEvents) return;
+    IEventList* events = overflowingEvents;
+    overflowingEvents = nullptr;
+    Synth::NoteEventWriter writer(engine, pieceStart == 0 ? keptEvents : 0);
     const int32 count = events->getEventCount();
-    for (int32 i = 0; i < count; ++i)
+    for (; nextEvent < count; ++nextEvent)
     {
         Event event{};
-        if (events->getEvent(i, event) != kResultOk) continue;
-        switch (event.type)
+        if (events->getEvent(nextEvent, event) != kResultOk) continue;
+        if (event.type != Event::kNoteOnEvent && event.type != Event::kNoteOffEvent) continue;
+        if (writer.count() >= Synth::kMaxBlockEvents)
         {
-        case Event::kNoteOnEvent:
-            writer.addNoteOn(event.sampleOffset, event.noteOn.pitch, event.noteOn.velocity,
-                             event.noteOn.noteId);
-            break;
-        case Event::kNoteOffEvent:
-            writer.addNoteOff(event.sampleOffset, event.noteOff.pitch, event.noteOff.noteId);
-            break;
-        default:
-            break;
+            // The rest waits for the next piece of the block.
+            overflowingEvents = events;
+            return;
         }
+        const int32 offset = std::max(0, event.sampleOffset - pieceStart);
+        if (event.type == Event::kNoteOnEvent)
+            writer.addNoteOn(offset, event.noteOn.pitch, event.noteOn.velocity,
+                             event.noteOn.noteId);
+        else
+            writer.addNoteOff(offset, event.noteOff.pitch, event.noteOff.noteId);
     }
 }
 
@@ -110,12 +120,54 @@ void BraskProcessor::processAudio(ProcessData& data)
 {
     // The frame calls this only with two channel buffers on output bus 0.
     float** channels = data.outputs[0].channelBuffers32;
-    Synth::renderBlock(engine, channels[0], channels[1], data.numSamples, renderPath);
+    const int32 numSamples = data.numSamples;
+    int32 start = 0;
+    while (overflowingEvents)
+    {
+        // A piece ends just after the sample of the first event that did not fit, so every
+        // event taken (the list is in time order) plays at its own sample; the next piece
+        // starts with the waiting ones, at most one sample late.
+        Event first{};
+        if (overflowingEvents->getEvent(nextEvent, first) != kResultOk) break;
+        const int32 end = std::max(start, first.sampleOffset) + 1;
+        if (end >= numSamples) break;
+        Synth::renderBlock(engine, channels[0] + start, channels[1] + start, end - start,
+                           renderPath);
+        keptEvents = 0;
+        start = end;
+        takeEvents(start);
+    }
+    Synth::renderBlock(engine, channels[0] + start, channels[1] + start, numSamples - start,
+                       renderPath);
     keptEvents = 0;
+    if (overflowingEvents) keepOverflowForNextBlock(numSamples);
+}
+
+void BraskProcessor::keepOverflowForNextBlock(int32 numSamples)
+{
+    // Events still waiting at the block's last sample play at the next block's first, as
+    // events of a block without samples do. Events past the block's end stay unplayed, as
+    // they always have.
+    IEventList* events = overflowingEvents;
+    overflowingEvents = nullptr;
+    Synth::NoteEventWriter writer(engine);
+    const int32 count = events->getEventCount();
+    for (; nextEvent < count; ++nextEvent)
+    {
+        Event event{};
+        if (events->getEvent(nextEvent, event) != kResultOk || event.sampleOffset >= numSamples)
+            continue;
+        if (event.type == Event::kNoteOnEvent)
+            writer.addNoteOn(0, event.noteOn.pitch, event.noteOn.velocity, event.noteOn.noteId);
+        else if (event.type == Event::kNoteOffEvent)
+            writer.addNoteOff(0, event.noteOff.pitch, event.noteOff.noteId);
+    }
+    keptEvents = writer.count();
 }
 
 void BraskProcessor::eventsNotRendered(bool deferred)
 {
+    overflowingEvents = nullptr;
     keptEvents = Synth::keepUnplayedEvents(engine, deferred);
 }
 

@@ -42,7 +42,9 @@ public:
 
 protected:
     void processAudio(ProcessData& data) SMTG_OVERRIDE;
-    /** Copies the block's note-on and note-off events into the engine's event buffer. */
+    /** Copies the block's note-on and note-off events into the engine's event buffer. A block
+        with more than the buffer holds is rendered in pieces by processAudio, each with the
+        events that fit, so none is lost. */
     void processEvents(IEventList* events) SMTG_OVERRIDE;
     /** Note events of a block without samples play at the start of the next rendered block;
         of a block that passed unheard (bypass) only the note-offs do, so no note hangs. */
@@ -53,7 +55,17 @@ protected:
     void recalc() SMTG_OVERRIDE;
 
 private:
+    /** Fills the engine's event buffer from the list's event `nextEvent` on, with offsets made
+        relative to `pieceStart`, until the list ends or the buffer is full. */
+    void takeEvents(int32 pieceStart);
+    /** Keeps the events still waiting at the end of a rendered block for the next one. */
+    void keepOverflowForNextBlock(int32 numSamples);
+
     Synth::EngineState engine{};
+    /** Audio thread, within one process call: the block's event list while some of its note
+        events did not fit the engine's buffer yet, and the first of them. */
+    IEventList* overflowingEvents = nullptr;
+    int32 nextEvent = 0;
     Synth::RenderPath renderPath = Synth::RenderPath::kLanes;
     /** Records at the head of the event buffer kept from blocks that were not rendered. */
     int32 keptEvents = 0;

@@ -3,22 +3,16 @@
 // held, in blocks of 32, 128 and 512 samples, plain and with a host that automates 4 parameters
 // (setParameter) and sends 4 controller moves (processEvents) every block; and a block whose
 // event list is full: a panic on all 16 channels that releases 256 keys, and 256 new notes.
-#include "Vst2Effect.h"
-#include "Vst2Entry.h"
+#include "LinkedVst2Effect.h"
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
 
-using namespace Steinberg;
-using namespace Steinberg::Vst::Tarvik;
-
-VstIntPtr VSTCALLBACK host(AEffect*, int opcode, int, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+using Vst2Test::Vst2Instance;
 
 /** MIDI messages as one event list that stays valid while the benchmark runs. */
 struct MidiList
@@ -46,11 +40,8 @@ void vst2Block(benchmark::State& state)
 {
     const auto blockSize = static_cast<int>(state.range(0));
     const bool automated = state.range(1) != 0;
-    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(host));
-    AEffect* effect = instance->effect();
-    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    effect->dispatcher(effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
-    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    std::unique_ptr<Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, blockSize);
+    AEffect* effect = instance->effect;
 
     std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
     float* outputs[2] = {left.data(), right.data()};
@@ -78,24 +69,13 @@ void vst2Block(benchmark::State& state)
     }
     state.counters["realtime_factor"] =
         benchmark::Counter(blockSize / 48000.0, benchmark::Counter::kIsIterationInvariantRate);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
-}
-
-/** An instance set up for blocks of blockSize at 48 kHz and resumed. */
-AEffect* startedEffect(int blockSize)
-{
-    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(host));
-    AEffect* effect = instance->effect();
-    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    effect->dispatcher(effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
-    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-    return effect;
 }
 
 void vst2FullEventList(benchmark::State& state)
 {
     const auto blockSize = static_cast<int>(state.range(0));
-    AEffect* effect = startedEffect(blockSize);
+    std::unique_ptr<Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, blockSize);
+    AEffect* effect = instance->effect;
     std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
     float* outputs[2] = {left.data(), right.data()};
 
@@ -129,7 +109,6 @@ void vst2FullEventList(benchmark::State& state)
     state.counters["share_of_block"] =
         benchmark::Counter(blockSize / 48000.0, benchmark::Counter::kIsIterationInvariantRate |
                                                     benchmark::Counter::kInvert);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
 } // namespace

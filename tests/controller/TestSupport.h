@@ -2,6 +2,8 @@
 // Helpers of the controller tests: readable texts and processor state streams.
 #pragma once
 
+#include "ShownText.h"
+
 #include "public.sdk/source/common/memorystream.h"
 
 #include <cstring>
@@ -12,14 +14,7 @@ namespace BraskTest {
 
 using namespace Steinberg;
 
-/** The text as ASCII, '?' for anything beyond, so that failures print readably. */
-inline std::string ascii(const char16* text)
-{
-    std::string out;
-    for (; text && *text; ++text)
-        out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
-    return out;
-}
+using Vst::Tarvik::TestSupport::ascii;
 
 /** Appends an int32 or a double as the state stores it (x86-64 is little-endian too). */
 template <typename T>

@@ -8,6 +8,7 @@
 #include "BraskParameterIds.h"
 #include "EditorTemplate.h"
 #include "InterAppAudioControlsController.h"
+#include "ShownText.h"
 #include "TestHosts.h"
 
 #include "editor/ParameterBinding.h"
@@ -30,6 +31,7 @@ using namespace Steinberg::Vst::Tarvik;
 namespace {
 
 using EditorTest::TestHost;
+using TestSupport::shownValue;
 
 class EditorControllerTest : public ::testing::Test
 {
@@ -160,16 +162,6 @@ T* controlOf(VSTGUI::VST3Editor& editor, ParamID id)
     return nullptr;
 }
 
-std::string shown(BraskControllerWithUI& controller, ParamID id)
-{
-    String128 text{};
-    controller.getParamStringByValue(id, controller.getParamNormalized(id), text);
-    std::string out;
-    for (const char16* c = text; *c; ++c)
-        out.push_back(static_cast<char>(*c));
-    return out;
-}
-
 TEST_F(EditorControllerTest, ControlsShowTheFrameOfTheValueThatPlays)
 {
     open(false);
@@ -207,7 +199,7 @@ TEST_F(EditorControllerTest, ControlsShowTheFrameOfTheValueThatPlays)
         EXPECT_EQ(knob->getFrameIndex(), c.frame) << c.id << " at " << c.value;
         if (c.id == kOctave)
         {
-            EXPECT_EQ(knob->getFrameIndex() - 2, std::stoi(shown(*controller, kOctave)))
+            EXPECT_EQ(knob->getFrameIndex() - 2, std::stoi(shownValue(*controller, kOctave)))
                 << "pointer and read-out at " << c.value;
         }
     }
@@ -227,15 +219,16 @@ TEST_F(EditorControllerTest, VoiceModeMenuShowsTheModeThatPlays)
     {
         const double value = step / 100.0;
         ASSERT_EQ(controller->setParamNormalized(kGlide, value), kResultOk);
-        EXPECT_EQ(menu->getDisplayText(), shown(*controller, kGlide)) << value;
-        EXPECT_EQ(menu->getEntry(menu->getCurrentIndex()), shown(*controller, kGlide)) << value;
+        EXPECT_EQ(menu->getDisplayText(), shownValue(*controller, kGlide)) << value;
+        EXPECT_EQ(menu->getEntry(menu->getCurrentIndex()), shownValue(*controller, kGlide))
+            << value;
     }
     // An entry the user picks is what plays and what the menu then shows.
     for (int32_t entry = 0; entry < menu->getNbEntries(); ++entry)
     {
         menu->selectEntry(entry);
         EXPECT_EQ(controller->getParamNormalized(kGlide), entry / 5.0);
-        EXPECT_EQ(shown(*controller, kGlide), menu->getEntry(entry));
+        EXPECT_EQ(shownValue(*controller, kGlide), menu->getEntry(entry));
         EXPECT_EQ(menu->getCurrentIndex(), entry);
     }
 }

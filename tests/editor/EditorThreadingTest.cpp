@@ -7,7 +7,8 @@
 #include "EventList.h"
 #include "ParameterChanges.h"
 #include "ProcessBuffers.h"
-#include "X11TestHost.h"
+#include "TestPlugFrame.h"
+#include "X11HostWindow.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -27,14 +28,11 @@ constexpr int32 kBlock = 256;
 
 TEST(EditorThreadingTest, EditorOnTheUiThreadWhileTheProcessorRenders)
 {
-    EditorTest::XServer server;
-    EditorTest::HostWindow window;
+    TestSupport::X11HostWindow window;
     TestSupport::BuiltBundle bundle;
     std::string error;
-    ASSERT_TRUE(server.start(error)) << error;
-    ASSERT_TRUE(bundle.open(error)) << error;
+    ASSERT_TRUE(bundle.start(48000.0, kBlock, error)) << error;
     ASSERT_TRUE(window.open(778, 465, error)) << error;
-    ASSERT_TRUE(bundle.instance->start(48000.0, kBlock, error)) << error;
 
     std::atomic<bool> running{true};
     std::atomic<int> blocks{0};
@@ -57,15 +55,13 @@ TEST(EditorThreadingTest, EditorOnTheUiThreadWhileTheProcessorRenders)
     });
 
     IEditController* controller = bundle.instance->controller();
-    EditorTest::TestPlugFrame frame;
+    TestSupport::TestPlugFrame frame;
     for (int cycle = 0; cycle < 20; ++cycle)
     {
         IPtr<IPlugView> view = owned(controller->createView(ViewType::kEditor));
         ASSERT_TRUE(view);
         view->setFrame(&frame);
-        ASSERT_EQ(view->attached(reinterpret_cast<void*>(std::uintptr_t(window.id())),
-                                 kPlatformTypeX11EmbedWindowID),
-                  kResultOk);
+        ASSERT_EQ(view->attached(window.parent(), kPlatformTypeX11EmbedWindowID), kResultOk);
         frame.pump(20);
         // A host-side change, a drag on the LFO knob and a click on the name plate.
         controller->setParamNormalized(kLfoRate, (cycle % 10) / 10.0);

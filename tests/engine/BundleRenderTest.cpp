@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument as a host hears it: the built bundle loaded through the host layer, playing a
 // chord, a mono line with glide and controller sweeps, then falling silent.
+#include "BraskParameterIds.h"
 #include "BuiltBundle.h"
 #include "EventList.h"
 #include "ParameterChanges.h"
@@ -22,25 +23,15 @@ constexpr double kSampleRate = 48000.0;
 constexpr int32 kBlock = 256;
 constexpr uint64 kBothChannels = 3;
 
-constexpr ParamID kGlideParam = 3;
-constexpr ParamID kGlideRateParam = 4;
-constexpr ParamID kEnvRelParam = 18;
-constexpr ParamID kModWheel = 0x6D6F6477;    // 'modw'
-constexpr ParamID kPitchBend = 0x70697462;   // 'pitb'
-constexpr ParamID kFilterModUp = 0x62727468; // 'brth'
-constexpr ParamID kResonance = 0x65787072;   // 'expr'
-constexpr ParamID kAftertouch = 0x61667474;  // 'aftt'
-
 class BundleRender : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         std::string error;
-        ASSERT_TRUE(bundle.open(error)) << error;
-        ASSERT_TRUE(instance->start(kSampleRate, kBlock, error)) << error;
+        ASSERT_TRUE(bundle.start(kSampleRate, kBlock, error)) << error;
         // A short release keeps the tests short.
-        changes.add(kEnvRelParam, 0, 0.3);
+        changes.add(kEnvRel, 0, 0.3);
     }
 
     /** One block; returns its peak and checks that every sample is finite and both channels
@@ -106,8 +97,8 @@ TEST_F(BundleRender, ChordSoundsAndFallsSilentAfterRelease)
 
 TEST_F(BundleRender, MonoLineWithGlide)
 {
-    changes.add(kGlideParam, 0, 1.0); // "Mono-Glide"
-    changes.add(kGlideRateParam, 0, 0.4);
+    changes.add(kGlide, 0, 1.0); // "Mono-Glide"
+    changes.add(kGlideRate, 0, 0.4);
     const int16 line[] = {60, 62, 64, 65, 67, 65, 64, 62};
     int16 held = 0;
     float quietest = 1e9f;
@@ -132,7 +123,8 @@ TEST_F(BundleRender, ControllerSweepsKeepTheSoundFinite)
 {
     events.addNoteOn(0, 57, 1.0f);
     events.addNoteOn(0, 69, 0.6f);
-    const ParamID sweeps[] = {kModWheel, kPitchBend, kFilterModUp, kResonance, kAftertouch};
+    const ParamID sweeps[] = {kModWheelId, kPitchBendId, kFilterModUpId, kResonanceCtlId,
+                              kAftertouchId};
     for (ParamID id : sweeps)
     {
         for (int32 step = 0; step <= 64; ++step)
@@ -143,7 +135,7 @@ TEST_F(BundleRender, ControllerSweepsKeepTheSoundFinite)
         }
     }
     // Pitch bend back to the middle, then release.
-    changes.add(kPitchBend, 0, 0.5);
+    changes.add(kPitchBendId, 0, 0.5);
     events.addNoteOff(0, 57);
     events.addNoteOff(0, 69);
     EXPECT_GE(blocksUntilSilent(2000), 1);

@@ -1,99 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The audio thread never allocates: this executable replaces the global allocation functions
-// with counting ones and renders a long, busy performance through process().
+// The audio thread never allocates: a long, busy performance rendered through process(), with
+// every allocation counted.
+#include "AllocationCounter.h"
 #include "EngineRig.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <new>
-
-namespace {
-
-bool counting = false;
-long allocations = 0;
-
-void* allocate(std::size_t size)
-{
-    if (counting) ++allocations;
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
-    throw std::bad_alloc();
-}
-
-void* allocateAligned(std::size_t size, std::align_val_t alignment)
-{
-    if (counting) ++allocations;
-    const auto align = static_cast<std::size_t>(alignment);
-    const std::size_t rounded = (size + align - 1) / align * align;
-    if (void* memory = std::aligned_alloc(align, rounded ? rounded : align)) return memory;
-    throw std::bad_alloc();
-}
-
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    return allocate(size);
-}
-void* operator new[](std::size_t size)
-{
-    return allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    try
-    {
-        return allocate(size);
-    }
-    catch (...)
-    {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
-{
-    return operator new(size, tag);
-}
-void* operator new(std::size_t size, std::align_val_t alignment)
-{
-    return allocateAligned(size, alignment);
-}
-void* operator new[](std::size_t size, std::align_val_t alignment)
-{
-    return allocateAligned(size, alignment);
-}
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept
-{
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete(void* memory, std::align_val_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, std::align_val_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept
-{
-    std::free(memory);
-}
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept
-{
-    std::free(memory);
-}
 
 namespace {
 
@@ -109,12 +20,14 @@ public:
     void countedProcess(int32 n)
     {
         ProcessData& data = buffers.prepare(n, &changes, &events);
-        counting = true;
+        allocations.start();
         processor->process(data);
-        counting = false;
+        allocations.stop();
         events.clear();
         changes.clear();
     }
+
+    TestSupport::AllocationCounter allocations;
 };
 
 /** The probe's pointer escapes through a volatile store: a compiler may drop a new/delete pair
@@ -123,12 +36,12 @@ int* volatile probeSink = nullptr;
 
 TEST(NoAllocation, CounterSeesAllocations)
 {
-    counting = true;
+    TestSupport::AllocationCounter allocations;
+    allocations.start();
     probeSink = new int(3);
-    counting = false;
-    EXPECT_EQ(allocations, 1);
+    allocations.stop();
+    EXPECT_EQ(allocations.count(), 1);
     delete probeSink;
-    allocations = 0;
 }
 
 TEST(NoAllocation, ProcessAllocatesNothingInALongBusyRender)
@@ -138,7 +51,6 @@ TEST(NoAllocation, ProcessAllocatesNothingInALongBusyRender)
     const ParamID controllers[] = {kModWheelId,      kPitchBendId,    kFilterModUpId,
                                    kFilterModDownId, kResonanceCtlId, kAftertouchId};
     int32 block = 0;
-    allocations = 0;
     for (int32 mode = 0; mode < 6; ++mode)
     {
         rig.changes.add(kGlide, 0, mode / 5.0);
@@ -160,7 +72,7 @@ TEST(NoAllocation, ProcessAllocatesNothingInALongBusyRender)
             ASSERT_TRUE(TestRig::allFinite(rig.left(), n));
         }
     }
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(rig.allocations.count(), 0);
     EXPECT_EQ(block, 720);
 }
 

@@ -37,9 +37,12 @@ std::vector<float> render(const Scenario& scenario)
 {
     std::string error;
     TestSupport::BuiltBundle bundle;
-    EXPECT_TRUE(bundle.open(error)) << error;
+    if (!bundle.start(kSampleRate, kBlock, error))
+    {
+        ADD_FAILURE() << error;
+        return {};
+    }
     Hosting::PluginInstance* instance = bundle.instance.get();
-    if (!instance || !instance->start(kSampleRate, kBlock, error)) return {};
 
     Host::ProcessBuffers buffers(kBlock);
     Hosting::ParameterChanges changes;

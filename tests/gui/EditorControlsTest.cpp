@@ -2,6 +2,7 @@
 // The controls as a user operates them, and what reaches the controller: every gesture is one
 // beginEdit, one or more performEdit and one endEdit.
 #include "GuiTestSupport.h"
+#include "ShownText.h"
 
 #include "base/CDrawContext.h"
 #include "editor/ParameterBinding.h"
@@ -14,6 +15,7 @@
 
 using namespace GuiTest;
 using namespace VSTGUI;
+using Steinberg::Vst::Tarvik::TestSupport::shownValue;
 
 namespace {
 
@@ -37,16 +39,6 @@ struct OffscreenRig : EditorRig
     ~OffscreenRig() { frame().setPlatformFrame(nullptr); }
     OffscreenPlatformFrame window;
 };
-
-std::string displayOf(TestController& controller, ParamID id)
-{
-    String128 text{};
-    controller.getParamStringByValue(id, controller.getParamNormalized(id), text);
-    std::string out;
-    for (const TChar* c = text; *c; ++c)
-        out.push_back(char(*c));
-    return out;
-}
 
 void type(EditorRig& rig, const std::string& text)
 {
@@ -263,7 +255,7 @@ TEST(Binding, HostSideChangesRedrawTheBoundControls)
     rig.window.invalid = CRect();
     rig.controller->setParamNormalized(kKnobId, 0.8);
     EXPECT_FLOAT_EQ(rig.find<CAnimKnob>()->getValue(), 0.8f);
-    EXPECT_EQ(rig.find<CTextEdit>()->getDisplayText(), displayOf(*rig.controller, kKnobId));
+    EXPECT_EQ(rig.find<CTextEdit>()->getDisplayText(), shownValue(*rig.controller, kKnobId));
     CRect dirty = rig.window.invalid;
     EXPECT_TRUE(CRect(dirty).unite(CRect(10, 10, 20, 20)) == dirty) << "knob redrawn";
     EXPECT_TRUE(CRect(dirty).unite(CRect(30, 10, 80, 30)) == dirty) << "its text field redrawn";
@@ -315,7 +307,7 @@ TEST(TextEdit, TypedTextIsAcceptedRefusedOrCancelled)
         EXPECT_NEAR(rig.controller->getParamNormalized(kKnobId), c.expected, 1e-6) << c.name;
         EXPECT_EQ(rig.handler->count('b'), c.gestures) << c.name;
         EXPECT_TRUE(rig.handler->wellBracketed()) << c.name;
-        EXPECT_EQ(field->getDisplayText(), displayOf(*rig.controller, kKnobId)) << c.name;
+        EXPECT_EQ(field->getDisplayText(), shownValue(*rig.controller, kKnobId)) << c.name;
     }
 }
 

@@ -6,13 +6,39 @@
 #include "public.sdk/source/vst/vstparameters.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
 
 namespace GuiTest {
 
+#ifdef _WIN32
+const Steinberg::FIDString kNativeWindowType = Steinberg::kPlatformTypeHWND;
+const Steinberg::FIDString kForeignWindowType = Steinberg::kPlatformTypeX11EmbedWindowID;
+#else
+const Steinberg::FIDString kNativeWindowType = Steinberg::kPlatformTypeX11EmbedWindowID;
+const Steinberg::FIDString kForeignWindowType = Steinberg::kPlatformTypeHWND;
+#endif
+
 namespace {
+
+void appendBigEndian(std::vector<unsigned char>& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+/** A PNG chunk: length, type, data and the CRC of type and data. */
+void appendChunk(std::vector<unsigned char>& png, const char* type,
+                 const std::vector<unsigned char>& data)
+{
+    appendBigEndian(png, uint32_t(data.size()));
+    const std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    appendBigEndian(png, uint32_t(crc32(0, png.data() + start, uInt(png.size() - start))));
+}
 
 uint32_t backgroundPixel(int, int)
 {
@@ -45,6 +71,37 @@ uint32_t doubleBackgroundPixel(int, int)
 }
 
 } // namespace
+
+std::vector<unsigned char> makePng(int width, int height, uint32_t (*pixel)(int x, int y))
+{
+    // 8-bit RGBA rows, each after filter type 0, in one zlib stream: the same file on every
+    // platform, for the platform's own decoder to read.
+    std::vector<unsigned char> rows;
+    for (int y = 0; y < height; ++y)
+    {
+        rows.push_back(0);
+        for (int x = 0; x < width; ++x)
+        {
+            const uint32_t argb = pixel(x, y);
+            for (int shift : {16, 8, 0, 24})
+                rows.push_back(static_cast<unsigned char>(argb >> shift));
+        }
+    }
+    std::vector<unsigned char> compressed(compressBound(uLong(rows.size())));
+    uLongf size = uLongf(compressed.size());
+    if (compress(compressed.data(), &size, rows.data(), uLong(rows.size())) != Z_OK) return {};
+    compressed.resize(size);
+
+    std::vector<unsigned char> header;
+    appendBigEndian(header, uint32_t(width));
+    appendBigEndian(header, uint32_t(height));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, no filter, no interlace
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    appendChunk(png, "IHDR", header);
+    appendChunk(png, "IDAT", compressed);
+    appendChunk(png, "IEND", {});
+    return png;
+}
 
 std::string testDescription()
 {

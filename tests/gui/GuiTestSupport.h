@@ -36,7 +36,7 @@ constexpr int kFrameStep = 20;
 extern const Steinberg::FIDString kNativeWindowType;
 extern const Steinberg::FIDString kForeignWindowType;
 
-/** A PNG whose pixels are given by `pixel(x, y)` as 0xAARRGGBB. Defined per platform. */
+/** A PNG whose pixels are given by `pixel(x, y)` as 0xAARRGGBB. */
 std::vector<unsigned char> makePng(int width, int height, uint32_t (*pixel)(int x, int y));
 
 /** The description's document, and the same with changes. */

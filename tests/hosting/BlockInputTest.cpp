@@ -4,6 +4,7 @@
 // into pieces, and the lists each piece hands to process().
 #include "BlockInput.h"
 #include "EventList.h"
+#include "MidiMappingTable.h"
 #include "MidiTranslator.h"
 #include "ParameterChanges.h"
 
@@ -15,6 +16,7 @@
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 using namespace Steinberg::Vst::Tarvik::Hosting;
+using Steinberg::Vst::Tarvik::TestSupport::MidiMappingTable;
 
 namespace {
 
@@ -23,34 +25,6 @@ constexpr ParamID kBendParam = 0x70697462;
 constexpr ParamID kTouchParam = 0x61667474;
 
 using Bytes = std::vector<uint8>;
-
-/** CC 1 drives the mod wheel, aftertouch and pitch bend their parameters; bus 0 only. */
-class TestMapping : public IMidiMapping
-{
-public:
-    tresult PLUGIN_API getMidiControllerAssignment(int32 bus, int16 /*channel*/, CtrlNumber number,
-                                                   ParamID& id) SMTG_OVERRIDE
-    {
-        if (bus != 0) return kResultFalse;
-        switch (number)
-        {
-        case 1:
-            id = kWheelParam;
-            return kResultOk;
-        case kAfterTouch:
-            id = kTouchParam;
-            return kResultOk;
-        case kPitchBend:
-            id = kBendParam;
-            return kResultOk;
-        default:
-            return kResultFalse;
-        }
-    }
-    tresult PLUGIN_API queryInterface(const TUID, void**) SMTG_OVERRIDE { return kNoInterface; }
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
-};
 
 struct Heard : MidiTranslator::Listener
 {
@@ -68,7 +42,9 @@ bool translate(MidiTranslator& translator, int32 offset, Bytes bytes, BlockInput
 
 TEST(MidiTranslator, MessagesBecomeEventsAndParameterChanges)
 {
-    TestMapping mapping;
+    // CC 1 drives the mod wheel, aftertouch and pitch bend their parameters, on every channel.
+    MidiMappingTable mapping{
+        {{1, kWheelParam}, {kAfterTouch, kTouchParam}, {kPitchBend, kBendParam}}};
     const struct
     {
         Bytes bytes;

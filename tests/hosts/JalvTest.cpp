@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // jalv, the LV2 project's own host, opens the built LV2 bundle with its GTK 3 window on an X
-// server (Xvfb when DISPLAY has none) and a JACK server of its own with the dummy driver: the
+// server of the test program's own and a JACK server of its own with the dummy driver: the
 // editor must appear embedded in jalv's window at its size and draw its panel. Skipped where
 // jalv or jackd is not installed.
-#include "X11TestHost.h"
+#include "XServer.h"
 
 #include <gtest/gtest.h>
 
@@ -114,9 +114,10 @@ TEST(Jalv, OpensTheEditorInItsWindow)
 {
     if (!installed("jalv.gtk3") || !installed("jackd"))
         GTEST_SKIP() << "jalv.gtk3 or jackd is not installed";
-    EditorTest::XServer server;
-    std::string error;
-    ASSERT_TRUE(server.start(error)) << error;
+    // Started on first use, it names itself in DISPLAY for jalv and for this test's connection.
+    Steinberg::Vst::Tarvik::TestSupport::XServer& server =
+        Steinberg::Vst::Tarvik::TestSupport::XServer::shared();
+    ASSERT_TRUE(server.running()) << server.error();
 
     char pattern[] = "/tmp/brask-jalv-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);

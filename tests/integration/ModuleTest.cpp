@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The built bundle, loaded as a host loads it: entry points, factory and the processor class.
+// The built bundle, loaded as a host loads it: entry points, factory and the processor class;
+// then processor and controller created, connected and synchronised through the host layer, as
+// a host meets the controller.
 #include "BraskCids.h"
+#include "BuiltBundle.h"
 #include "EventList.h"
 #include "ParameterChanges.h"
-#include "PluginInstance.h"
-#include "PluginModule.h"
 #include "ProcessBuffers.h"
+#include "ShownText.h"
 #include "Utf16.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+#include "pluginterfaces/vst/ivstunits.h"
+#include "public.sdk/source/common/memorystream.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 using namespace Steinberg;
@@ -18,17 +25,7 @@ using namespace Steinberg::Vst::Tarvik;
 
 namespace {
 
-class Bundle : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        std::string error;
-        module = Host::PluginModule::load(BRASK_TEST_BUNDLE, error);
-        ASSERT_TRUE(module) << error;
-    }
-    std::unique_ptr<Host::PluginModule> module;
-};
+using Bundle = TestSupport::BuiltModuleTest;
 
 TEST_F(Bundle, FactoryDescribesTheVendor)
 {
@@ -49,14 +46,7 @@ TEST_F(Bundle, ClassZeroIsTheProcessor)
     PClassInfo2 info;
     ASSERT_EQ(factory3->getClassInfo2(0, &info), kResultOk);
     EXPECT_TRUE(kBraskProcessorUID == FUID::fromTUID(info.cid));
-    EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
-    EXPECT_STREQ(info.category, "Audio Module Class");
-    EXPECT_STREQ(info.name, "Brask");
-    EXPECT_EQ(info.classFlags, 1u);
-    EXPECT_STREQ(info.subCategories, "Instrument|Synth");
-    EXPECT_STREQ(info.vendor, "");
-    EXPECT_STREQ(info.version, "1.6.06.0811");
-    EXPECT_STREQ(info.sdkVersion, "VST 3.6.5");
+    TestSupport::expectClassInfo(info, "Audio Module Class", "Instrument|Synth");
 
     PClassInfoW infoW;
     ASSERT_EQ(factory3->getClassInfoUnicode(0, &infoW), kResultOk);
@@ -162,7 +152,6 @@ TEST_F(Bundle, TheHostingKitCreatesTheInstanceByFirstClassOrByClassId)
 
 TEST_F(Bundle, ProcessesBlocksOfAnySizeThroughTheHostLayer)
 {
-    std::string error;
     auto instance = Hosting::PluginInstance::create(module->factory(), nullptr, error);
     ASSERT_TRUE(instance) << error;
     ASSERT_TRUE(instance->start(44100.0, 512, error)) << error;
@@ -185,6 +174,148 @@ TEST_F(Bundle, ProcessesBlocksOfAnySizeThroughTheHostLayer)
         }
     }
     instance->stop();
+}
+
+using LoadedBundle = TestSupport::BuiltBundleTest;
+
+TEST_F(LoadedBundle, TheFactoryOffersProcessorThenController)
+{
+    ASSERT_EQ(module->factory()->countClasses(), 2);
+    PClassInfo2 processor{}, controller{};
+    FUnknownPtr<IPluginFactory2> factory(module->factory());
+    ASSERT_EQ(factory->getClassInfo2(0, &processor), kResultOk);
+    ASSERT_EQ(factory->getClassInfo2(1, &controller), kResultOk);
+    EXPECT_STREQ(processor.category, "Audio Module Class");
+    EXPECT_EQ(FUID::fromTUID(controller.cid), kBraskControllerWithUIUID);
+    TestSupport::expectClassInfo(controller, "Component Controller Class", "");
+
+    // The processor names class 1 as its controller, which opens its editor for "editor" only
+    // (in a build with the editor).
+    TUID controllerClass{};
+    ASSERT_EQ(instance->component()->getControllerClassId(controllerClass), kResultOk);
+    EXPECT_EQ(FUID::fromTUID(controllerClass), kBraskControllerWithUIUID);
+    IPtr<IPlugView> editor = owned(instance->controller()->createView(ViewType::kEditor));
+    EXPECT_EQ(bool(editor), bool(BRASK_BUNDLE_HAS_EDITOR));
+    EXPECT_EQ(instance->controller()->createView("Editor"), nullptr);
+    EXPECT_TRUE(FUnknownPtr<IUnitInfo>(instance->controller()));
+    EXPECT_TRUE(instance->midiMapping());
+}
+
+TEST_F(LoadedBundle, ControllerIsConnectedAndHoldsTheProcessorsValues)
+{
+    FUnknownPtr<IConnectionPoint> processorSide(instance->component());
+    FUnknownPtr<IConnectionPoint> controllerSide(instance->controller());
+    // Each side has its peer already, so a second connection is refused on both.
+    EXPECT_EQ(processorSide->connect(controllerSide), kResultFalse);
+    EXPECT_EQ(controllerSide->connect(processorSide), kResultFalse);
+
+    const std::vector<double> playing = TestSupport::playingValues(*instance->component());
+    ASSERT_EQ(playing.size(), 24u);
+    for (int32 i = 0; i < 24; ++i)
+    {
+        const double stored = playing[std::size_t(i)];
+        EXPECT_EQ(instance->controller()->getParamNormalized(i), stored) << "parameter " << i;
+        // A reset to default gives the sound a new instance plays.
+        ParameterInfo info{};
+        ASSERT_EQ(instance->controller()->getParameterInfo(i, info), kResultOk);
+        EXPECT_EQ(info.defaultNormalizedValue, stored) << "parameter " << i;
+    }
+}
+
+TEST_F(LoadedBundle, ProcessorAndControllerTakeAStateAlike)
+{
+    // What plays and what hosts show must not part: both sides refuse the same streams and keep
+    // the same values.
+    auto stream = [](int32 count, std::vector<double> values, bool bypassWord) {
+        IPtr<MemoryStream> bytes = owned(new MemoryStream());
+        bytes->write(&count, 4, nullptr); // the test machine is little-endian
+        for (double value : values)
+            bytes->write(&value, 8, nullptr);
+        int32 word = 0;
+        if (bypassWord) bytes->write(&word, 4, nullptr);
+        return bytes;
+    };
+    std::vector<double> intact(24, 0.125);
+    std::vector<double> damaged = intact;
+    damaged[6] = 5.0; // VCF Freq
+    damaged[7] = std::nan("");
+    damaged[8] = -1.0;
+    std::vector<double> longer(30, 0.375);
+    struct Case
+    {
+        const char* name;
+        IPtr<MemoryStream> bytes;
+        tresult result;
+    };
+    const Case cases[] = {
+        {"intact", stream(24, intact, true), kResultOk},
+        {"values out of range", stream(24, damaged, true), kResultOk},
+        {"a newer version's longer state", stream(30, longer, true), kResultOk},
+        {"negative count", stream(-1, intact, true), kResultFalse},
+        {"zero count", stream(0, {}, true), kResultFalse},
+        {"no bypass word", stream(24, intact, false), kResultFalse},
+        {"one byte", nullptr, kResultFalse},
+    };
+    for (const Case& c : cases)
+    {
+        IPtr<MemoryStream> bytes = c.bytes ? c.bytes : owned(new MemoryStream());
+        if (!c.bytes) bytes->write(const_cast<char*>("\x18"), 1, nullptr);
+        // Both start from a state that differs from every case.
+        IPtr<MemoryStream> before = stream(24, std::vector<double>(24, 0.625), true);
+        before->seek(0, IBStream::kIBSeekSet, nullptr);
+        ASSERT_EQ(instance->component()->setState(before), kResultOk);
+        ASSERT_TRUE(instance->syncControllerFromProcessor());
+
+        bytes->seek(0, IBStream::kIBSeekSet, nullptr);
+        EXPECT_EQ(instance->component()->setState(bytes), c.result) << c.name;
+        bytes->seek(0, IBStream::kIBSeekSet, nullptr);
+        EXPECT_EQ(instance->controller()->setComponentState(bytes), c.result) << c.name;
+        const std::vector<double> playing = TestSupport::playingValues(*instance->component());
+        ASSERT_EQ(playing.size(), 24u);
+        for (int32 id = 0; id < 24; ++id)
+        {
+            EXPECT_EQ(instance->controller()->getParamNormalized(id), playing[std::size_t(id)])
+                << c.name << ": parameter " << id;
+        }
+    }
+}
+
+/** Stands between processor and controller and writes down what passes. */
+struct MessageTap : public IConnectionPoint
+{
+    IConnectionPoint* controller;
+    std::string seen;
+    explicit MessageTap(IConnectionPoint* controller) : controller(controller) {}
+    virtual ~MessageTap() = default;
+    tresult PLUGIN_API connect(IConnectionPoint*) SMTG_OVERRIDE { return kResultOk; }
+    tresult PLUGIN_API disconnect(IConnectionPoint*) SMTG_OVERRIDE { return kResultOk; }
+    tresult PLUGIN_API notify(IMessage* message) SMTG_OVERRIDE
+    {
+        double rate = -1.0;
+        message->getAttributes()->getFloat("SampleRate", rate);
+        const tresult answer = controller->notify(message);
+        seen += std::string(message->getMessageID()) + " " + std::to_string(int(rate)) +
+                (answer == kResultOk ? " taken; " : " refused; ");
+        return answer;
+    }
+    tresult PLUGIN_API queryInterface(const TUID, void**) SMTG_OVERRIDE { return kNoInterface; }
+    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
+    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
+};
+
+TEST_F(LoadedBundle, ActivationTellsTheControllerTheSampleRate)
+{
+    FUnknownPtr<IConnectionPoint> processorSide(instance->component());
+    FUnknownPtr<IConnectionPoint> controllerSide(instance->controller());
+    MessageTap tap(controllerSide);
+    ASSERT_EQ(processorSide->disconnect(controllerSide), kResultOk);
+    ASSERT_EQ(processorSide->connect(&tap), kResultOk);
+
+    ASSERT_TRUE(instance->start(48000.0, 256, error)) << error;
+    instance->stop();
+    ASSERT_TRUE(instance->start(96000.0, 256, error)) << error;
+    EXPECT_EQ(tap.seen, "activated 48000 taken; activated 96000 taken; ");
+    instance.reset(); // disconnects from the tap while it still exists
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The LV2 UI of the built bundle in a host-like harness on an X server (Xvfb when DISPLAY has
-// none): the module loaded from the bundle, lv2ui_descriptor's UI embedded in a host window with
+// The LV2 UI of the built bundle in a host-like harness on the test program's private X server:
+// the module loaded from the bundle, lv2ui_descriptor's UI embedded in a host window with
 // ui:parent, ui:resize and ui:touch, driven by ui:idleInterface. An edit in the editor leaves as
 // a port write; a port event from the host moves the editor's control.
-#include "X11TestHost.h"
+#include "X11HostWindow.h"
 
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
@@ -19,6 +19,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+using Steinberg::Vst::Tarvik::TestSupport::Picture;
+using Steinberg::Vst::Tarvik::TestSupport::X11HostWindow;
 
 namespace {
 
@@ -64,21 +67,8 @@ struct HostSide
 class Lv2Ui : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = new EditorTest::XServer;
-        std::string error;
-        if (!server->start(error)) skipReason = error;
-    }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
-
     void SetUp() override
     {
-        if (!skipReason.empty()) GTEST_SKIP() << skipReason;
         module = dlopen(BRASK_LV2_BUNDLE "/Tarvik-Brask.so", RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(module, nullptr) << dlerror();
         using Entry = const LV2UI_Descriptor* (*)(uint32_t);
@@ -157,12 +147,10 @@ protected:
         return last;
     }
 
-    static inline EditorTest::XServer* server = nullptr;
-    static inline std::string skipReason;
     void* module = nullptr;
     const LV2UI_Descriptor* descriptor = nullptr;
     const LV2UI_Idle_Interface* idleInterface = nullptr;
-    EditorTest::HostWindow window;
+    X11HostWindow window;
     HostSide host;
     LV2UI_Handle ui = nullptr;
     LV2UI_Widget widget = nullptr;
@@ -180,7 +168,7 @@ TEST_F(Lv2Ui, EmbedsTheEditorInTheParentAtItsSize)
     EXPECT_EQ(host.width, 778);
     EXPECT_EQ(host.height, 465);
     idle(300);
-    const EditorTest::Screenshot shot = window.screenshot();
+    const Picture shot = window.screenshot();
     std::map<uint32_t, int> colours;
     for (int y = 0; y < 465; y += 5)
         for (int x = 0; x < 778; x += 5)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MidiDelivery.h"
 #include "MidiBytes.h"
+#include "MidiMappingTable.h"
 
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
@@ -26,35 +27,17 @@ constexpr ParamID kFilterId = 101;
 constexpr ParamID kPressureId = 102;
 constexpr ParamID kBendId = 103;
 
-/** Maps mod wheel, controller 74, aftertouch and pitch bend, on the first channel only. */
-class FirstChannelMapping : public IMidiMapping
+/** Maps mod wheel, controller 74 (sound controller 5), aftertouch and pitch bend, on the first
+ *  channel only. */
+struct FirstChannelMapping : Tarvik::TestSupport::MidiMappingTable
 {
-public:
-    tresult PLUGIN_API getMidiControllerAssignment(int32 bus, int16 channel, CtrlNumber number,
-                                                   ParamID& id) SMTG_OVERRIDE
-    {
-        if (bus != 0 || channel != 0) return kResultFalse;
-        switch (number)
-        {
-        case kCtrlModWheel:
-            id = kModId;
-            return kResultTrue;
-        case 74: // sound controller 5
-            id = kFilterId;
-            return kResultTrue;
-        case kAfterTouch:
-            id = kPressureId;
-            return kResultTrue;
-        case kPitchBend:
-            id = kBendId;
-            return kResultTrue;
-        default:
-            return kResultFalse;
-        }
-    }
-    tresult PLUGIN_API queryInterface(const TUID, void**) SMTG_OVERRIDE { return kNoInterface; }
-    uint32 PLUGIN_API addRef() SMTG_OVERRIDE { return 1; }
-    uint32 PLUGIN_API release() SMTG_OVERRIDE { return 1; }
+    FirstChannelMapping()
+        : MidiMappingTable({{kCtrlModWheel, kModId},
+                            {74, kFilterId},
+                            {kAfterTouch, kPressureId},
+                            {kPitchBend, kBendId}},
+                           0)
+    {}
 };
 
 class RecordingController : public EditController

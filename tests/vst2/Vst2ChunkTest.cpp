@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The instance's state as a VST 2 host keeps it: saved as one chunk, restored into this or
 // another instance, and damaged or foreign chunks refused without a change.
+#include "BuiltVst2Module.h"
 #include "StateChunk.h"
-#include "Vst2TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,11 @@ namespace {
 
 constexpr float kSampleRate = 44100.0f;
 constexpr int kBlock = 200;
+
+std::unique_ptr<Vst2Instance> startedEffect()
+{
+    return Vst2Module::shared().startedEffect(kSampleRate, kBlock);
+}
 
 struct Snapshot
 {
@@ -76,8 +81,8 @@ class Vst2Chunk : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(builtModule().error.empty()) << builtModule().error;
-        original = startedEffect(kSampleRate, kBlock);
+        ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
+        original = startedEffect();
         ASSERT_NE(original, nullptr);
         shape(*original);
         float left[kBlock], right[kBlock];
@@ -95,7 +100,7 @@ TEST_F(Vst2Chunk, RestoresSoundParametersAndNameInAnotherInstance)
     const Snapshot expected = snapshot(*original);
     EXPECT_EQ(expected.program, "Glass Pad");
 
-    std::unique_ptr<Vst2Instance> copy = startedEffect(kSampleRate, kBlock);
+    std::unique_ptr<Vst2Instance> copy = startedEffect();
     ASSERT_NE(copy, nullptr);
     EXPECT_FALSE(snapshot(*copy) == expected);
     ASSERT_TRUE(copy->setChunk(saved));
@@ -107,16 +112,16 @@ TEST_F(Vst2Chunk, RestoresSoundParametersAndNameInAnotherInstance)
     EXPECT_EQ(heard, play(*original));
 
     // And differently from an instance left at the defaults.
-    std::unique_ptr<Vst2Instance> plain = startedEffect(kSampleRate, kBlock);
+    std::unique_ptr<Vst2Instance> plain = startedEffect();
     ASSERT_NE(plain, nullptr);
     EXPECT_NE(heard, play(*plain));
 }
 
 TEST_F(Vst2Chunk, RestoreWinsOverMovesNotYetRendered)
 {
-    std::unique_ptr<Vst2Instance> copy = startedEffect(kSampleRate, kBlock);
+    std::unique_ptr<Vst2Instance> copy = startedEffect();
     ASSERT_NE(copy, nullptr);
-    std::unique_ptr<Vst2Instance> reference = startedEffect(kSampleRate, kBlock);
+    std::unique_ptr<Vst2Instance> reference = startedEffect();
     ASSERT_NE(reference, nullptr);
     ASSERT_TRUE(reference->setChunk(saved));
 
@@ -130,9 +135,9 @@ TEST_F(Vst2Chunk, HoldsMovesNotYetRendered)
 {
     // A host may set parameters and save while suspended, with no block in between.
     hostLog().version = 2400;
-    std::unique_ptr<Vst2Instance> idle = openEffect();
+    std::unique_ptr<Vst2Instance> idle = Vst2Module::shared().openEffect();
     idle->effect->setParameter(idle->effect, 6, 0.35f);
-    std::unique_ptr<Vst2Instance> copy = startedEffect(kSampleRate, kBlock);
+    std::unique_ptr<Vst2Instance> copy = startedEffect();
     ASSERT_NE(copy, nullptr);
     ASSERT_TRUE(copy->setChunk(idle->chunk()));
     EXPECT_EQ(copy->effect->getParameter(copy->effect, 6), 0.35f);
@@ -190,7 +195,7 @@ TEST_F(Vst2Chunk, DamagedOrForeignChunksChangeNothing)
          rewritten(saved, [](std::vector<uint8_t>& s) { s.resize(s.size() - 8); })},
     };
 
-    std::unique_ptr<Vst2Instance> target = startedEffect(kSampleRate, kBlock);
+    std::unique_ptr<Vst2Instance> target = startedEffect();
     ASSERT_NE(target, nullptr);
     const Snapshot before = snapshot(*target);
     const std::vector<unsigned char> chunkBefore = target->chunk();
@@ -202,7 +207,7 @@ TEST_F(Vst2Chunk, DamagedOrForeignChunksChangeNothing)
         EXPECT_EQ(target->chunk(), chunkBefore);
     }
     // Refusals leave the instance playing as an untouched one does.
-    std::unique_ptr<Vst2Instance> untouched = startedEffect(kSampleRate, kBlock);
+    std::unique_ptr<Vst2Instance> untouched = startedEffect();
     ASSERT_NE(untouched, nullptr);
     EXPECT_EQ(play(*target), play(*untouched));
 }

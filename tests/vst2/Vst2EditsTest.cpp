@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Edits made in the editor (the controller's begin, perform and end) reach the VST 2 host for
 // recording and the processor for the sound, by the parameter's index.
+#include "LinkedVst2Effect.h"
 #include "StateChunk.h"
-#include "Vst2Effect.h"
-#include "Vst2Entry.h"
 
 #include "public.sdk/source/vst/vsteditcontroller.h"
 
@@ -11,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -36,13 +36,14 @@ VstIntPtr VSTCALLBACK recordingHost(AEffect*, int opcode, int index, VstIntPtr, 
 
 TEST(Vst2Edits, EditorGesturesReachHostAndProcessor)
 {
-    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(recordingHost));
+    std::unique_ptr<Vst2Test::Vst2Instance> instance = Vst2Test::linkedEffect(recordingHost);
     ASSERT_NE(instance, nullptr);
-    AEffect* effect = instance->effect();
-    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    AEffect* effect = instance->effect;
+    instance->dispatch(effMainsChanged, 0, 1);
 
     // The editor's side: the controller's component handler, as the editor runtime uses it.
-    auto* controller = static_cast<EditController*>(instance->editController());
+    auto* controller =
+        static_cast<EditController*>(Vst2Test::linkedInstance(*instance).editController());
     IComponentHandler* handler = controller->getComponentHandler();
     ASSERT_NE(handler, nullptr);
     constexpr int kVcfFreq = 6;
@@ -69,15 +70,14 @@ TEST(Vst2Edits, EditorGesturesReachHostAndProcessor)
     std::vector<float> left(64), right(64);
     float* outputs[2] = {left.data(), right.data()};
     effect->processReplacing(effect, nullptr, outputs, 64);
-    effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+    instance->dispatch(effMainsChanged, 0, 0);
     void* data = nullptr;
-    const VstIntPtr size = effect->dispatcher(effect, effGetChunk, 0, 0, &data, 0.0f);
+    const VstIntPtr size = instance->dispatch(effGetChunk, 0, 0, &data);
     StateChunk chunk;
     ASSERT_TRUE(chunk.read(data, static_cast<size_t>(size)));
     double stored = 0.0;
     std::memcpy(&stored, chunk.processorState.data() + 4 + 8 * kVcfFreq, sizeof stored);
     EXPECT_EQ(stored, 0.8);
-    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
 } // namespace

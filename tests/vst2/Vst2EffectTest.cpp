@@ -3,10 +3,10 @@
 // parameters checked against the controller that VST 3 hosts see, and the same material rendered
 // through both paths sample for sample.
 #include "BuiltBundle.h"
+#include "BuiltVst2Module.h"
 #include "FactoryPresets.h"
 #include "GoldenScenarios.h"
 #include "ProcessBuffers.h"
-#include "Vst2TestHost.h"
 
 #include "BlockInput.h"
 #include "EventList.h"
@@ -196,9 +196,9 @@ class Vst2Effect : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(builtModule().error.empty()) << builtModule().error;
+        ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
         hostLog().version = 2400;
-        effect = openEffect();
+        effect = Vst2Module::shared().openEffect();
         ASSERT_NE(effect, nullptr);
         std::string error;
         ASSERT_TRUE(bundle.open(error)) << error;
@@ -210,11 +210,11 @@ protected:
 
 TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
 {
-    EXPECT_EQ(builtModule().entry("main") != nullptr, std::size(kEntryNames) == 2);
+    EXPECT_EQ(Vst2Module::shared().entry("main") != nullptr, std::size(kEntryNames) == 2);
     for (const char* name : kEntryNames)
     {
         SCOPED_TRACE(name);
-        EntryPoint entry = builtModule().entry(name);
+        EntryPoint entry = Vst2Module::shared().entry(name);
         ASSERT_NE(entry, nullptr);
 #ifndef _WIN32
         Dl_info where{};
@@ -222,7 +222,7 @@ TEST_F(Vst2Effect, BothEntryPointsGiveTheInstrument)
         EXPECT_NE(std::string(where.dli_fname).find("Tarvik-Brask.so"), std::string::npos);
 #endif
 
-        std::unique_ptr<Vst2Instance> instance = openEffect(name);
+        std::unique_ptr<Vst2Instance> instance = Vst2Module::shared().openEffect(name);
         ASSERT_NE(instance, nullptr);
         AEffect* e = instance->effect;
         EXPECT_EQ(e->magic, kEffectMagic);
@@ -279,10 +279,11 @@ TEST_F(Vst2Effect, HostVersionZeroCreatesNothing)
     hostLog().version = 0;
     const int callsBefore = hostLog().calls;
     for (const char* name : kEntryNames)
-        EXPECT_EQ(builtModule().entry(name)(hostCallback), nullptr) << name;
+        EXPECT_EQ(Vst2Module::shared().entry(name)(hostCallback), nullptr) << name;
     // The version question, and nothing after it.
     EXPECT_EQ(hostLog().calls - callsBefore, int(std::size(kEntryNames)));
-    EXPECT_EQ(builtModule().entry("VSTPluginMain")(nullptr), nullptr);
+    EXPECT_EQ(Vst2Module::shared().entry("VSTPluginMain")(nullptr), nullptr);
+    hostLog().version = 2400; // the host the other tests are
 }
 
 TEST_F(Vst2Effect, ParametersMatchTheController)
@@ -378,13 +379,12 @@ TEST_F(Vst2Effect, RendersWhatTheVst3PathRenders)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.hostBlock);
-        std::unique_ptr<Vst2Instance> vst2 = openEffect();
+        std::unique_ptr<Vst2Instance> vst2 = Vst2Module::shared().openEffect();
         ASSERT_NE(vst2, nullptr);
         vst2->start(kSampleRate, c.maxBlock);
         TestSupport::BuiltBundle vst3;
         std::string error;
-        ASSERT_TRUE(vst3.open(error)) << error;
-        ASSERT_TRUE(vst3.instance->start(kSampleRate, c.maxBlock, error)) << error;
+        ASSERT_TRUE(vst3.start(kSampleRate, c.maxBlock, error)) << error;
 
         const std::vector<Step> steps = phrase(c.hostBlock);
         const std::vector<float> heard = renderVst2(*vst2, steps);
@@ -431,13 +431,12 @@ TEST_F(Vst2Effect, PlaysTheGoldenScenariosAsTheVst3PathDoes)
                 {static_cast<int>(found - parameters.begin()), static_cast<float>(action.value)});
         }
 
-        std::unique_ptr<Vst2Instance> vst2 = openEffect();
+        std::unique_ptr<Vst2Instance> vst2 = Vst2Module::shared().openEffect();
         ASSERT_NE(vst2, nullptr);
         vst2->start(static_cast<float>(Golden::kSampleRate), Golden::kBlock);
         TestSupport::BuiltBundle vst3;
         std::string error;
-        ASSERT_TRUE(vst3.open(error)) << error;
-        ASSERT_TRUE(vst3.instance->start(Golden::kSampleRate, Golden::kBlock, error)) << error;
+        ASSERT_TRUE(vst3.start(Golden::kSampleRate, Golden::kBlock, error)) << error;
         const std::vector<float> heard = renderVst2(*vst2, steps);
         const std::vector<float> expected = renderVst3(*vst3.instance, steps, Golden::kBlock);
         EXPECT_GT(peak(expected), 0.01f);
@@ -449,7 +448,7 @@ TEST_F(Vst2Effect, PlaysTheGoldenScenariosAsTheVst3PathDoes)
 TEST_F(Vst2Effect, BadInputChangesNothing)
 {
     // Junk first, then the phrase: the result must be that of the phrase alone.
-    std::unique_ptr<Vst2Instance> clean = openEffect();
+    std::unique_ptr<Vst2Instance> clean = Vst2Module::shared().openEffect();
     ASSERT_NE(clean, nullptr);
     effect->start(kSampleRate, 256);
     clean->start(kSampleRate, 256);
@@ -540,7 +539,7 @@ TEST_F(Vst2Effect, NoEventIsLostToAFullBlock)
     for (const auto* block : {&panic, &dense})
     {
         SCOPED_TRACE(block == &panic ? "panic" : "dense");
-        std::unique_ptr<Vst2Instance> instance = openEffect();
+        std::unique_ptr<Vst2Instance> instance = Vst2Module::shared().openEffect();
         ASSERT_NE(instance, nullptr);
         instance->start(kSampleRate, 256);
         instance->effect->setParameter(instance->effect, kEnvRelIndex, 0.1f);
@@ -563,7 +562,7 @@ TEST_F(Vst2Effect, AHostChangeSurvivesABlockFullOfControllerMoves)
     std::vector<std::vector<float>> heard;
     for (const std::vector<Vst2Instance::Midi>* moves : blocks)
     {
-        std::unique_ptr<Vst2Instance> instance = openEffect();
+        std::unique_ptr<Vst2Instance> instance = Vst2Module::shared().openEffect();
         ASSERT_NE(instance, nullptr);
         instance->start(kSampleRate, 256);
         peakAfter(*instance, {{0, {0x90, 48, 100}}}, 2);
@@ -595,7 +594,7 @@ TEST_F(Vst2Effect, SilentWhileSuspended)
 
 TEST_F(Vst2Effect, AccumulatingCallAddsToTheOutput)
 {
-    std::unique_ptr<Vst2Instance> replacing = openEffect();
+    std::unique_ptr<Vst2Instance> replacing = Vst2Module::shared().openEffect();
     ASSERT_NE(replacing, nullptr);
     effect->start(kSampleRate, 128);
     replacing->start(kSampleRate, 128);

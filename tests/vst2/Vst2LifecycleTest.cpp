@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Instances opened and closed many times over, as hosts do while scanning and loading projects;
 // the sanitizer build shows that nothing leaks.
-#include "Vst2TestHost.h"
+#include "BuiltVst2Module.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using namespace Vst2Test;
 
 TEST(Vst2Lifecycle, TwoHundredOpenCloseCycles)
 {
-    Vst2Module module;
+    Vst2Module& module = Vst2Module::shared();
     ASSERT_TRUE(module.error.empty()) << module.error;
     EntryPoint entry = module.entry("VSTPluginMain");
     ASSERT_NE(entry, nullptr);

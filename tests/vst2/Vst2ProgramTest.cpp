@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The factory bank as a VST 2 host sees it: the instance's programs, chosen by the host or by a
 // MIDI program change, named and renamed, and kept in the chunk with the sound.
+#include "BuiltVst2Module.h"
 #include "FactoryPresets.h"
 #include "StateChunk.h"
-#include "Vst2TestHost.h"
 
 #include <gtest/gtest.h>
 
@@ -58,8 +58,8 @@ class Vst2Programs : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(builtModule().error.empty()) << builtModule().error;
-        effect = startedEffect(48000.0f, kBlock);
+        ASSERT_TRUE(Vst2Module::shared().error.empty()) << Vst2Module::shared().error;
+        effect = Vst2Module::shared().startedEffect(48000.0f, kBlock);
         ASSERT_NE(effect, nullptr);
         ASSERT_EQ(FactoryPresets::count(), 45);
     }
@@ -115,11 +115,11 @@ TEST_F(Vst2Programs, PlayAsTheirPresetsAndFollowAProgramChange)
     const int index = 9;
     effect->dispatch(effSetProgram, 0, index);
     const std::vector<float> chosen = play(*effect, {});
-    std::unique_ptr<Vst2Instance> changed = startedEffect(48000.0f, kBlock);
+    std::unique_ptr<Vst2Instance> changed = Vst2Module::shared().startedEffect(48000.0f, kBlock);
     ASSERT_NE(changed, nullptr);
     const std::vector<float> heard = play(*changed, {{0, {0xC3, index, 0}}});
     EXPECT_EQ(heard, chosen);
-    std::unique_ptr<Vst2Instance> init = startedEffect(48000.0f, kBlock);
+    std::unique_ptr<Vst2Instance> init = Vst2Module::shared().startedEffect(48000.0f, kBlock);
     ASSERT_NE(init, nullptr);
     EXPECT_NE(play(*init, {}), heard);
 
@@ -164,7 +164,7 @@ TEST_F(Vst2Programs, RenamingAndRestoringKeepTheSoundAndItsName)
         std::strcpy(text, programName);
         effect->dispatch(effSetProgramName, 0, 0, text);
         const std::vector<unsigned char> bytes = effect->chunk();
-        std::unique_ptr<Vst2Instance> copy = startedEffect(48000.0f, kBlock);
+        std::unique_ptr<Vst2Instance> copy = Vst2Module::shared().startedEffect(48000.0f, kBlock);
         ASSERT_NE(copy, nullptr);
         ASSERT_TRUE(copy->setChunk(bytes));
         EXPECT_EQ(copy->text(effGetProgramName), programName);

@@ -3,15 +3,15 @@
 // changes, and a UI thread that follows them: the thread sanitizer build shows the handovers
 // race-free; every build checks that the last values arrive. The instrument is linked in, so
 // that the sanitizer sees all of it.
+#include "LinkedVst2Effect.h"
 #include "StateChunk.h"
-#include "Vst2Effect.h"
-#include "Vst2Entry.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -20,25 +20,14 @@ namespace {
 using namespace Steinberg;
 using namespace Steinberg::Vst::Tarvik;
 
-VstIntPtr VSTCALLBACK host(AEffect*, int opcode, int, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-VstIntPtr dispatch(AEffect* effect, int opcode, VstIntPtr value = 0, void* ptr = nullptr,
-                   float opt = 0.0f)
-{
-    return effect->dispatcher(effect, opcode, 0, value, ptr, opt);
-}
-
 TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
 {
-    Vst2Effect* instance = Vst2Effect::from(createEffectInstance(host));
+    std::unique_ptr<Vst2Test::Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, 128);
     ASSERT_NE(instance, nullptr);
-    AEffect* effect = instance->effect();
-    dispatch(effect, effSetSampleRate, 0, nullptr, 48000.0f);
-    dispatch(effect, effSetBlockSize, 128);
-    dispatch(effect, effMainsChanged, 1);
+    AEffect* effect = instance->effect;
+    const auto dispatch = [&instance](int opcode, VstIntPtr value = 0, void* ptr = nullptr) {
+        return instance->dispatch(opcode, 0, value, ptr);
+    };
 
     VstMidiEvent chord[2] = {};
     char list[sizeof(VstEvents) + 2 * sizeof(VstEvent*)] = {};
@@ -53,7 +42,7 @@ TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
         chord[i].midiData[2] = 100;
         events->events[i] = reinterpret_cast<VstEvent*>(&chord[i]);
     }
-    dispatch(effect, effProcessEvents, 0, events);
+    dispatch(effProcessEvents, 0, events);
 
     // Automation runs for as long as the audio thread renders, then sets its last values.
     const int count = effect->numParams;
@@ -73,9 +62,9 @@ TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
         char name[32] = {};
         while (rendering.load())
         {
-            dispatch(effect, effEditIdle);
-            dispatch(effect, effGetProgram);
-            dispatch(effect, effGetProgramName, 0, name);
+            dispatch(effEditIdle);
+            dispatch(effGetProgram);
+            dispatch(effGetProgramName, 0, name);
         }
     });
     VstMidiEvent programChange{};
@@ -94,7 +83,7 @@ TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
         if (block % 10 == 0)
         {
             programChange.midiData[1] = static_cast<unsigned char>(block / 10);
-            dispatch(effect, effProcessEvents, 0, changes);
+            dispatch(effProcessEvents, 0, changes);
         }
         effect->processReplacing(effect, nullptr, outputs, 128);
         for (float s : left)
@@ -108,8 +97,9 @@ TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
         EXPECT_EQ(effect->getParameter(effect, index), finalValue(index)) << index;
 
     // The controller, which belongs to the UI thread, catches up at the host's editor idle.
-    dispatch(effect, effEditIdle);
-    Steinberg::Vst::IEditController* controller = instance->editController();
+    dispatch(effEditIdle);
+    Steinberg::Vst::IEditController* controller =
+        Vst2Test::linkedInstance(*instance).editController();
     for (int index = 0; index < count; ++index)
     {
         Steinberg::Vst::ParameterInfo info{};
@@ -120,7 +110,7 @@ TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
     // The processor has them too once the next block has run: its saved values say so.
     effect->processReplacing(effect, nullptr, outputs, 128);
     void* data = nullptr;
-    const VstIntPtr size = dispatch(effect, effGetChunk, 0, &data);
+    const VstIntPtr size = dispatch(effGetChunk, 0, &data);
     StateChunk chunk;
     ASSERT_TRUE(chunk.read(data, static_cast<size_t>(size)));
     for (int index = 0; index < 24; ++index)
@@ -129,7 +119,6 @@ TEST(Vst2Threading, SetParameterAndProgramChangesFromOtherThreadsWhileRendering)
         std::memcpy(&stored, chunk.processorState.data() + 4 + 8 * index, sizeof stored);
         EXPECT_EQ(stored, static_cast<double>(finalValue(index))) << index;
     }
-    dispatch(effect, effClose);
 }
 
 } // namespace

@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A small VST 2 host on the FST header: loads the built module as VST 2 hosts do (dlopen or
-// LoadLibraryW, then VSTPluginMain, or main on Linux), answers the plug-in's callbacks and
-// drives one effect.
+// A small VST 2 host on the FST header: answers the plug-in's callbacks and drives one effect,
+// whether it comes from the built module (BuiltVst2Module.h) or is linked into the test
+// (LinkedVst2Effect.h).
 #pragma once
-
-#include "PluginModule.h"
-#include "SharedLibrary.h"
 
 #include "pluginterfaces/fst/fst.h"
 
 #include <atomic>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,29 +35,11 @@ inline VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, int opcode, int /
     return opcode == audioMasterVersion ? hostLog().version : 0;
 }
 
-/** The built module, opened once for the test process. */
-class Vst2Module
+/** A host that answers only the version it speaks, and counts nothing. */
+inline VstIntPtr VSTCALLBACK quietHost(AEffect*, int opcode, int, VstIntPtr, void*, float)
 {
-public:
-    Vst2Module()
-    {
-        library.open(
-            Steinberg::Vst::Tarvik::Host::PluginModule::resolveModulePath(BRASK_TEST_BUNDLE),
-            error);
-    }
-    Vst2Module(const Vst2Module&) = delete;
-    Vst2Module& operator=(const Vst2Module&) = delete;
-
-    EntryPoint entry(const char* name) const
-    {
-        return reinterpret_cast<EntryPoint>(library.symbol(name));
-    }
-
-    std::string error;
-
-private:
-    Steinberg::Vst::Tarvik::Host::SharedLibrary library;
-};
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
 
 /** One effect, opened, set up and resumed; closed on destruction. */
 class Vst2Instance
@@ -144,30 +122,5 @@ public:
 
     AEffect* effect;
 };
-
-/** The built module, opened once for the test process. */
-inline Vst2Module& builtModule()
-{
-    static Vst2Module loaded;
-    return loaded;
-}
-
-/** An effect from one of the module's entry points, as a host opens it; null when the entry is
-    missing or gives none. */
-inline std::unique_ptr<Vst2Instance> openEffect(const char* entryName = "VSTPluginMain")
-{
-    EntryPoint entry = builtModule().entry(entryName);
-    AEffect* effect = entry ? entry(hostCallback) : nullptr;
-    return effect ? std::make_unique<Vst2Instance>(effect) : nullptr;
-}
-
-/** An effect opened, set up and resumed, by a host of version 2.4. */
-inline std::unique_ptr<Vst2Instance> startedEffect(float sampleRate, int blockSize)
-{
-    hostLog().version = 2400;
-    std::unique_ptr<Vst2Instance> instance = openEffect();
-    if (instance) instance->start(sampleRate, blockSize);
-    return instance;
-}
 
 } // namespace Vst2Test

@@ -10,6 +10,7 @@
 #include "Lv2Ports.h"
 #include "MidiFile.h"
 #include "ProcessBuffers.h"
+#include "SampleCompare.h"
 
 #include "BlockInput.h"
 #include "EventList.h"
@@ -131,24 +132,8 @@ std::vector<float> renderVst3(Hosting::PluginInstance& instance, const std::vect
     return out;
 }
 
-float peak(const std::vector<float>& samples)
-{
-    float loudest = 0.0f;
-    for (float s : samples)
-        loudest = std::fmax(loudest, std::fabs(s));
-    return loudest;
-}
-
-/** Index of the first differing sample, or -1. */
-long firstDifference(const std::vector<float>& a, const std::vector<float>& b)
-{
-    if (a.size() != b.size()) return 0;
-    for (size_t i = 0; i < a.size(); ++i)
-    {
-        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0) return static_cast<long>(i);
-    }
-    return -1;
-}
+using TestSupport::firstDifference;
+using TestSupport::peak;
 
 bool finite(const std::vector<float>& samples)
 {

@@ -7,6 +7,7 @@
 #include "FactoryPresets.h"
 #include "GoldenScenarios.h"
 #include "ProcessBuffers.h"
+#include "SampleCompare.h"
 
 #include "BlockInput.h"
 #include "EventList.h"
@@ -172,24 +173,8 @@ std::vector<float> renderVst3(Hosting::PluginInstance& instance, const std::vect
     return out;
 }
 
-float peak(const std::vector<float>& samples)
-{
-    float loudest = 0.0f;
-    for (float s : samples)
-        loudest = std::fmax(loudest, std::fabs(s));
-    return loudest;
-}
-
-/** Index of the first differing sample, or -1. */
-long firstDifference(const std::vector<float>& a, const std::vector<float>& b)
-{
-    if (a.size() != b.size()) return 0;
-    for (size_t i = 0; i < a.size(); ++i)
-    {
-        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0) return static_cast<long>(i);
-    }
-    return -1;
-}
+using TestSupport::firstDifference;
+using TestSupport::peak;
 
 class Vst2Effect : public ::testing::Test
 {

@@ -249,20 +249,8 @@ void Lv2Instrument::run(uint32_t samples)
     }
     blockInput.renderPieces(static_cast<int32>(samples), pieceSize, pieceEvents, pieceChanges,
                             [&](int32 start, int32 length) {
-                                float* channels[2] = {outputs[0] + start, outputs[1] + start};
-                                AudioBusBuffers bus{};
-                                bus.numChannels = 2;
-                                bus.channelBuffers32 = channels;
-
-                                ProcessData data{};
-                                data.processMode = kRealtime;
-                                data.symbolicSampleSize = kSample32;
-                                data.numSamples = length;
-                                data.numOutputs = 1;
-                                data.outputs = &bus;
-                                data.inputParameterChanges = &pieceChanges;
-                                data.inputEvents = &pieceEvents;
-                                instance->process(data);
+                                instance->processStereo(outputs[0] + start, outputs[1] + start,
+                                                        length, &pieceChanges, &pieceEvents);
                                 return true;
                             });
 }

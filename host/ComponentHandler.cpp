@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ComponentHandler.h"
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 tresult PLUGIN_API ComponentHandler::beginEdit(ParamID id)
 {
@@ -30,7 +27,4 @@ tresult PLUGIN_API ComponentHandler::restartComponent(int32 flags)
     return kResultOk;
 }
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

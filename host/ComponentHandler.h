@@ -9,10 +9,7 @@
 
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 class ComponentHandler : public Hosting::HostOwned<IComponentHandler>
 {
@@ -38,7 +35,4 @@ public:
     std::vector<int32> restarts;
 };
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

@@ -3,10 +3,7 @@
 
 #include <sys/stat.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 namespace {
 
@@ -118,7 +115,4 @@ PluginModule::~PluginModule()
     }
 }
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

@@ -10,10 +10,7 @@
 #include <memory>
 #include <string>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 class PluginModule
 {
@@ -45,7 +42,4 @@ private:
     IPluginFactory* pluginFactory = nullptr;
 };
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

@@ -3,10 +3,7 @@
 
 #include <algorithm>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 ProcessBuffers::ProcessBuffers(int32 maxSamplesPerBlock, int32 outputChannels)
     : maxSamplesPerBlock(std::max<int32>(1, maxSamplesPerBlock))
@@ -41,7 +38,4 @@ void ProcessBuffers::fill(float value)
         std::fill(buffer.begin(), buffer.end(), value);
 }
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

@@ -7,10 +7,7 @@
 
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 class ProcessBuffers
 {
@@ -37,7 +34,4 @@ private:
     ProcessData processData{};
 };
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

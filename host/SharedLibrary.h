@@ -5,10 +5,7 @@
 
 #include <string>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 class SharedLibrary
 {
@@ -37,7 +34,4 @@ private:
     void* library = nullptr;
 };
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

@@ -3,10 +3,7 @@
 
 #include <dlfcn.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 const char* const SharedLibrary::bundleArchitecture = "x86_64-linux";
 const char* const SharedLibrary::moduleSuffix = ".so";
@@ -33,7 +30,4 @@ void SharedLibrary::close()
     library = nullptr;
 }
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

@@ -5,10 +5,7 @@
 
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Host {
+namespace Steinberg::Vst::Tarvik::Host {
 
 namespace {
 
@@ -82,7 +79,4 @@ void SharedLibrary::close()
     library = nullptr;
 }
 
-} // namespace Host
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Host

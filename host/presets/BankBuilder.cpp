@@ -11,10 +11,7 @@
 #include <fstream>
 #include <system_error>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 namespace fs = std::filesystem;
 
@@ -190,7 +187,4 @@ bool BankBuilder::writeBank(const FactoryBank& bank, const std::string& outFolde
     return true;
 }
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

@@ -10,10 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 /** The processor state as the count, the normalized values and the bypass word. */
 struct ProcessorState
@@ -47,7 +44,4 @@ private:
     ProcessorState init;
 };
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

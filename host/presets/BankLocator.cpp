@@ -11,10 +11,7 @@
 #include <system_error>
 #include <tuple>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 namespace fs = std::filesystem;
 
@@ -97,7 +94,4 @@ const BankEntry* findPreset(const std::vector<BankEntry>& bank, const std::strin
     return nullptr;
 }
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

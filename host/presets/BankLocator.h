@@ -7,10 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 struct BankEntry
 {
@@ -41,7 +38,4 @@ std::vector<BankEntry> mergeBanks(const std::vector<std::string>& folders,
 /** The preset of this name, compared case-insensitively; null if none. */
 const BankEntry* findPreset(const std::vector<BankEntry>& bank, const std::string& name);
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

@@ -10,10 +10,7 @@
 #include <map>
 #include <sstream>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 namespace {
 
@@ -191,7 +188,4 @@ const BankPreset* FactoryBank::find(const std::string& name) const
     return nullptr;
 }
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

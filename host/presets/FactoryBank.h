@@ -9,10 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 struct BankPreset
 {
@@ -56,7 +53,4 @@ std::string musicalInstrument(const std::string& category);
     list no sub-folders; the category is in the file. */
 std::string presetFileName(const BankPreset& preset);
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

@@ -7,10 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 bool auditionPreset(const std::string& bundlePath, const std::string& presetPath,
                     const TestPhrase& phrase, double sampleRate, Audition& audition,
@@ -49,7 +46,4 @@ bool auditionPreset(const std::string& bundlePath, const std::string& presetPath
     return true;
 }
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

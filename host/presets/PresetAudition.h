@@ -9,10 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 struct Audition
 {
@@ -29,7 +26,4 @@ bool auditionPreset(const std::string& bundlePath, const std::string& presetPath
                     const TestPhrase& phrase, double sampleRate, Audition& audition,
                     std::string& error);
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

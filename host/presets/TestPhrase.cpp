@@ -5,10 +5,7 @@
 #include <cmath>
 #include <map>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 namespace {
 
@@ -226,7 +223,4 @@ Loudness measureLoudness(const std::vector<float>& left, const std::vector<float
     return loudness;
 }
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 struct PhraseNote
 {
@@ -56,7 +53,4 @@ constexpr double kPeakCeilingDb = -1.0;
     part of the keyboard fails. */
 constexpr double kQuietestNoteBelowDb = 15.0;
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

@@ -15,10 +15,7 @@
 #include <string>
 #include <sys/stat.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 namespace {
 
@@ -269,7 +266,4 @@ std::string VstPresetFile::metaInfoValue(const std::string& xml, const std::stri
     return unescapeXml(xml.substr(begin, end - begin));
 }
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

@@ -11,10 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Presets {
+namespace Steinberg::Vst::Tarvik::Presets {
 
 struct VstPreset
 {
@@ -57,7 +54,4 @@ public:
     static std::string metaInfoValue(const std::string& xml, const std::string& id);
 };
 
-} // namespace Presets
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Presets

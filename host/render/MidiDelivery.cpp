@@ -4,10 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 MidiDelivery::MidiDelivery(IMidiMapping* mapping, IEditController* controller)
     : controller(controller)
@@ -44,7 +41,4 @@ void MidiDelivery::parameterChange(ParamID id, ParamValue value)
     if (controller) controller->setParamNormalized(id, value);
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

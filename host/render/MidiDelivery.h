@@ -16,10 +16,7 @@
 
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 class MidiDelivery : private Hosting::MidiTranslator::Listener
 {
@@ -54,7 +51,4 @@ private:
     size_t next = 0;
 };
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

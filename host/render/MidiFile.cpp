@@ -7,10 +7,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 namespace {
 
@@ -385,7 +382,4 @@ bool MidiFile::parse(const std::vector<uint8_t>& bytes, MidiFile& file, std::str
     return true;
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

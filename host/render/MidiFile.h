@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 class MidiFile
 {
@@ -52,7 +49,4 @@ private:
     int tracks = 0;
 };
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

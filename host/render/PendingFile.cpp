@@ -4,10 +4,7 @@
 #include "PendingFile.h"
 #include "RenderPlatform.h"
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 PendingFile::~PendingFile()
 {
@@ -39,7 +36,4 @@ void PendingFile::discard()
     temporary.clear();
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -5,10 +5,7 @@
 
 #include <string>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 class PendingFile
 {
@@ -39,7 +36,4 @@ private:
     std::string temporary;
 };
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -11,10 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 namespace {
 
@@ -96,7 +93,4 @@ int PendingFile::create(const std::string& path, std::string& error)
     return fd;
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -13,10 +13,7 @@
 #include <io.h>
 #include <sys/stat.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 int PendingFile::create(const std::string& path, std::string& error)
 {
@@ -56,7 +53,4 @@ int PendingFile::create(const std::string& path, std::string& error)
     return -1;
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -19,10 +19,7 @@
 #include <ostream>
 #include <unistd.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 namespace {
 
@@ -239,7 +236,4 @@ void PluginSession::listParameters(std::ostream& out) const
     }
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -14,10 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 class PluginSession
 {
@@ -63,7 +60,4 @@ private:
 /** Splits "Title=value" at the first '='; false when there is no '=' or no title. */
 bool splitSetting(const std::string& setting, std::string& title, std::string& value);
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -6,10 +6,7 @@
 #include <cmath>
 #include <map>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
                                 std::string& error, std::ostream& helpOut)
@@ -132,7 +129,4 @@ ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions
     return {};
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

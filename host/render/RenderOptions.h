@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 struct RenderOptions
 {
@@ -42,7 +39,4 @@ struct ParseOutcome
 ParseOutcome parseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
                                 std::string& error, std::ostream& helpOut);
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -5,11 +5,7 @@
 
 #include <string>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
-namespace Platform {
+namespace Steinberg::Vst::Tarvik::Render::Platform {
 
 /** The folder of the running program with a trailing separator, or empty if unknown. */
 std::string programFolder();
@@ -34,8 +30,4 @@ bool sameFile(const std::string& first, const std::string& second);
     ending the program (which would leave the pending file behind). */
 void reportFileSizeLimitAsError();
 
-} // namespace Platform
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render::Platform

@@ -9,11 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
-namespace Platform {
+namespace Steinberg::Vst::Tarvik::Render::Platform {
 
 std::string programFolder()
 {
@@ -62,8 +58,4 @@ void reportFileSizeLimitAsError()
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-} // namespace Platform
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render::Platform

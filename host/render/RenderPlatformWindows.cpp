@@ -6,11 +6,7 @@
 #include <cstdio>
 #include <io.h>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
-namespace Platform {
+namespace Steinberg::Vst::Tarvik::Render::Platform {
 
 std::string programFolder()
 {
@@ -95,8 +91,4 @@ void reportFileSizeLimitAsError()
     // Windows has no file size signal: a write past any limit fails and says so.
 }
 
-} // namespace Platform
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render::Platform

@@ -4,10 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 namespace {
 
@@ -117,7 +114,4 @@ void Renderer::flush()
     instance.process(buffers.prepare(0, &changes, &events, &context));
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

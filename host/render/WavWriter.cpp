@@ -9,10 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace Steinberg {
-namespace Vst {
-namespace Tarvik {
-namespace Render {
+namespace Steinberg::Vst::Tarvik::Render {
 
 namespace {
 
@@ -248,7 +245,4 @@ void WavWriter::discard()
     pending.discard();
 }
 
-} // namespace Render
-} // namespace Tarvik
-} // namespace Vst
-} // namespace Steinberg
+} // namespace Steinberg::Vst::Tarvik::Render

@@ -8,23 +8,22 @@ namespace Hosting {
 
 BlockInput::BlockInput(int32 maxEvents, int32 maxMidiChanges)
     : notes(maxEvents), sorting(static_cast<size_t>(notes.capacity())),
-      maxMidiChanges(std::max<int32>(maxMidiChanges, 1)),
-      midiChanges(static_cast<size_t>(this->maxMidiChanges))
+      maxMidiChanges(std::max<int32>(maxMidiChanges, 1)), midiChanges(this->maxMidiChanges)
 {}
 
 void BlockInput::reserveParameters(int32 count)
 {
-    const auto reserve = static_cast<size_t>(std::max(count, 0));
-    midiChanges.resize(static_cast<size_t>(maxMidiChanges) + reserve);
-    hostChanges.resize(reserve);
+    const int32 reserve = std::max(count, 0);
+    midiChanges.setCapacity(maxMidiChanges + reserve);
+    hostChanges.setCapacity(reserve);
 }
 
 void BlockInput::clear()
 {
     notes.clear();
     delivered = 0;
-    midiChangeCount = 0;
-    hostChangeCount = 0;
+    midiChanges.clear();
+    hostChanges.clear();
 }
 
 bool BlockInput::addNoteOn(int32 sampleOffset, int16 channel, int16 pitch, float velocity)
@@ -39,12 +38,12 @@ bool BlockInput::addNoteOff(int32 sampleOffset, int16 channel, int16 pitch, floa
 
 bool BlockInput::addMidiChange(ParamID id, int32 sampleOffset, ParamValue value)
 {
-    if (midiChangeCount >= maxMidiChanges)
+    if (midiChanges.size() >= maxMidiChanges)
     {
         // Full: the parameter's last move takes the newer value (and the later offset).
-        for (int32 i = midiChangeCount - 1; i >= 0; --i)
+        for (int32 i = midiChanges.size() - 1; i >= 0; --i)
         {
-            TimedChange& change = midiChanges[static_cast<size_t>(i)];
+            TimedChange& change = midiChanges[i];
             if (change.id == id)
             {
                 change = {id, std::max(change.offset, sampleOffset), value};
@@ -53,24 +52,20 @@ bool BlockInput::addMidiChange(ParamID id, int32 sampleOffset, ParamValue value)
         }
         // A parameter without a move yet takes one of the reserved places.
     }
-    if (midiChangeCount == static_cast<int32>(midiChanges.size())) return false;
-    midiChanges[static_cast<size_t>(midiChangeCount++)] = {id, sampleOffset, value};
-    return true;
+    return midiChanges.push({id, sampleOffset, value});
 }
 
 bool BlockInput::addHostChange(ParamID id, ParamValue value)
 {
-    for (int32 i = 0; i < hostChangeCount; ++i)
+    for (TimedChange& change : hostChanges)
     {
-        if (hostChanges[static_cast<size_t>(i)].id == id)
+        if (change.id == id)
         {
-            hostChanges[static_cast<size_t>(i)].value = value;
+            change.value = value;
             return true;
         }
     }
-    if (hostChangeCount == static_cast<int32>(hostChanges.size())) return false;
-    hostChanges[static_cast<size_t>(hostChangeCount++)] = {id, 0, value};
-    return true;
+    return hostChanges.push({id, 0, value});
 }
 
 void BlockInput::prepare(int32 length)
@@ -78,11 +73,8 @@ void BlockInput::prepare(int32 length)
     const int32 last = std::max(length - 1, 0);
     for (Event& note : notes)
         note.sampleOffset = std::min(std::max(note.sampleOffset, 0), last);
-    for (int32 i = 0; i < midiChangeCount; ++i)
-    {
-        TimedChange& change = midiChanges[static_cast<size_t>(i)];
+    for (TimedChange& change : midiChanges)
         change.offset = std::min(std::max(change.offset, 0), last);
-    }
     sortNotes();
     delivered = 0;
 }
@@ -153,21 +145,16 @@ void BlockInput::changesIn(int32 start, int32 length, ParameterChanges& out) con
     out.clear();
     if (start == 0)
     {
-        for (int32 i = 0; i < hostChangeCount; ++i)
-        {
-            const TimedChange& change = hostChanges[static_cast<size_t>(i)];
+        for (const TimedChange& change : hostChanges)
             out.add(change.id, 0, change.value);
-        }
     }
     // Moves at the piece's first sample first, then the others in the order they came.
-    for (int32 i = 0; i < midiChangeCount; ++i)
+    for (const TimedChange& change : midiChanges)
     {
-        const TimedChange& change = midiChanges[static_cast<size_t>(i)];
         if (change.offset == start) out.add(change.id, 0, change.value);
     }
-    for (int32 i = 0; i < midiChangeCount; ++i)
+    for (const TimedChange& change : midiChanges)
     {
-        const TimedChange& change = midiChanges[static_cast<size_t>(i)];
         if (change.offset > start && change.offset - start < length)
             out.add(change.id, change.offset - start, change.value);
     }
@@ -184,8 +171,8 @@ void BlockInput::finishBlock()
     }
     notes.truncate(kept);
     delivered = 0;
-    midiChangeCount = 0;
-    hostChangeCount = 0;
+    midiChanges.clear();
+    hostChanges.clear();
 }
 
 } // namespace Hosting

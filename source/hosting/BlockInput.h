@@ -7,6 +7,7 @@
 #pragma once
 
 #include "EventList.h"
+#include "FixedStore.h"
 #include "ParameterChanges.h"
 
 #include <algorithm>
@@ -99,10 +100,8 @@ private:
     std::vector<Event> sorting; // the merge sort's other half
     int32 delivered = 0;        // notes handed to pieces so far
     int32 maxMidiChanges;
-    std::vector<TimedChange> midiChanges;
-    int32 midiChangeCount = 0;
-    std::vector<TimedChange> hostChanges;
-    int32 hostChangeCount = 0;
+    FixedStore<TimedChange> midiChanges;
+    FixedStore<TimedChange> hostChanges{0};
 };
 
 } // namespace Hosting

@@ -36,7 +36,7 @@ Event noteEvent(uint16 type, int32 sampleOffset, int16 channel, int16 pitch, flo
 
 } // namespace
 
-EventList::EventList(int32 capacity) : events(static_cast<size_t>(std::max<int32>(capacity, 1))) {}
+EventList::EventList(int32 capacity) : events(std::max<int32>(capacity, 1)) {}
 
 bool EventList::addNoteOn(int32 sampleOffset, int16 pitch, float velocity, int32 noteId,
                           int16 channel)
@@ -52,23 +52,16 @@ bool EventList::addNoteOff(int32 sampleOffset, int16 pitch, float velocity, int3
     return addEvent(e) == kResultOk;
 }
 
-void EventList::truncate(int32 kept)
-{
-    count = std::min(std::max<int32>(kept, 0), count);
-}
-
 tresult PLUGIN_API EventList::getEvent(int32 index, Event& e)
 {
-    if (index < 0 || index >= count) return kInvalidArgument;
-    e = events[static_cast<size_t>(index)];
+    if (!events.holds(index)) return kInvalidArgument;
+    e = events[index];
     return kResultOk;
 }
 
 tresult PLUGIN_API EventList::addEvent(Event& e)
 {
-    if (full()) return kResultFalse;
-    events[static_cast<size_t>(count++)] = e;
-    return kResultOk;
+    return events.push(e) ? kResultOk : kResultFalse;
 }
 
 } // namespace Hosting

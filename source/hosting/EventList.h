@@ -3,11 +3,10 @@
 // reordering it on the audio thread never allocate. A full list refuses further events.
 #pragma once
 
+#include "FixedStore.h"
 #include "HostOwned.h"
 
 #include "pluginterfaces/vst/ivstevents.h"
-
-#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -19,9 +18,9 @@ class EventList : public HostOwned<IEventList>
 public:
     explicit EventList(int32 capacity = 2048);
 
-    void clear() { count = 0; }
-    int32 capacity() const { return static_cast<int32>(events.size()); }
-    bool full() const { return count == capacity(); }
+    void clear() { events.clear(); }
+    int32 capacity() const { return events.capacity(); }
+    bool full() const { return events.full(); }
 
     /** Velocity is 0..1 as VST 3 carries it; false when the list is full. */
     bool addNoteOn(int32 sampleOffset, int16 pitch, float velocity, int32 noteId = -1,
@@ -30,18 +29,17 @@ public:
                     int16 channel = 0);
 
     /** The events held, to be reordered or edited in place. */
-    Event* begin() { return events.data(); }
-    Event* end() { return events.data() + count; }
+    Event* begin() { return events.begin(); }
+    Event* end() { return events.end(); }
     /** Keeps the first `kept` events (the events that follow them are dropped). */
-    void truncate(int32 kept);
+    void truncate(int32 kept) { events.truncate(kept); }
 
-    int32 PLUGIN_API getEventCount() SMTG_OVERRIDE { return count; }
+    int32 PLUGIN_API getEventCount() SMTG_OVERRIDE { return events.size(); }
     tresult PLUGIN_API getEvent(int32 index, Event& e) SMTG_OVERRIDE;
     tresult PLUGIN_API addEvent(Event& e) SMTG_OVERRIDE;
 
 private:
-    std::vector<Event> events;
-    int32 count = 0;
+    FixedStore<Event> events;
 };
 
 } // namespace Hosting

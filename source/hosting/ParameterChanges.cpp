@@ -9,53 +9,50 @@ namespace Tarvik {
 namespace Hosting {
 
 ParamValueQueue::ParamValueQueue(int32 maxPoints, FullQueue whenFull)
-    : points(static_cast<size_t>(std::max<int32>(maxPoints, 1))), whenFull(whenFull)
+    : points(std::max<int32>(maxPoints, 1), Point{0, 0.0}), whenFull(whenFull)
 {}
 
 void ParamValueQueue::reset(ParamID id)
 {
     paramId = id;
-    count = 0;
+    points.clear();
 }
 
 tresult PLUGIN_API ParamValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value)
 {
-    if (index < 0 || index >= count) return kResultFalse;
-    sampleOffset = points[static_cast<size_t>(index)].offset;
-    value = points[static_cast<size_t>(index)].value;
+    if (!points.holds(index)) return kResultFalse;
+    sampleOffset = points[index].offset;
+    value = points[index].value;
     return kResultOk;
 }
 
 tresult PLUGIN_API ParamValueQueue::addPoint(int32 sampleOffset, ParamValue value, int32& index)
 {
+    const int32 count = points.size();
     int32 position = 0;
-    while (position < count && points[static_cast<size_t>(position)].offset < sampleOffset)
+    while (position < count && points[position].offset < sampleOffset)
         ++position;
-    if (position < count && points[static_cast<size_t>(position)].offset == sampleOffset)
+    if (position < count && points[position].offset == sampleOffset)
     {
-        points[static_cast<size_t>(position)].value = value;
+        points[position].value = value;
         index = position;
         return kResultOk;
     }
-    if (count == static_cast<int32>(points.size()))
+    if (points.full())
     {
         // Only a point after the last can change the value the block ends with.
         if (whenFull == FullQueue::kRefusePoint || position < count) return kResultFalse;
-        points[static_cast<size_t>(count - 1)] = {sampleOffset, value};
+        points[count - 1] = {sampleOffset, value};
         index = count - 1;
         return kResultOk;
     }
-    for (int32 i = count; i > position; --i)
-        points[static_cast<size_t>(i)] = points[static_cast<size_t>(i - 1)];
-    points[static_cast<size_t>(position)] = {sampleOffset, value};
-    ++count;
+    points.insert(position, {sampleOffset, value});
     index = position;
     return kResultOk;
 }
 
 ParameterChanges::ParameterChanges(int32 maxQueues, int32 maxPointsPerQueue, FullQueue whenFull)
-    : queues(static_cast<size_t>(std::max<int32>(maxQueues, 1)),
-             ParamValueQueue(maxPointsPerQueue, whenFull))
+    : queues(std::max<int32>(maxQueues, 1), ParamValueQueue(maxPointsPerQueue, whenFull))
 {}
 
 bool ParameterChanges::add(ParamID id, int32 sampleOffset, ParamValue value)
@@ -68,24 +65,24 @@ bool ParameterChanges::add(ParamID id, int32 sampleOffset, ParamValue value)
 
 IParamValueQueue* PLUGIN_API ParameterChanges::getParameterData(int32 index)
 {
-    if (index < 0 || index >= used) return nullptr;
-    return &queues[static_cast<size_t>(index)];
+    return queues.holds(index) ? &queues[index] : nullptr;
 }
 
 IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& id, int32& index)
 {
-    for (int32 i = 0; i < used; ++i)
+    for (int32 i = 0; i < queues.size(); ++i)
     {
-        if (queues[static_cast<size_t>(i)].getParameterId() == id)
+        if (queues[i].getParameterId() == id)
         {
             index = i;
-            return &queues[static_cast<size_t>(i)];
+            return &queues[i];
         }
     }
-    if (used == static_cast<int32>(queues.size())) return nullptr;
-    queues[static_cast<size_t>(used)].reset(id);
-    index = used;
-    return &queues[static_cast<size_t>(used++)];
+    ParamValueQueue* queue = queues.grow();
+    if (!queue) return nullptr;
+    queue->reset(id);
+    index = queues.size() - 1;
+    return queue;
 }
 
 } // namespace Hosting

@@ -6,11 +6,10 @@
 // ends with always arrives (a processor that takes a block's last value loses nothing then).
 #pragma once
 
+#include "FixedStore.h"
 #include "HostOwned.h"
 
 #include "pluginterfaces/vst/ivstparameterchanges.h"
-
-#include <vector>
 
 namespace Steinberg {
 namespace Vst {
@@ -31,7 +30,7 @@ public:
     void reset(ParamID id);
 
     ParamID PLUGIN_API getParameterId() SMTG_OVERRIDE { return paramId; }
-    int32 PLUGIN_API getPointCount() SMTG_OVERRIDE { return count; }
+    int32 PLUGIN_API getPointCount() SMTG_OVERRIDE { return points.size(); }
     tresult PLUGIN_API getPoint(int32 index, int32& sampleOffset, ParamValue& value) SMTG_OVERRIDE;
     /** Keeps points ordered by offset; a point at an existing offset replaces it. */
     tresult PLUGIN_API addPoint(int32 sampleOffset, ParamValue value, int32& index) SMTG_OVERRIDE;
@@ -42,10 +41,9 @@ private:
         int32 offset;
         ParamValue value;
     };
-    std::vector<Point> points;
+    FixedStore<Point> points;
     FullQueue whenFull;
     ParamID paramId = 0;
-    int32 count = 0;
 };
 
 class ParameterChanges : public HostOwned<IParameterChanges>
@@ -55,18 +53,17 @@ public:
                               FullQueue whenFull = FullQueue::kRefusePoint);
 
     /** Empties every queue (keeps the storage). */
-    void clear() { used = 0; }
+    void clear() { queues.clear(); }
     /** Adds a point to the queue of this parameter, opening one if needed; false when the point
         was not taken (no queue left, or a full queue that refuses). */
     bool add(ParamID id, int32 sampleOffset, ParamValue value);
 
-    int32 PLUGIN_API getParameterCount() SMTG_OVERRIDE { return used; }
+    int32 PLUGIN_API getParameterCount() SMTG_OVERRIDE { return queues.size(); }
     IParamValueQueue* PLUGIN_API getParameterData(int32 index) SMTG_OVERRIDE;
     IParamValueQueue* PLUGIN_API addParameterData(const ParamID& id, int32& index) SMTG_OVERRIDE;
 
 private:
-    std::vector<ParamValueQueue> queues;
-    int32 used = 0;
+    FixedStore<ParamValueQueue> queues;
 };
 
 } // namespace Hosting

@@ -36,22 +36,42 @@ struct MidiList
     std::vector<char> storage;
 };
 
+/** A started instance at 48 kHz with its stereo output, for blocks of one size. */
+struct RunningEffect
+{
+    explicit RunningEffect(int blockSize)
+        : instance(Vst2Test::startedLinkedEffect(48000.0f, blockSize)), effect(instance->effect),
+          left(static_cast<size_t>(blockSize)), right(left.size()), blockSize(blockSize)
+    {}
+    void send(MidiList& midi)
+    {
+        effect->dispatcher(effect, effProcessEvents, 0, 0, midi.list(), 0.0f);
+    }
+    void process()
+    {
+        float* outputs[2] = {left.data(), right.data()};
+        effect->processReplacing(effect, nullptr, outputs, blockSize);
+        benchmark::DoNotOptimize(left[0]);
+    }
+
+    std::unique_ptr<Vst2Instance> instance;
+    AEffect* effect;
+    std::vector<float> left, right;
+    int blockSize;
+};
+
 void vst2Block(benchmark::State& state)
 {
     const auto blockSize = static_cast<int>(state.range(0));
     const bool automated = state.range(1) != 0;
-    std::unique_ptr<Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, blockSize);
-    AEffect* effect = instance->effect;
-
-    std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
-    float* outputs[2] = {left.data(), right.data()};
+    RunningEffect running(blockSize);
     std::vector<std::vector<unsigned char>> chord;
     for (unsigned char i = 0; i < 8; ++i)
         chord.push_back({0x90, static_cast<unsigned char>(48 + 5 * i), 100});
     MidiList notes(chord, 0);
-    effect->dispatcher(effect, effProcessEvents, 0, 0, notes.list(), 0.0f);
+    running.send(notes);
     for (int rendered = 0; rendered < 48000; rendered += blockSize) // past the attacks
-        effect->processReplacing(effect, nullptr, outputs, blockSize);
+        running.process();
 
     MidiList moves({{0xB0, 1, 64}, {0xB0, 74, 30}, {0xE0, 0, 70}, {0xD0, 20, 0}}, blockSize / 4);
     float value = 0.0f;
@@ -61,11 +81,10 @@ void vst2Block(benchmark::State& state)
         {
             value = value > 0.9f ? 0.1f : value + 0.01f;
             for (int index : {6, 7, 19, 20})
-                effect->setParameter(effect, index, value);
-            effect->dispatcher(effect, effProcessEvents, 0, 0, moves.list(), 0.0f);
+                running.effect->setParameter(running.effect, index, value);
+            running.send(moves);
         }
-        effect->processReplacing(effect, nullptr, outputs, blockSize);
-        benchmark::DoNotOptimize(left[0]);
+        running.process();
     }
     state.counters["realtime_factor"] =
         benchmark::Counter(blockSize / 48000.0, benchmark::Counter::kIsIterationInvariantRate);
@@ -74,10 +93,7 @@ void vst2Block(benchmark::State& state)
 void vst2FullEventList(benchmark::State& state)
 {
     const auto blockSize = static_cast<int>(state.range(0));
-    std::unique_ptr<Vst2Instance> instance = Vst2Test::startedLinkedEffect(48000.0f, blockSize);
-    AEffect* effect = instance->effect;
-    std::vector<float> left(static_cast<size_t>(blockSize)), right(left.size());
-    float* outputs[2] = {left.data(), right.data()};
+    RunningEffect running(blockSize);
 
     // Every block: all notes off and all sound off on each channel at its start, releasing the
     // 256 keys the block before struck (16 on each channel), then those 256 keys struck again
@@ -96,14 +112,13 @@ void vst2FullEventList(benchmark::State& state)
         list.events[i].deltaFrames = static_cast<int>(i - 32) * blockSize / 256;
     for (int warm = 0; warm < 4; ++warm)
     {
-        effect->dispatcher(effect, effProcessEvents, 0, 0, list.list(), 0.0f);
-        effect->processReplacing(effect, nullptr, outputs, blockSize);
+        running.send(list);
+        running.process();
     }
     for (auto _ : state)
     {
-        effect->dispatcher(effect, effProcessEvents, 0, 0, list.list(), 0.0f);
-        effect->processReplacing(effect, nullptr, outputs, blockSize);
-        benchmark::DoNotOptimize(left[0]);
+        running.send(list);
+        running.process();
     }
     // CPU time per block over the block's duration: the share of one core it takes.
     state.counters["share_of_block"] =

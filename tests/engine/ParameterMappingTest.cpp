@@ -152,34 +152,51 @@ TEST(ParameterMapping, OctaveStepsFallAtMultiplesOfOneOverFourPointNine)
 
 TEST(ParameterMapping, SustainLevelsVibratoAndVelocitySwitch)
 {
+    // Rows run in order: a row sees what the rows before it set (vibrato 2 keeps its depth when
+    // vibrato 1 is switched off). A tolerance of 0 asks for the exact value, kUlps for 4 ULPs.
+    constexpr double kUlps = -1.0;
+    struct Row
+    {
+        int32 param;
+        double x;
+        double (*field)(const EngineState&);
+        double expected;
+        double tolerance;
+    };
+    const auto ampSustain = [](const EngineState& s) -> double { return s.ampSustain; };
+    const auto vibrato1 = [](const EngineState& s) -> double { return s.vibrato1; };
+    const auto vibrato2 = [](const EngineState& s) -> double { return s.vibrato2; };
+    const auto velocityOff = [](const EngineState& s) -> double { return s.velocityOff; };
+    const auto velToCutoff = [](const EngineState& s) -> double { return s.velToCutoff; };
+    const auto noiseLevel = [](const EngineState& s) -> double { return s.noiseLevel; };
+    const auto glideBend = [](const EngineState& s) -> double { return s.glideBend; };
+    const Row rows[] = {
+        {kVcfSus, 0.5, [](const EngineState& s) -> double { return s.filtSustain; }, 0.25f, 0.0},
+        {kEnvSus, 0.5, ampSustain, 0.5f, 0.0},
+        {kVibrato, 1.0, vibrato1, 0.05f, kUlps},
+        {kVibrato, 1.0, vibrato2, 0.05f, kUlps},
+        {kVibrato, 0.0, vibrato1, 0.0f, 0.0},
+        {kVibrato, 0.0, vibrato2, 0.05f, kUlps},
+        {kVcfVel, 0.0499, velocityOff, 1, 0.0},
+        {kVcfVel, 0.0499, velToCutoff, 0.0f, 0.0},
+        {kVcfVel, 0.05, velocityOff, 0, 0.0},
+        {kVcfVel, 0.05, velToCutoff, -0.045f, kUlps},
+        {kVcfVel, 1.0, velToCutoff, 0.05f, kUlps},
+        {kNoise, 1.0, noiseLevel, 0.06f, kUlps},
+        {kGlideBend, 0.5, glideBend, 0.0f, 0.0},
+        {kGlideBend, 1.0, glideBend, 36.0, 0.01},
+    };
     EngineRig rig;
-    rig.set(kVcfSus, 0.5);
-    rig.set(kEnvSus, 0.5);
-    EXPECT_EQ(rig.state().filtSustain, 0.25f);
-    EXPECT_EQ(rig.state().ampSustain, 0.5f);
-
-    rig.set(kVibrato, 1.0);
-    EXPECT_FLOAT_EQ(rig.state().vibrato1, 0.05f);
-    EXPECT_FLOAT_EQ(rig.state().vibrato2, 0.05f);
-    rig.set(kVibrato, 0.0);
-    EXPECT_EQ(rig.state().vibrato1, 0.0f);
-    EXPECT_FLOAT_EQ(rig.state().vibrato2, 0.05f);
-
-    rig.set(kVcfVel, 0.0499);
-    EXPECT_EQ(rig.state().velocityOff, 1);
-    EXPECT_EQ(rig.state().velToCutoff, 0.0f);
-    rig.set(kVcfVel, 0.05);
-    EXPECT_EQ(rig.state().velocityOff, 0);
-    EXPECT_FLOAT_EQ(rig.state().velToCutoff, -0.045f);
-    rig.set(kVcfVel, 1.0);
-    EXPECT_FLOAT_EQ(rig.state().velToCutoff, 0.05f);
-
-    rig.set(kNoise, 1.0);
-    EXPECT_FLOAT_EQ(rig.state().noiseLevel, 0.06f);
-    rig.set(kGlideBend, 0.5);
-    EXPECT_EQ(rig.state().glideBend, 0.0f);
-    rig.set(kGlideBend, 1.0);
-    EXPECT_NEAR(rig.state().glideBend, 36.0, 0.01);
+    for (const Row& row : rows)
+    {
+        rig.set(row.param, row.x);
+        const double actual = row.field(rig.state());
+        if (row.tolerance == kUlps)
+            EXPECT_FLOAT_EQ(static_cast<float>(actual), static_cast<float>(row.expected))
+                << row.param << " at " << row.x;
+        else
+            EXPECT_NEAR(actual, row.expected, row.tolerance) << row.param << " at " << row.x;
+    }
 }
 
 TEST(ParameterMapping, PerformanceControllers)

@@ -42,6 +42,20 @@ void Canvas::setColour(const Colour& colour) const
     cairo_set_source_rgba(context, colour.r, colour.g, colour.b, colour.a);
 }
 
+void Canvas::fillGradient(cairo_pattern_t* gradient, std::initializer_list<GradientStop> stops,
+                          bool keepPath) const
+{
+    for (const GradientStop& stop : stops)
+        cairo_pattern_add_color_stop_rgba(gradient, stop.offset, stop.colour.r, stop.colour.g,
+                                          stop.colour.b, stop.colour.a);
+    cairo_set_source(context, gradient);
+    if (keepPath)
+        cairo_fill_preserve(context);
+    else
+        cairo_fill(context);
+    cairo_pattern_destroy(gradient);
+}
+
 void Canvas::roundedRect(double x, double y, double w, double h, double radius) const
 {
     const double pi = 3.14159265358979323846;

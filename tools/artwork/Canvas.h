@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace Brask {
@@ -13,6 +14,12 @@ namespace Artwork {
 struct Colour
 {
     double r, g, b, a = 1.0;
+};
+
+struct GradientStop
+{
+    double offset;
+    Colour colour;
 };
 
 enum class Align
@@ -41,6 +48,10 @@ public:
 
     void setColour(const Colour& colour) const;
     void roundedRect(double x, double y, double w, double h, double radius) const;
+    /** Fills the current path with `gradient` (a new cairo gradient, which this takes and frees)
+        through the given stops; keepPath leaves the path for a stroke to follow. */
+    void fillGradient(cairo_pattern_t* gradient, std::initializer_list<GradientStop> stops,
+                      bool keepPath = false) const;
     /** Sets the font: DejaVu Sans, bold or book, size in logical pixels. */
     void font(double size, bool bold) const;
     /** Draws text with its baseline at y, aligned on x; returns the text's advance width. */

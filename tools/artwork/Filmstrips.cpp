@@ -52,22 +52,14 @@ void drawKnob(const Canvas& canvas, double top, double value, int ticks)
     drawKnobScale(canvas, cx, cy, ticks);
 
     // Soft shadow below the skirt, as if lit from above.
-    cairo_pattern_t* shadow = cairo_pattern_create_radial(cx, cy + 2.0, 16.0, cx, cy + 2.0, 23.5);
-    cairo_pattern_add_color_stop_rgba(shadow, 0.0, 0, 0, 0, 0.55);
-    cairo_pattern_add_color_stop_rgba(shadow, 1.0, 0, 0, 0, 0.0);
-    cairo_set_source(cr, shadow);
     cairo_arc(cr, cx, cy + 2.0, 23.5, 0, 2 * kPi);
-    cairo_fill(cr);
-    cairo_pattern_destroy(shadow);
+    canvas.fillGradient(cairo_pattern_create_radial(cx, cy + 2.0, 16.0, cx, cy + 2.0, 23.5),
+                        {{0.0, {0, 0, 0, 0.55}}, {1.0, {0, 0, 0, 0.0}}});
 
     // Skirt with a knurled edge that turns with the knob.
-    cairo_pattern_t* skirt = cairo_pattern_create_linear(cx, cy - 20, cx, cy + 20);
-    cairo_pattern_add_color_stop_rgb(skirt, 0.0, 0.24, 0.24, 0.26);
-    cairo_pattern_add_color_stop_rgb(skirt, 1.0, 0.04, 0.04, 0.05);
-    cairo_set_source(cr, skirt);
     cairo_arc(cr, cx, cy, 20.0, 0, 2 * kPi);
-    cairo_fill(cr);
-    cairo_pattern_destroy(skirt);
+    canvas.fillGradient(cairo_pattern_create_linear(cx, cy - 20, cx, cy + 20),
+                        {{0.0, {0.24, 0.24, 0.26}}, {1.0, {0.04, 0.04, 0.05}}});
 
     const double turn = knobAngle(value);
     cairo_set_line_width(cr, 1.0);
@@ -85,22 +77,14 @@ void drawKnob(const Canvas& canvas, double top, double value, int ticks)
     cairo_stroke(cr);
 
     // Cap: a dished top face lit from the upper left.
-    cairo_pattern_t* face = cairo_pattern_create_linear(cx - 12, cy - 12, cx + 12, cy + 12);
-    cairo_pattern_add_color_stop_rgb(face, 0.0, 0.27, 0.27, 0.29);
-    cairo_pattern_add_color_stop_rgb(face, 0.55, 0.10, 0.10, 0.11);
-    cairo_pattern_add_color_stop_rgb(face, 1.0, 0.05, 0.05, 0.06);
-    cairo_set_source(cr, face);
     cairo_arc(cr, cx, cy, 16.0, 0, 2 * kPi);
-    cairo_fill(cr);
-    cairo_pattern_destroy(face);
+    canvas.fillGradient(
+        cairo_pattern_create_linear(cx - 12, cy - 12, cx + 12, cy + 12),
+        {{0.0, {0.27, 0.27, 0.29}}, {0.55, {0.10, 0.10, 0.11}}, {1.0, {0.05, 0.05, 0.06}}});
 
-    cairo_pattern_t* gloss = cairo_pattern_create_radial(cx - 5, cy - 6, 0.5, cx - 5, cy - 6, 11);
-    cairo_pattern_add_color_stop_rgba(gloss, 0.0, 1, 1, 1, 0.22);
-    cairo_pattern_add_color_stop_rgba(gloss, 1.0, 1, 1, 1, 0.0);
-    cairo_set_source(cr, gloss);
     cairo_arc(cr, cx, cy, 16.0, 0, 2 * kPi);
-    cairo_fill(cr);
-    cairo_pattern_destroy(gloss);
+    canvas.fillGradient(cairo_pattern_create_radial(cx - 5, cy - 6, 0.5, cx - 5, cy - 6, 11),
+                        {{0.0, {1, 1, 1, 0.22}}, {1.0, {1, 1, 1, 0.0}}});
 
     cairo_arc(cr, cx, cy, 16.0, 0, 2 * kPi);
     cairo_set_line_width(cr, 0.8);
@@ -159,15 +143,13 @@ void drawFader(const Canvas& canvas, double top, double value)
     canvas.setColour({0, 0, 0, 0.45});
     cairo_fill(cr);
 
-    cairo_pattern_t* body = cairo_pattern_create_linear(0, capY, 0, capY + capH);
-    cairo_pattern_add_color_stop_rgb(body, 0.0, 0.36, 0.36, 0.38);
-    cairo_pattern_add_color_stop_rgb(body, 0.45, 0.13, 0.13, 0.14);
-    cairo_pattern_add_color_stop_rgb(body, 0.55, 0.08, 0.08, 0.09);
-    cairo_pattern_add_color_stop_rgb(body, 1.0, 0.17, 0.17, 0.18);
     canvas.roundedRect(capX, capY, capW, capH, 2.5);
-    cairo_set_source(cr, body);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(body);
+    canvas.fillGradient(cairo_pattern_create_linear(0, capY, 0, capY + capH),
+                        {{0.0, {0.36, 0.36, 0.38}},
+                         {0.45, {0.13, 0.13, 0.14}},
+                         {0.55, {0.08, 0.08, 0.09}},
+                         {1.0, {0.17, 0.17, 0.18}}},
+                        true);
     cairo_set_line_width(cr, 0.8);
     canvas.setColour({0, 0, 0, 0.9});
     cairo_stroke(cr);

@@ -200,13 +200,8 @@ void drawReadout(const Canvas& canvas, const Rect& field, double maxWidth)
     canvas.setColour({1, 1, 1, 0.22});
     cairo_fill(cr);
     canvas.roundedRect(r.x + 1.0, r.y + 1.0, r.w - 2.0, r.h - 2.0, 3.5);
-    cairo_pattern_t* glass = cairo_pattern_create_linear(0, r.y, 0, r.bottom());
-    cairo_pattern_add_color_stop_rgb(glass, 0.0, 0.0, 0.0, 0.0);
-    cairo_pattern_add_color_stop_rgb(glass, 0.3, kReadout.r, kReadout.g, kReadout.b);
-    cairo_pattern_add_color_stop_rgb(glass, 1.0, 0.06, 0.08, 0.08);
-    cairo_set_source(cr, glass);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glass);
+    canvas.fillGradient(cairo_pattern_create_linear(0, r.y, 0, r.bottom()),
+                        {{0.0, {0.0, 0.0, 0.0}}, {0.3, kReadout}, {1.0, {0.06, 0.08, 0.08}}});
 }
 
 void drawMenuArrow(const Canvas& canvas, const Rect& menu)
@@ -329,12 +324,8 @@ void drawTitleBox(const Canvas& canvas, const Rect& r)
     canvas.setColour({0, 0, 0, 0.35});
     cairo_fill(cr);
     canvas.roundedRect(r.x, r.y, r.w, r.h, 8.0);
-    cairo_pattern_t* fill = cairo_pattern_create_linear(0, r.y, 0, r.bottom());
-    cairo_pattern_add_color_stop_rgb(fill, 0.0, 0.16, 0.18, 0.21);
-    cairo_pattern_add_color_stop_rgb(fill, 1.0, 0.07, 0.08, 0.10);
-    cairo_set_source(cr, fill);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(fill);
+    canvas.fillGradient(cairo_pattern_create_linear(0, r.y, 0, r.bottom()),
+                        {{0.0, {0.16, 0.18, 0.21}}, {1.0, {0.07, 0.08, 0.10}}}, true);
     cairo_set_line_width(cr, 1.6);
     canvas.setColour({kWhite.r, kWhite.g, kWhite.b, 0.92});
     cairo_stroke(cr);
@@ -357,13 +348,9 @@ void drawTitleBox(const Canvas& canvas, const Rect& r)
 void drawPanel(Canvas& canvas, const PanelLayout& layout)
 {
     cairo_t* cr = canvas.cr();
-    cairo_pattern_t* base = cairo_pattern_create_linear(0, 0, 0, layout.height);
-    cairo_pattern_add_color_stop_rgb(base, 0.0, kPanelTop.r, kPanelTop.g, kPanelTop.b);
-    cairo_pattern_add_color_stop_rgb(base, 1.0, kPanelBottom.r, kPanelBottom.g, kPanelBottom.b);
     cairo_rectangle(cr, 0, 0, layout.width, layout.height);
-    cairo_set_source(cr, base);
-    cairo_fill(cr);
-    cairo_pattern_destroy(base);
+    canvas.fillGradient(cairo_pattern_create_linear(0, 0, 0, layout.height),
+                        {{0.0, kPanelTop}, {1.0, kPanelBottom}});
     brushTexture(canvas);
 
     // A bevelled edge, as the panel's metal sheet would show it.
@@ -439,12 +426,8 @@ void drawAboutPanel(Canvas& canvas, double width, double height, const std::stri
 {
     cairo_t* cr = canvas.cr();
     canvas.roundedRect(1, 1, width - 2, height - 2, 12.0);
-    cairo_pattern_t* fill = cairo_pattern_create_linear(0, 0, 0, height);
-    cairo_pattern_add_color_stop_rgb(fill, 0.0, 0.17, 0.19, 0.23);
-    cairo_pattern_add_color_stop_rgb(fill, 1.0, 0.06, 0.07, 0.09);
-    cairo_set_source(cr, fill);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(fill);
+    canvas.fillGradient(cairo_pattern_create_linear(0, 0, 0, height),
+                        {{0.0, {0.17, 0.19, 0.23}}, {1.0, {0.06, 0.07, 0.09}}}, true);
     cairo_set_line_width(cr, 2.0);
     canvas.setColour({kWhite.r, kWhite.g, kWhite.b, 0.92});
     cairo_stroke(cr);

@@ -7,6 +7,7 @@
 #include "BuiltBundle.h"
 #include "FactoryPresets.h"
 #include "GoldenScenarios.h"
+#include "KitPhrase.h"
 #include "Lv2Ports.h"
 #include "MidiFile.h"
 #include "ProcessBuffers.h"
@@ -96,40 +97,24 @@ std::vector<float> renderLv2(Lv2Test::Instance& instance, const std::vector<Step
 std::vector<float> renderVst3(Hosting::PluginInstance& instance, const std::vector<Step>& steps,
                               int32 maxBlock)
 {
-    Hosting::MidiTranslator midi;
-    midi.readMapping(instance.midiMapping());
-    Hosting::BlockInput block;
-    block.reserveParameters(static_cast<int32>(instance.parameters().size()));
-    Host::ProcessBuffers buffers(maxBlock);
-    Hosting::EventList events;
-    Hosting::ParameterChanges changes;
-    std::vector<float> out;
+    TestSupport::KitPhrase phrase(instance, maxBlock);
     for (const Step& step : steps)
     {
         for (const auto& control : step.controls)
         {
             const Lv2::ControlPort& port =
                 *Lv2::controlPort(Lv2::kFirstControlPort + control.first);
-            block.addHostChange(port.parameterId, Lv2::toNormalized(port, control.second));
+            phrase.change(port.parameterId, Lv2::toNormalized(port, control.second));
         }
         for (const Lv2Test::Midi& m : step.midi)
         {
             uint8 bytes[3] = {};
             std::copy(m.bytes.begin(), m.bytes.end(), bytes);
-            midi.translate(static_cast<int32>(m.frame), bytes, block);
+            phrase.midiMessage(static_cast<int32>(m.frame), bytes);
         }
-        block.renderPieces(static_cast<int32>(step.frames), maxBlock, events, changes,
-                           [&](int32, int32 length) {
-                               instance.process(buffers.prepare(length, &changes, &events));
-                               for (int32 i = 0; i < length; ++i)
-                               {
-                                   out.push_back(buffers.channel(0)[i]);
-                                   out.push_back(buffers.channel(1)[i]);
-                               }
-                               return true;
-                           });
+        phrase.render(static_cast<int32>(step.frames));
     }
-    return out;
+    return phrase.out;
 }
 
 using TestSupport::firstDifference;

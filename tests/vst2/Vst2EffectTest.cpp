@@ -6,6 +6,7 @@
 #include "BuiltVst2Module.h"
 #include "FactoryPresets.h"
 #include "GoldenScenarios.h"
+#include "KitPhrase.h"
 #include "ProcessBuffers.h"
 #include "SampleCompare.h"
 
@@ -145,32 +146,17 @@ std::vector<float> renderVst3(Hosting::PluginInstance& instance, const std::vect
                               int maxBlock)
 {
     const std::vector<ParameterInfo> parameters = instance.parameters();
-    Hosting::MidiTranslator midi;
-    midi.readMapping(instance.midiMapping());
-    Hosting::BlockInput block;
-    block.reserveParameters(static_cast<int32>(parameters.size()));
-    Host::ProcessBuffers buffers(maxBlock);
-    Hosting::EventList events;
-    Hosting::ParameterChanges changes;
-    std::vector<float> out;
+    TestSupport::KitPhrase phrase(instance, maxBlock);
     for (const Step& step : steps)
     {
         for (const auto& move : step.moves)
-            block.addHostChange(parameters[static_cast<size_t>(move.first)].id,
-                                static_cast<double>(move.second));
+            phrase.change(parameters[static_cast<size_t>(move.first)].id,
+                          static_cast<double>(move.second));
         for (const Vst2Instance::Midi& m : step.midi)
-            midi.translate(m.offset, m.bytes, block);
-        block.renderPieces(step.frames, maxBlock, events, changes, [&](int32, int32 length) {
-            instance.process(buffers.prepare(length, &changes, &events));
-            for (int i = 0; i < length; ++i)
-            {
-                out.push_back(buffers.channel(0)[i]);
-                out.push_back(buffers.channel(1)[i]);
-            }
-            return true;
-        });
+            phrase.midiMessage(m.offset, m.bytes);
+        phrase.render(step.frames);
     }
-    return out;
+    return phrase.out;
 }
 
 using TestSupport::firstDifference;

@@ -6,8 +6,10 @@
 #   BRASK_MODULE_SUFFIX  file name suffix of the module inside it
 #   BRASK_HAS_X11        whether the editor runtime's X11 and cairo backend and its tests are built
 #                        (Windows has its Win32 and GDI+ backend instead)
-#   BRASK_PLATFORM_HAS_VST2, BRASK_PLATFORM_HAS_EDITOR, BRASK_PLATFORM_HAS_SSE2
-#                        the defaults of the switches BRASK_VST2, BRASK_EDITOR and BRASK_SIMD
+#   BRASK_PLATFORM_HAS_VST2, BRASK_PLATFORM_HAS_EDITOR, BRASK_PLATFORM_HAS_SSE2,
+#   BRASK_PLATFORM_HAS_LV2
+#                        the defaults of the switches BRASK_VST2, BRASK_EDITOR, BRASK_SIMD and
+#                        BRASK_LV2
 if(WIN32)
     enable_language(RC)
     set(BRASK_BUNDLE_ARCH x86_64-win)
@@ -45,6 +47,12 @@ endif()
 # Both platforms have a VST 2 entry and an editor backend; SSE2 is the baseline of x86-64.
 set(BRASK_PLATFORM_HAS_VST2 ON)
 set(BRASK_PLATFORM_HAS_EDITOR ON)
+# LV2 is the Linux hosts' format; its editor is an X11 UI.
+if(WIN32)
+    set(BRASK_PLATFORM_HAS_LV2 OFF)
+else()
+    set(BRASK_PLATFORM_HAS_LV2 ON)
+endif()
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|x64)$")
     set(BRASK_PLATFORM_HAS_SSE2 ON)
 else()

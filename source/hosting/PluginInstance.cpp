@@ -338,6 +338,25 @@ bool PluginInstance::findParameter(const std::string& title, ParameterInfo& info
     return false;
 }
 
+tresult PluginInstance::processStereo(float* left, float* right, int32 samples,
+                                      IParameterChanges* changes, IEventList* events)
+{
+    float* channels[2] = {left, right};
+    AudioBusBuffers bus{};
+    bus.numChannels = 2;
+    bus.channelBuffers32 = channels;
+
+    ProcessData data{};
+    data.processMode = kRealtime;
+    data.symbolicSampleSize = kSample32;
+    data.numSamples = samples;
+    data.numOutputs = 1;
+    data.outputs = &bus;
+    data.inputParameterChanges = changes;
+    data.inputEvents = events;
+    return process(data);
+}
+
 } // namespace Hosting
 } // namespace Tarvik
 } // namespace Vst

@@ -64,6 +64,10 @@ public:
     void stop() { deactivate(); }
 
     tresult process(ProcessData& data) { return audioProcessor->process(data); }
+    /** One realtime block of an instrument, into one stereo output bus: what a plug-in format's
+        entry hands on per block. Allocates nothing. */
+    tresult processStereo(float* left, float* right, int32 samples, IParameterChanges* changes,
+                          IEventList* events);
 
     /** The processor's or the controller's state stream; false when it writes none. */
     bool processorState(std::vector<uint8>& state) const;

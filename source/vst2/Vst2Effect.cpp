@@ -637,39 +637,27 @@ void Vst2Effect::render(float** outputs, int frames, bool accumulate)
 
     // Blocks larger than the set-up maximum are rendered in pieces, and so are blocks with more
     // note events than one process call takes; each piece gets its own events and changes.
-    blockInput.renderPieces(frames, pieceSize, pieceEvents, pieceChanges,
-                            [&](int32 start, int32 length) {
-                                float* channels[2] = {outputs[0] + start, outputs[1] + start};
-                                if (accumulate)
-                                {
-                                    channels[0] = scratch[0].data();
-                                    channels[1] = scratch[1].data();
-                                }
-                                AudioBusBuffers bus{};
-                                bus.numChannels = 2;
-                                bus.channelBuffers32 = channels;
+    blockInput.renderPieces(
+        frames, pieceSize, pieceEvents, pieceChanges, [&](int32 start, int32 length) {
+            float* channels[2] = {outputs[0] + start, outputs[1] + start};
+            if (accumulate)
+            {
+                channels[0] = scratch[0].data();
+                channels[1] = scratch[1].data();
+            }
+            instance->processStereo(channels[0], channels[1], length, &pieceChanges, &pieceEvents);
 
-                                ProcessData data{};
-                                data.processMode = kRealtime;
-                                data.symbolicSampleSize = kSample32;
-                                data.numSamples = length;
-                                data.numOutputs = 1;
-                                data.outputs = &bus;
-                                data.inputParameterChanges = &pieceChanges;
-                                data.inputEvents = &pieceEvents;
-                                instance->process(data);
-
-                                if (accumulate)
-                                {
-                                    for (int channel = 0; channel < 2; ++channel)
-                                    {
-                                        float* out = outputs[channel] + start;
-                                        for (int32 i = 0; i < length; ++i)
-                                            out[i] += channels[channel][i];
-                                    }
-                                }
-                                return true;
-                            });
+            if (accumulate)
+            {
+                for (int channel = 0; channel < 2; ++channel)
+                {
+                    float* out = outputs[channel] + start;
+                    for (int32 i = 0; i < length; ++i)
+                        out[i] += channels[channel][i];
+                }
+            }
+            return true;
+        });
 }
 
 } // namespace Tarvik

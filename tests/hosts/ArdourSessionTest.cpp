@@ -3,17 +3,13 @@
 // indexed by Ardour's VST 3 scanner, then brask-in-ardour.lua run by ardour7-lua on a session of
 // its own. One Ardour run serves every case; a run that hangs is killed and fails them all.
 // Skipped where Ardour is not installed.
+#include "ArdourRun.h"
 #include "BuiltBundle.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
-#include <sys/wait.h>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -24,32 +20,6 @@ namespace {
 
 constexpr int kParameterCount = 24;
 constexpr int kVcfFreq = 6;
-// What RunInArdour.sh answers where Ardour is missing, and where it hung and was killed.
-constexpr int kNoArdour = 77;
-constexpr int kArdourHung = 124;
-
-struct Finished
-{
-    int exitCode = -1;
-    std::string output;
-};
-
-/** The session script in Ardour, on the built bundle in a home folder below `folder`. */
-Finished runInArdour(const fs::path& folder)
-{
-    const fs::path log = folder / "ardour.log";
-    const std::string command = std::string("'" BRASK_RUN_IN_ARDOUR "' '") +
-                                TestSupport::kBuiltBundlePath + "' '" + folder.string() +
-                                "' '" BRASK_ARDOUR_SCRIPT "' '" + (folder / "session").string() +
-                                "' >'" + log.string() + "' 2>&1";
-    Finished finished;
-    const int status = std::system(command.c_str());
-    if (status != -1 && WIFEXITED(status)) finished.exitCode = WEXITSTATUS(status);
-    std::ifstream in(log);
-    finished.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return finished;
-}
-
 class BraskInArdour : public ::testing::Test
 {
 protected:
@@ -59,24 +29,17 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
         // Never the user's own home: Ardour's configuration, plug-in cache and presets go there.
-        ardour = runInArdour(folder);
+        ardour = TestSupport::runInArdour({TestSupport::kBuiltBundlePath, folder.string(),
+                                           BRASK_ARDOUR_SCRIPT, (folder / "session").string()},
+                                          folder / "ardour.log");
         fs::remove_all(folder);
-        if (ardour.exitCode == kNoArdour)
+        if (ardour.exitCode == TestSupport::ArdourRun::kNoArdour)
         {
             skipReason = ardour.output;
             return;
         }
         readInitialValues();
-        std::istringstream lines(ardour.output);
-        for (std::string line; std::getline(lines, line);)
-        {
-            std::istringstream words(line);
-            std::string step;
-            words >> step;
-            std::vector<double>& values = shown[step];
-            for (double value = 0; words >> value;)
-                values.push_back(value);
-        }
+        shown = ardour.steps;
     }
 
     /** What a fresh instance of the built bundle plays, as Ardour shows it (plain values). */
@@ -85,18 +48,19 @@ protected:
         std::string error;
         TestSupport::BuiltBundle bundle;
         ASSERT_TRUE(bundle.open(error)) << error;
-        const std::vector<double> playing = TestSupport::playingValues(*bundle.instance->component());
+        const std::vector<double> playing =
+            TestSupport::playingValues(*bundle.instance->component());
         ASSERT_EQ(playing.size(), std::size_t(kParameterCount));
         for (int32 id = 0; id < kParameterCount; ++id)
-            initial.push_back(
-                bundle.instance->controller()->normalizedParamToPlain(id, playing[std::size_t(id)]));
+            initial.push_back(bundle.instance->controller()->normalizedParamToPlain(
+                id, playing[std::size_t(id)]));
         vcfFreqQuarter = bundle.instance->controller()->normalizedParamToPlain(kVcfFreq, 0.25);
     }
 
     void SetUp() override
     {
         if (!skipReason.empty()) GTEST_SKIP() << skipReason;
-        ASSERT_NE(ardour.exitCode, kArdourHung) << ardour.output;
+        ASSERT_NE(ardour.exitCode, TestSupport::ArdourRun::kHung) << ardour.output;
         ASSERT_EQ(shown.count("done"), 1u) << "Ardour did not finish its script:\n"
                                            << ardour.output;
     }
@@ -112,7 +76,7 @@ protected:
 
     static inline std::string skipReason;
     static inline fs::path folder;
-    static inline Finished ardour;
+    static inline TestSupport::ArdourRun ardour;
     static inline std::map<std::string, std::vector<double>> shown;
     static inline std::vector<double> initial;
     static inline double vcfFreqQuarter = 0.0;

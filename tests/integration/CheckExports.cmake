@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails unless the module's dynamic symbol table defines exactly its entry points: the five VST 3
-# ones and, unless -DVST2=OFF, the two VST 2 ones.
+# ones and, unless -DVST2=OFF, the two VST 2 ones, and unless -DLV2=OFF, the two LV2 ones.
 execute_process(COMMAND nm -D --defined-only ${MODULE}
                 OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -17,6 +17,10 @@ set(expected ExitDll GetPluginFactory InitDll ModuleEntry ModuleExit)
 if(NOT DEFINED VST2 OR VST2)
     list(APPEND expected VSTPluginMain main)
 endif()
+if(NOT DEFINED LV2 OR LV2)
+    list(APPEND expected lv2_descriptor lv2ui_descriptor)
+endif()
+list(SORT expected)
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "exported: ${names}; expected: ${expected}")
 endif()

@@ -29,6 +29,7 @@ set(rules
     "gui/editor        all    gui/platform gui/description gui/views gui/base"
     "editor            all    gui/editor gui/platform gui/description gui/views gui/base controller presets presets/file synth ids"
     "vst2              all    hosting presets synth ids sdk"
+    "lv2               all    hosting synth ids sdk"
     "module            all    editor processor ids sdk"
     "host              all    hosting presets/file"
 )

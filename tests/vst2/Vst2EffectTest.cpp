@@ -6,7 +6,9 @@
 #include "BuiltVst2Module.h"
 #include "FactoryPresets.h"
 #include "GoldenScenarios.h"
+#include "KitPhrase.h"
 #include "ProcessBuffers.h"
+#include "SampleCompare.h"
 
 #include "BlockInput.h"
 #include "EventList.h"
@@ -144,52 +146,21 @@ std::vector<float> renderVst3(Hosting::PluginInstance& instance, const std::vect
                               int maxBlock)
 {
     const std::vector<ParameterInfo> parameters = instance.parameters();
-    Hosting::MidiTranslator midi;
-    midi.readMapping(instance.midiMapping());
-    Hosting::BlockInput block;
-    block.reserveParameters(static_cast<int32>(parameters.size()));
-    Host::ProcessBuffers buffers(maxBlock);
-    Hosting::EventList events;
-    Hosting::ParameterChanges changes;
-    std::vector<float> out;
+    TestSupport::KitPhrase phrase(instance, maxBlock);
     for (const Step& step : steps)
     {
         for (const auto& move : step.moves)
-            block.addHostChange(parameters[static_cast<size_t>(move.first)].id,
-                                static_cast<double>(move.second));
+            phrase.change(parameters[static_cast<size_t>(move.first)].id,
+                          static_cast<double>(move.second));
         for (const Vst2Instance::Midi& m : step.midi)
-            midi.translate(m.offset, m.bytes, block);
-        block.renderPieces(step.frames, maxBlock, events, changes, [&](int32, int32 length) {
-            instance.process(buffers.prepare(length, &changes, &events));
-            for (int i = 0; i < length; ++i)
-            {
-                out.push_back(buffers.channel(0)[i]);
-                out.push_back(buffers.channel(1)[i]);
-            }
-            return true;
-        });
+            phrase.midiMessage(m.offset, m.bytes);
+        phrase.render(step.frames);
     }
-    return out;
+    return phrase.out;
 }
 
-float peak(const std::vector<float>& samples)
-{
-    float loudest = 0.0f;
-    for (float s : samples)
-        loudest = std::fmax(loudest, std::fabs(s));
-    return loudest;
-}
-
-/** Index of the first differing sample, or -1. */
-long firstDifference(const std::vector<float>& a, const std::vector<float>& b)
-{
-    if (a.size() != b.size()) return 0;
-    for (size_t i = 0; i < a.size(); ++i)
-    {
-        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0) return static_cast<long>(i);
-    }
-    return -1;
-}
+using TestSupport::firstDifference;
+using TestSupport::peak;
 
 class Vst2Effect : public ::testing::Test
 {

@@ -10,6 +10,7 @@
 #   BRASK_PLATFORM_HAS_LV2
 #                        the defaults of the switches BRASK_VST2, BRASK_EDITOR, BRASK_SIMD and
 #                        BRASK_LV2
+#   brask_require_header(), brask_add_format_subdirectories(): see below
 if(WIN32)
     enable_language(RC)
     set(BRASK_BUNDLE_ARCH x86_64-win)
@@ -58,3 +59,24 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|x64)$")
 else()
     set(BRASK_PLATFORM_HAS_SSE2 OFF)
 endif()
+
+# brask_require_header(VARIABLE HEADER PACKAGE): VARIABLE is the include folder that holds HEADER;
+# without it the configuration stops and names the Debian package that brings it.
+function(brask_require_header variable header package)
+    find_path(${variable} ${header})
+    if(NOT ${variable})
+        message(FATAL_ERROR "No ${header}. Run scripts/install-deps (Debian package ${package}).")
+    endif()
+endfunction()
+
+# brask_add_format_subdirectories(): the calling folder's sub-folders of the optional plug-in
+# formats (vst2, lv2), each where its switch (BRASK_VST2, BRASK_LV2) is on; a missing folder
+# fails the build as any other add_subdirectory does.
+function(brask_add_format_subdirectories)
+    foreach(format IN ITEMS vst2 lv2)
+        string(TOUPPER ${format} switch)
+        if(BRASK_${switch})
+            add_subdirectory(${format})
+        endif()
+    endforeach()
+endfunction()

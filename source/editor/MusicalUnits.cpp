@@ -101,6 +101,24 @@ UnitRule ruleOf(uint32_t id)
     }
 }
 
+/** The times: a rate of the engine, and the samples one of its steps spans (the filter
+    envelope and the glide move once per control tick, the amplitude envelope every sample). */
+struct TimeRate
+{
+    uint32_t id;
+    float Synth::EngineState::*rate;
+    double stepSamples;
+};
+constexpr TimeRate kTimeRates[] = {
+    {kGlideRate, &Synth::EngineState::glideCoef, 32.0},
+    {kVcfAtt, &Synth::EngineState::filtAttack, 32.0},
+    {kVcfDec, &Synth::EngineState::filtDecay, 32.0},
+    {kVcfRel, &Synth::EngineState::filtRelease, 32.0},
+    {kEnvAtt, &Synth::EngineState::ampAttack, 1.0},
+    {kEnvDec, &Synth::EngineState::ampDecay, 1.0},
+    {kEnvRel, &Synth::EngineState::ampRelease, 1.0},
+};
+
 bool hasUnit(const UnitRule& rule)
 {
     return rule.offBelow >= 0.0;
@@ -290,6 +308,8 @@ double MusicalUnits::quantity(uint32_t id, double normalized) const
     };
     const double sr = sampleRate;
     const Synth::EngineState& e = *engine;
+    for (const TimeRate& time : kTimeRates)
+        if (time.id == id) return timeConstant(e.*time.rate, time.stepSamples, sr);
 
     switch (id)
     {
@@ -323,20 +343,6 @@ double MusicalUnits::quantity(uint32_t id, double normalized) const
     }
     case kGlideBend:
         return e.glideBend;
-    case kGlideRate:
-        return timeConstant(e.glideCoef, 32.0, sr);
-    case kVcfAtt:
-        return timeConstant(e.filtAttack, 32.0, sr);
-    case kVcfDec:
-        return timeConstant(e.filtDecay, 32.0, sr);
-    case kVcfRel:
-        return timeConstant(e.filtRelease, 32.0, sr);
-    case kEnvAtt:
-        return timeConstant(e.ampAttack, 1.0, sr);
-    case kEnvDec:
-        return timeConstant(e.ampDecay, 1.0, sr);
-    case kEnvRel:
-        return timeConstant(e.ampRelease, 1.0, sr);
     case kLfoRate:
     {
         const float radiansPerTickHz = static_cast<float>(2.0 * kPi * 32.0 / sr);

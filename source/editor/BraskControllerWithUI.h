@@ -20,10 +20,6 @@
 #include <memory>
 #include <vector>
 
-namespace VSTGUI {
-class VST3Editor;
-}
-
 namespace Steinberg {
 namespace Vst {
 namespace Tarvik {

@@ -54,52 +54,62 @@ struct UnitRule
 constexpr UnitRule kPercentRule{Kind::kPercent, 0, "%", 3, 1, false, 0.0};
 constexpr UnitRule kTimeRule{Kind::kTime, 0, "s", 3, 2, false, 0.0};
 
+constexpr UnitRule kSemitoneRule{Kind::kInterval, 100, "st", 3, 0, true, 0.0};
+constexpr UnitRule kCentRule{Kind::kInterval, 1, "ct", 3, 1, true, 0.0};
+constexpr UnitRule kFrequencyRule{Kind::kFrequency, 0, "Hz", 3, 2, false, 0.0};
+constexpr UnitRule kNoUnitRule{Kind::kPercent, 0, "", 0, 0, false, -1.0};
+
+/** The rule of each parameter with a unit; Glide and the controllers have none. */
+constexpr std::pair<uint32_t, UnitRule> kRules[] = {
+    {kOscMix, kPercentRule},
+    {kVcfReso, kPercentRule},
+    {kVcfSus, kPercentRule},
+    {kEnvSus, kPercentRule},
+    {kNoise, kPercentRule},
+    {kVcfLfo, kPercentRule},
+    {kOscTune, kSemitoneRule},
+    {kOctave, kSemitoneRule},
+    {kGlideBend, {Kind::kInterval, 100, "st", 2, 2, true, 0.0}},
+    {kOscFine, kCentRule},
+    {kTuning, kCentRule},
+    {kVibrato, {Kind::kInterval, 1, "ct", 3, 1, false, 0.0}},
+    {kVcfEnv, {Kind::kPercent, 0, "%", 3, 1, true, 0.0}},
+    {kVcfVel, {Kind::kPercent, 0, "%", 3, 1, true, 0.05}},
+    {kGlideRate, {Kind::kTime, 0, "s", 3, 2, false, 0.02}},
+    {kVcfAtt, kTimeRule},
+    {kVcfDec, kTimeRule},
+    {kVcfRel, kTimeRule},
+    {kEnvAtt, kTimeRule},
+    {kEnvDec, kTimeRule},
+    {kEnvRel, kTimeRule},
+    {kVcfFreq, kFrequencyRule},
+    {kLfoRate, kFrequencyRule},
+};
+
 UnitRule ruleOf(uint32_t id)
 {
-    switch (id)
-    {
-    case kOscMix:
-    case kVcfReso:
-    case kVcfSus:
-    case kEnvSus:
-    case kNoise:
-        return kPercentRule;
-    case kOscTune:
-    case kOctave:
-        return {Kind::kInterval, 100, "st", 3, 0, true, 0.0};
-    case kGlideBend:
-        return {Kind::kInterval, 100, "st", 2, 2, true, 0.0};
-    case kOscFine:
-    case kTuning:
-        return {Kind::kInterval, 1, "ct", 3, 1, true, 0.0};
-    case kVibrato:
-        return {Kind::kInterval, 1, "ct", 3, 1, false, 0.0};
-    case kVcfLfo:
-        return kPercentRule;
-    case kVcfEnv:
-        return {Kind::kPercent, 0, "%", 3, 1, true, 0.0};
-    case kVcfVel:
-        return {Kind::kPercent, 0, "%", 3, 1, true, 0.05};
-    case kGlideRate:
-    {
-        UnitRule rule = kTimeRule;
-        rule.offBelow = 0.02;
-        return rule;
-    }
-    case kVcfAtt:
-    case kVcfDec:
-    case kVcfRel:
-    case kEnvAtt:
-    case kEnvDec:
-    case kEnvRel:
-        return kTimeRule;
-    case kVcfFreq:
-    case kLfoRate:
-        return {Kind::kFrequency, 0, "Hz", 3, 2, false, 0.0};
-    default:
-        return {Kind::kPercent, 0, "", 0, 0, false, -1.0}; // no unit (Glide, controllers)
-    }
+    for (const auto& [parameter, rule] : kRules)
+        if (parameter == id) return rule;
+    return kNoUnitRule;
 }
+
+/** The times: a rate of the engine, and the samples one of its steps spans (the filter
+    envelope and the glide move once per control tick, the amplitude envelope every sample). */
+struct TimeRate
+{
+    uint32_t id;
+    float Synth::EngineState::*rate;
+    double stepSamples;
+};
+constexpr TimeRate kTimeRates[] = {
+    {kGlideRate, &Synth::EngineState::glideCoef, 32.0},
+    {kVcfAtt, &Synth::EngineState::filtAttack, 32.0},
+    {kVcfDec, &Synth::EngineState::filtDecay, 32.0},
+    {kVcfRel, &Synth::EngineState::filtRelease, 32.0},
+    {kEnvAtt, &Synth::EngineState::ampAttack, 1.0},
+    {kEnvDec, &Synth::EngineState::ampDecay, 1.0},
+    {kEnvRel, &Synth::EngineState::ampRelease, 1.0},
+};
 
 bool hasUnit(const UnitRule& rule)
 {
@@ -276,9 +286,6 @@ double MusicalUnits::quantity(uint32_t id, double normalized) const
     double values[kSoundParamCount];
     std::copy(std::begin(sound), std::end(sound), values);
     values[id] = normalized;
-    auto engine = std::make_unique<Synth::EngineState>();
-    Synth::resetEngine(*engine);
-    Synth::recalcEngine(*engine, values, sampleRate);
     const auto reference = [&](uint32_t referenceId, double referenceValue) {
         double referenceValues[kSoundParamCount];
         std::copy(std::begin(values), std::end(values), referenceValues);
@@ -288,8 +295,11 @@ double MusicalUnits::quantity(uint32_t id, double normalized) const
         Synth::recalcEngine(*other, referenceValues, sampleRate);
         return other;
     };
+    const auto engine = reference(id, normalized); // the sound itself
     const double sr = sampleRate;
     const Synth::EngineState& e = *engine;
+    for (const TimeRate& time : kTimeRates)
+        if (time.id == id) return timeConstant(e.*time.rate, time.stepSamples, sr);
 
     switch (id)
     {
@@ -323,20 +333,6 @@ double MusicalUnits::quantity(uint32_t id, double normalized) const
     }
     case kGlideBend:
         return e.glideBend;
-    case kGlideRate:
-        return timeConstant(e.glideCoef, 32.0, sr);
-    case kVcfAtt:
-        return timeConstant(e.filtAttack, 32.0, sr);
-    case kVcfDec:
-        return timeConstant(e.filtDecay, 32.0, sr);
-    case kVcfRel:
-        return timeConstant(e.filtRelease, 32.0, sr);
-    case kEnvAtt:
-        return timeConstant(e.ampAttack, 1.0, sr);
-    case kEnvDec:
-        return timeConstant(e.ampDecay, 1.0, sr);
-    case kEnvRel:
-        return timeConstant(e.ampRelease, 1.0, sr);
     case kLfoRate:
     {
         const float radiansPerTickHz = static_cast<float>(2.0 * kPi * 32.0 / sr);

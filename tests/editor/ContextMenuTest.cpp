@@ -6,9 +6,11 @@
 #include "BraskCids.h"
 #include "BraskContextMenu.h"
 #include "BraskControllerWithUI.h"
+#include "ControllerWithUITest.h"
 #include "FactoryPresets.h"
 #include "PresetBrowser.h"
 #include "ProcessorState.h"
+#include "ScratchFolder.h"
 #include "TestHosts.h"
 #include "VstPresetFile.h"
 
@@ -22,8 +24,6 @@
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -40,21 +40,6 @@ namespace fs = std::filesystem;
 using VSTGUI::CMenuItem;
 using VSTGUI::COptionMenu;
 using VSTGUI::VST3Editor;
-
-class ScratchFolder
-{
-public:
-    ScratchFolder()
-    {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               ("brask-menu-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~ScratchFolder() { fs::remove_all(path); }
-    fs::path path;
-};
 
 void writeUserPreset(const fs::path& folder, const std::string& name, double noise)
 {
@@ -93,7 +78,7 @@ CMenuItem* entry(const COptionMenu& menu, const std::string& title)
 
 TEST(BraskContextMenu, PresetsByCategoryThenNameWithTheLoadedOneAndTheZoomTicked)
 {
-    ScratchFolder folder;
+    TestSupport::ScratchFolder folder{"brask-menu"};
     writeUserPreset(folder.path, "my pad", 0.2);
     writeUserPreset(folder.path, "Big Lead", 0.3);
     PresetLibrary library(folder.path);
@@ -178,17 +163,11 @@ TEST(BraskContextMenu, EveryEntryActsThroughItsAction)
     }
 }
 
-class EditorMenuTest : public ::testing::Test
+class EditorMenuTest : public ControllerWithUITest
 {
 protected:
-    void SetUp() override { ASSERT_EQ(controller->initialize(host.context()), kResultOk); }
-    void TearDown() override { controller->terminate(); }
+    EditorMenuTest() : ControllerWithUITest("brask-menu") {}
 
-    VST3Editor* openEditor(IPtr<IPlugView>& view)
-    {
-        view = owned(controller->createView(ViewType::kEditor));
-        return dynamic_cast<VST3Editor*>(view.get());
-    }
     /** Runs the action of the entry at the end of `path` in the editor's own menu. */
     void choose(VST3Editor& editor, const std::vector<std::string>& path)
     {
@@ -205,10 +184,6 @@ protected:
         }
         item->getAction()();
     }
-
-    ScratchFolder folder;
-    EditorTest::TestHost host{false};
-    IPtr<BraskControllerWithUI> controller = owned(new BraskControllerWithUI(folder.path));
 };
 
 TEST_F(EditorMenuTest, ZoomChosenInTheMenuIsWhereTheInstancesNextEditorOpens)
@@ -233,7 +208,7 @@ TEST_F(EditorMenuTest, ZoomChosenInTheMenuIsWhereTheInstancesNextEditorOpens)
         EXPECT_EQ(size.getHeight(), step.height) << step.zoom;
     }
     // A new instance opens at 100 %.
-    IPtr<BraskControllerWithUI> other = owned(new BraskControllerWithUI(folder.path));
+    IPtr<BraskControllerWithUI> other = owned(new BraskControllerWithUI(userPresets()));
     ASSERT_EQ(other->initialize(host.context()), kResultOk);
     EXPECT_EQ(other->getEditorZoom(), 1.0);
     other->terminate();
@@ -241,9 +216,10 @@ TEST_F(EditorMenuTest, ZoomChosenInTheMenuIsWhereTheInstancesNextEditorOpens)
 
 TEST_F(EditorMenuTest, TheSettingsFileGivesNewEditorsTheirZoomAndTheMenuWritesIt)
 {
-    const fs::path settings = folder.path / "config" / "brask.conf";
+    const fs::path settings = userPresets() / "config" / "brask.conf";
     const auto instance = [&] {
-        IPtr<BraskControllerWithUI> made = owned(new BraskControllerWithUI(folder.path, settings));
+        IPtr<BraskControllerWithUI> made =
+            owned(new BraskControllerWithUI(userPresets(), settings));
         EXPECT_EQ(made->initialize(host.context()), kResultOk);
         return made;
     };
@@ -294,7 +270,7 @@ TEST_F(EditorMenuTest, PresetsAndAboutActInTheEditor)
     EXPECT_EQ(controller->presetBrowser().currentName(), "Warm Pad");
 
     // A preset saved beside the editor (by the host) is in the menu when it next opens.
-    writeUserPreset(folder.path, "From The Host", 0.4);
+    writeUserPreset(userPresets(), "From The Host", 0.4);
     choose(*editor, {"Presets", "User", "From The Host"});
     EXPECT_EQ(controller->getParamNormalized(kNoise), 0.4);
 
@@ -341,7 +317,7 @@ TEST_F(EditorMenuTest, SavePresetAsAsksAgainWithTheReasonUntilANameCanBeWritten)
     IPtr<IPlugView> view;
     VST3Editor* editor = openEditor(view);
     ASSERT_NE(editor, nullptr);
-    writeUserPreset(folder.path, "Mine", 0.1);
+    writeUserPreset(userPresets(), "Mine", 0.1);
     controller->setParamNormalized(kNoise, 0.66);
 
     choose(*editor, {"Save preset as..."});
@@ -392,12 +368,12 @@ TEST_F(EditorMenuTest, SavePresetAsAsksAgainWithTheReasonUntilANameCanBeWritten)
     choose(*editor, {"Save preset as..."});
     press(*editor, VSTGUI::VKEY_ESCAPE);
     EXPECT_FALSE(editor->isPromptOpen());
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(userPresets()), fs::directory_iterator()), 1);
 }
 
 TEST(EditorMenu, SavePresetAsIntoAFolderThatCannotBeMadeSaysSoAndAsksAgain)
 {
-    ScratchFolder scratch;
+    TestSupport::ScratchFolder scratch{"brask-menu"};
     std::ofstream(scratch.path / "file") << "not a folder";
     EditorTest::TestHost host{false};
     IPtr<BraskControllerWithUI> controller =

@@ -5,6 +5,7 @@
 #include "BraskControllerWithUI.h"
 #include "BraskParameterIds.h"
 #include "BuiltBundle.h"
+#include "OffscreenEditor.h"
 #include "Picture.h"
 #include "TestHosts.h"
 #include "TestPlugFrame.h"
@@ -33,47 +34,6 @@ using TestSupport::Picture;
 namespace {
 
 constexpr int kWidth = 778, kHeight = 465;
-
-// The same editor, built in this process on the controller values of the bundle's controller.
-class ReferenceEditor
-{
-public:
-    explicit ReferenceEditor(IEditController* source)
-    {
-        controller->initialize(host.context());
-        for (int32 i = 0; i < source->getParameterCount(); ++i)
-        {
-            ParameterInfo info{};
-            source->getParameterInfo(i, info);
-            controller->setParamNormalized(info.id, source->getParamNormalized(info.id));
-        }
-        view = owned(controller->createView(ViewType::kEditor));
-        editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
-        editor->getFrame()->setPlatformFrame(&platform);
-    }
-    ~ReferenceEditor()
-    {
-        editor->getFrame()->setPlatformFrame(nullptr);
-        view = nullptr;
-        controller->terminate();
-    }
-    Picture image() const
-    {
-        const VSTGUI::OffscreenImage image = VSTGUI::renderToImage(*editor->getFrame());
-        return Picture::fromArgb(image.width, image.height, image.pixels);
-    }
-    void click(VSTGUI::CCoord x, VSTGUI::CCoord y)
-    {
-        editor->getFrame()->platformOnMouseDown(VSTGUI::CPoint(x, y), VSTGUI::kLButton);
-        editor->getFrame()->platformOnMouseUp(VSTGUI::CPoint(x, y), VSTGUI::kLButton);
-    }
-
-    EditorTest::TestHost host{false};
-    IPtr<BraskControllerWithUI> controller = owned(new BraskControllerWithUI());
-    IPtr<IPlugView> view;
-    VSTGUI::VST3Editor* editor = nullptr;
-    VSTGUI::OffscreenPlatformFrame platform{nullptr};
-};
 
 // Fonts may rasterise differently by a shade; layout and colours must not.
 constexpr int kTolerance = 16;
@@ -147,7 +107,7 @@ TEST_F(EditorBundleTest, OpensEmbeddedAndShowsEveryControlAtItsValue)
 
     const Picture shot = window.screenshot();
     ASSERT_EQ(shot.width, kWidth);
-    ReferenceEditor reference(controller);
+    OffscreenEditor reference(new BraskControllerWithUI(), controller);
     EXPECT_LT(mismatch(shot, reference.image(), kTolerance), 0.01);
 
     // Every numeric field shows green figures over its dark window.
@@ -179,7 +139,7 @@ TEST_F(EditorBundleTest, HostSideChangeMovesItsControl)
     frame.pump(200);
     const Picture after = window.screenshot();
 
-    ReferenceEditor reference(controller);
+    OffscreenEditor reference(new BraskControllerWithUI(), controller);
     EXPECT_LT(mismatch(after, reference.image(), kTolerance), 0.01);
     // The LFO knob and the filter fader, with their read-outs, now look different.
     EXPECT_GT(mismatch(after, before, kTolerance, {328, 185, 64, 86}), 0.02);
@@ -218,7 +178,7 @@ TEST_F(EditorBundleTest, DraggingKnobAndFaderEditsThroughTheHost)
 TEST_F(EditorBundleTest, VoiceModeMenuListsSixModesAndMonoGlideSetsGlide)
 {
     open();
-    ReferenceEditor reference(controller);
+    OffscreenEditor reference(new BraskControllerWithUI(), controller);
     auto* menu = dynamic_cast<VSTGUI::COptionMenu*>(
         reference.editor->getBinding(kGlide)->getControls().front());
     ASSERT_NE(menu, nullptr);
@@ -232,7 +192,7 @@ TEST_F(EditorBundleTest, VoiceModeMenuListsSixModesAndMonoGlideSetsGlide)
     const VSTGUI::CRect field = menu->localToFrame(menu->getViewSize());
     window.click(int(field.getCenter().x), int(field.getCenter().y));
     frame.pump(150);
-    reference.click(field.getCenter().x, field.getCenter().y);
+    reference.click(field.getCenter());
     ASSERT_TRUE(menu->isPopupOpen());
     const VSTGUI::CRect popup = menu->getPopupRect();
     const Picture open = window.screenshot();
@@ -259,8 +219,8 @@ TEST_F(EditorBundleTest, TitleClickOpensTheAboutPanelAndAClickClosesIt)
     const Picture about = window.screenshot();
     EXPECT_EQ(frame.timerCount(), 0u);
 
-    ReferenceEditor reference(controller);
-    reference.click(600, 40);
+    OffscreenEditor reference(new BraskControllerWithUI(), controller);
+    reference.click({600, 40});
     reference.platform.advance(1000);
     const Area aboutPanel{230, 85, 380, 330};
     EXPECT_LT(mismatch(about, reference.image(), kTolerance, aboutPanel), 0.01);
@@ -279,7 +239,7 @@ TEST_F(EditorBundleTest, OpeningDrawingAndClosingTwoHundredTimesLeavesNothingBeh
         if (cycle % 50 == 0)
         {
             const Picture shot = window.screenshot();
-            ReferenceEditor reference(controller);
+            OffscreenEditor reference(new BraskControllerWithUI(), controller);
             ASSERT_LT(mismatch(shot, reference.image(), kTolerance), 0.01) << "cycle " << cycle;
         }
         close();

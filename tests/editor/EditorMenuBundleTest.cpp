@@ -4,6 +4,7 @@
 // instance's. Where its entries lie is read off the same editor drawn in this process.
 #include "BraskControllerWithUI.h"
 #include "BuiltBundle.h"
+#include "OffscreenEditor.h"
 #include "Picture.h"
 #include "TestHosts.h"
 #include "TestPlugFrame.h"
@@ -24,51 +25,6 @@ namespace Steinberg {
 namespace Vst {
 namespace Tarvik {
 namespace {
-
-/** The editor in this process, for the places of the menu's entries. */
-class LocalEditor
-{
-public:
-    LocalEditor()
-    {
-        controller->initialize(host.context());
-        view = owned(controller->createView(ViewType::kEditor));
-        editor = dynamic_cast<VSTGUI::VST3Editor*>(view.get());
-        editor->getFrame()->setPlatformFrame(&platform);
-    }
-    ~LocalEditor()
-    {
-        editor->getFrame()->setPlatformFrame(nullptr);
-        view = nullptr;
-        controller->terminate();
-    }
-    void click(const VSTGUI::CPoint& where, const VSTGUI::CButtonState& button = VSTGUI::kLButton)
-    {
-        editor->getFrame()->platformOnMouseDown(where, button);
-        editor->getFrame()->platformOnMouseUp(where, button);
-    }
-    /** The middle of the row of entry `index` of an open menu list. */
-    VSTGUI::CPoint rowOf(const VSTGUI::COptionMenu& menu, int32_t index)
-    {
-        const VSTGUI::CRect list = menu.getPopupRect();
-        VSTGUI::CCoord first = -1, last = -1;
-        for (VSTGUI::CCoord y = list.top; y < list.bottom; ++y)
-        {
-            editor->getFrame()->platformOnMouseMoved({list.getCenter().x, y}, {});
-            if (menu.getHighlightedIndex() != index) continue;
-            if (first < 0) first = y;
-            last = y;
-        }
-        return {list.getCenter().x, (first + last) / 2};
-    }
-
-    EditorTest::TestHost host{false};
-    IPtr<BraskControllerWithUI> controller =
-        owned(new BraskControllerWithUI(std::filesystem::path{}));
-    IPtr<IPlugView> view;
-    VSTGUI::VST3Editor* editor = nullptr;
-    VSTGUI::OffscreenPlatformFrame platform{nullptr};
-};
 
 /** Share of the pixels of a rectangle that changed between two screenshots. */
 double changed(const TestSupport::Picture& a, const TestSupport::Picture& b,
@@ -102,7 +58,7 @@ TEST(EditorMenuBundle, RightClickOpensTheMenuAndItsZoomResizesTheOpenEditorForGo
     };
     IPtr<IPlugView> view;
     attach(view);
-    LocalEditor local;
+    OffscreenEditor local(new BraskControllerWithUI(std::filesystem::path{}));
 
     // A right-click on the panel between the sections opens the menu there.
     const VSTGUI::CPoint where(400, 40);

@@ -4,6 +4,7 @@
 // in musical units while a control is hovered, dragged or typed into.
 #include "BraskControllerWithUI.h"
 #include "BraskParameterIds.h"
+#include "ControllerWithUITest.h"
 #include "PresetBrowser.h"
 #include "PresetNameView.h"
 #include "TestHosts.h"
@@ -50,27 +51,17 @@ VSTGUI::CRect differences(const VSTGUI::OffscreenImage& a, const VSTGUI::Offscre
     return found;
 }
 
-class EditorPresetsTest : public ::testing::Test
+class EditorPresetsTest : public ControllerWithUITest
 {
 protected:
-    void SetUp() override { ASSERT_EQ(controller->initialize(host.context()), kResultOk); }
-    void TearDown() override { controller->terminate(); }
+    EditorPresetsTest() : ControllerWithUITest("") {} // the factory bank only
 
-    VST3Editor* openEditor(IPtr<IPlugView>& view)
-    {
-        view = owned(controller->createView(ViewType::kEditor));
-        return dynamic_cast<VST3Editor*>(view.get());
-    }
     void load(const char* name, const char* category)
     {
         PresetBrowser& browser = controller->presetBrowser();
         browser.refresh();
         ASSERT_TRUE(browser.load(browser.library().find(name, category))) << name;
     }
-
-    EditorTest::TestHost host{false};
-    IPtr<BraskControllerWithUI> controller =
-        owned(new BraskControllerWithUI(std::filesystem::path{}));
 };
 
 TEST_F(EditorPresetsTest, NamePlateKeepsThePanelAsDrawnUntilAPresetIsLoadedThenNamesIt)

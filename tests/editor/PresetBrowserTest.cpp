@@ -8,13 +8,12 @@
 #include "BraskParameterIds.h"
 #include "EngineRig.h"
 #include "ProcessorState.h"
+#include "ScratchFolder.h"
 #include "VstPresetFile.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -79,21 +78,6 @@ private:
     bool groups;
 };
 
-class ScratchFolder
-{
-public:
-    ScratchFolder()
-    {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               ("brask-browser-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~ScratchFolder() { fs::remove_all(path); }
-    fs::path path;
-};
-
 class PresetBrowserTest : public ::testing::Test
 {
 protected:
@@ -102,7 +86,7 @@ protected:
 
     HostApplication host;
     IPtr<BraskController> controller = owned(new BraskController());
-    ScratchFolder folder;
+    TestSupport::ScratchFolder folder{"brask-browser"};
 };
 
 /** A user's preset whose values no text conversion would give. */

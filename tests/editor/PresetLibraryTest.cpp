@@ -5,11 +5,10 @@
 #include "BraskCids.h"
 #include "FactoryPresets.h"
 #include "ProcessorState.h"
+#include "ScratchFolder.h"
 #include "VstPresetFile.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -23,22 +22,6 @@ namespace Tarvik {
 namespace {
 
 namespace fs = std::filesystem;
-
-/** A folder of its own for each test, removed afterwards. */
-class ScratchFolder
-{
-public:
-    ScratchFolder()
-    {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               ("brask-presets-" + std::string(test->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~ScratchFolder() { fs::remove_all(path); }
-    fs::path path;
-};
 
 std::vector<uint8_t> stateBytes(std::vector<double> values)
 {
@@ -87,7 +70,7 @@ TEST(PresetLibrary, FactoryBankComesFromTheModuleInItsOrder)
 
 TEST(PresetLibrary, UserFolderListsOnlyTheUsersOwnReadablePresetsByName)
 {
-    ScratchFolder folder;
+    TestSupport::ScratchFolder folder{"brask-presets"};
     const int32_t acid = 2; // "Acid Squelch", a Bass
     ASSERT_STREQ(FactoryPresets::at(acid)->name, "Acid Squelch");
     std::vector<double> changed = factoryValues(acid);
@@ -189,7 +172,7 @@ TEST(PresetLibrary, NamesThatCannotNameAFileOnEitherSystemAreRefusedWithAReason)
 
 TEST(PresetLibrary, SavingWritesAUserPresetAndReplacesOnlyWhenAsked)
 {
-    ScratchFolder scratch;
+    TestSupport::ScratchFolder scratch{"brask-presets"};
     const fs::path folder = scratch.path / "presets" / "Tarvik" / "Brask"; // made on saving
     PresetLibrary library(folder);
     std::vector<double> values = factoryValues(5);
@@ -232,7 +215,7 @@ TEST(PresetLibrary, SavingWritesAUserPresetAndReplacesOnlyWhenAsked)
 
 TEST(PresetLibrary, AFolderThatCannotBeMadeRefusesTheSaveAndWritesNothing)
 {
-    ScratchFolder scratch;
+    TestSupport::ScratchFolder scratch{"brask-presets"};
     writeFile(scratch.path / "file", {1, 2, 3});
     for (const fs::path& folder : {scratch.path / "file" / "Brask", fs::path{}})
     {

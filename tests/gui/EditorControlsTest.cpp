@@ -331,6 +331,32 @@ TEST(TextEdit, CaretAndSelectionEditing)
     EXPECT_NEAR(rig.controller->getParamNormalized(kKnobId), 0.45, 1e-6);
 }
 
+TEST(TextEdit, ArrowsCollapseASelectionToItsSideAndStepWithShift)
+{
+    struct Case
+    {
+        unsigned char arrow;
+        unsigned char modifier;
+        const char* typed; // after "0.45" is selected whole, the arrow pressed and "9" typed
+    };
+    const Case cases[] = {
+        {VKEY_LEFT, 0, "90.45"},
+        {VKEY_RIGHT, 0, "0.459"},
+        {VKEY_LEFT, MODIFIER_SHIFT, "95"}, // the selection loses its last character
+    };
+    for (const Case& c : cases)
+    {
+        EditorRig rig;
+        auto* field = rig.find<CTextEdit>();
+        rig.click(55, 20);
+        type(rig, "0.45");
+        rig.key('a', 0, MODIFIER_CONTROL);
+        rig.key(0, c.arrow, c.modifier);
+        rig.key('9', 0);
+        EXPECT_EQ(field->getTypedText(), c.typed) << int(c.arrow) << " " << int(c.modifier);
+    }
+}
+
 TEST(OptionMenu, EntriesComeFromTheListParameter)
 {
     EditorRig rig;

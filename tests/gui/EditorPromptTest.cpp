@@ -30,28 +30,20 @@ Prompt* openPrompt(EditorRig& rig)
     return nullptr;
 }
 
-void press(EditorRig& rig, CPoint where)
-{
-    rig.frame().onMouseDown(where, kLButton);
-    rig.frame().onMouseUp(where, kLButton);
-}
-
 } // namespace
 
 TEST(Prompt, TextIsAcceptedWithEnterAndDeclinedOtherwise)
 {
-    enum Finish
+    enum Finish : int
     {
-        Enter,
-        Escape,
-        ClickOutside,
+        ClickOutside = kFirstAction,
         ClickInTheBoxThenEnter,
     };
     struct Case
     {
         const char* name;
         const char* typed;
-        Finish finish;
+        int finish;
         Answer expected;
     };
     const Case cases[] = {
@@ -78,23 +70,16 @@ TEST(Prompt, TextIsAcceptedWithEnterAndDeclinedOtherwise)
         EXPECT_EQ(rig.editor->onKeyDown(0, 12 /* up */, 0), kResultTrue)
             << "a question keeps every key";
         const CRect box = prompt->getBoxRect();
-        switch (c.finish)
+        if (c.finish == ClickOutside)
+            rig.click(box.left - 5, box.bottom + 5);
+        else if (c.finish == ClickInTheBoxThenEnter)
         {
-        case Enter:
-            rig.key(0, VKEY_RETURN);
-            break;
-        case Escape:
-            rig.key(0, VKEY_ESCAPE);
-            break;
-        case ClickOutside:
-            press(rig, CPoint(box.left - 5, box.bottom + 5));
-            break;
-        case ClickInTheBoxThenEnter:
-            press(rig, CPoint(box.left + 3, box.top + 3));
+            rig.click(box.left + 3, box.top + 3);
             EXPECT_TRUE(rig.editor->isPromptOpen()) << c.name;
             rig.key(0, VKEY_RETURN);
-            break;
         }
+        else
+            rig.keyStep(c.finish);
         ASSERT_EQ(answers.size(), 1u) << c.name;
         EXPECT_EQ(answers[0].accepted, c.expected.accepted) << c.name;
         EXPECT_EQ(answers[0].text, c.expected.text) << c.name;
@@ -105,20 +90,15 @@ TEST(Prompt, TextIsAcceptedWithEnterAndDeclinedOtherwise)
 
 TEST(Prompt, YesOrNoAndNoUnlessChosen)
 {
-    enum Input
+    enum Click : int
     {
-        Enter,
-        Space,
-        Escape,
-        Right,
-        Tab,
-        ClickYes,
+        ClickYes = kFirstAction,
         ClickNo,
         ClickOutside,
     };
     struct Case
     {
-        std::vector<Input> inputs;
+        std::vector<int> inputs;
         bool yes;
     };
     const Case cases[] = {
@@ -135,34 +115,13 @@ TEST(Prompt, YesOrNoAndNoUnlessChosen)
             "Replace \"Bass 2\"?", [&](bool yes) { answers.push_back(yes); }, "Replace", "Cancel");
         auto* prompt = openPrompt<CConfirmPrompt>(rig);
         ASSERT_NE(prompt, nullptr);
-        for (Input input : c.inputs)
-            switch (input)
-            {
-            case Enter:
-                rig.key(0, VKEY_RETURN);
-                break;
-            case Space:
-                rig.key(0, VKEY_SPACE);
-                break;
-            case Escape:
-                rig.key(0, VKEY_ESCAPE);
-                break;
-            case Right:
-                rig.key(0, VKEY_RIGHT);
-                break;
-            case Tab:
-                rig.key(0, VKEY_TAB);
-                break;
-            case ClickYes:
-                press(rig, prompt->getYesRect().getCenter());
-                break;
-            case ClickNo:
-                press(rig, prompt->getNoRect().getCenter());
-                break;
-            case ClickOutside:
-                press(rig, CPoint(1, 1));
-                break;
-            }
+        for (int input : c.inputs)
+        {
+            const CPoint target = input == ClickYes  ? prompt->getYesRect().getCenter()
+                                  : input == ClickNo ? prompt->getNoRect().getCenter()
+                                                     : CPoint(1, 1);
+            if (!rig.keyStep(input)) rig.click(target.x, target.y);
+        }
         ASSERT_EQ(answers.size(), 1u);
         EXPECT_EQ(answers[0], c.yes);
         EXPECT_FALSE(rig.editor->isPromptOpen());

@@ -3,6 +3,7 @@
 // the window when the host agrees and draws as the off-screen render does; keys the editor does
 // not use reach the host's window; the pointer leaving the window ends a hover.
 #include "GuiTestSupport.h"
+#include "Win32TestWindow.h"
 
 #include "views/CTextEdit.h"
 
@@ -21,17 +22,7 @@ namespace {
 
 void pump(int milliseconds)
 {
-    const ULONGLONG end = GetTickCount64() + ULONGLONG(milliseconds);
-    do
-    {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount64() < end);
+    Steinberg::Vst::Tarvik::TestSupport::pumpMessages(milliseconds);
 }
 
 /** Keys that arrive at the host's window. */
@@ -49,14 +40,8 @@ class HostWindow : public FObject, public IPlugFrame
 public:
     HostWindow()
     {
-        WNDCLASSW description{};
-        description.lpfnWndProc = hostProcedure;
-        description.hInstance = GetModuleHandleW(nullptr);
-        description.lpszClassName = L"BraskRuntimeTestHost";
-        RegisterClassW(&description);
-        window =
-            CreateWindowW(L"BraskRuntimeTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                          600, 500, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window = Steinberg::Vst::Tarvik::TestSupport::openHostWindow(
+            L"BraskRuntimeTestHost", hostProcedure, L"host", 600, 500);
         SetForegroundWindow(window);
     }
     ~HostWindow() override
@@ -74,29 +59,12 @@ public:
     /** What the editor's window shows, as 0xRRGGBB. */
     OffscreenImage screenshot() const
     {
+        const Steinberg::Vst::Tarvik::TestSupport::Picture shown =
+            Steinberg::Vst::Tarvik::TestSupport::pictureOfWindow(editor());
         OffscreenImage image;
-        const CPoint size = editorSize();
-        image.width = int(size.x);
-        image.height = int(size.y);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = image.width;
-        info.bmiHeader.biHeight = -image.height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP target = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC memory = CreateCompatibleDC(nullptr);
-        HGDIOBJ before = SelectObject(memory, target);
-        HDC screen = GetDC(editor());
-        BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY);
-        ReleaseDC(editor(), screen);
-        GdiFlush();
-        const auto* pixels = static_cast<const std::uint32_t*>(bits);
-        image.pixels.assign(pixels, pixels + std::size_t(image.width) * image.height);
-        SelectObject(memory, before);
-        DeleteDC(memory);
-        DeleteObject(target);
+        image.width = shown.width;
+        image.height = shown.height;
+        image.pixels = shown.pixels;
         return image;
     }
 

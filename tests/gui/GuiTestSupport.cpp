@@ -357,6 +357,12 @@ bool EditorRig::key(int32_t character, unsigned char virt, unsigned char modifie
     return frame().onKeyDown(code) == 1;
 }
 
+std::optional<bool> EditorRig::keyStep(int step)
+{
+    if (step < 0 || step >= kFirstAction) return std::nullopt;
+    return key(0, static_cast<unsigned char>(step));
+}
+
 void collect(VSTGUI::CView* view, std::vector<VSTGUI::CView*>& out)
 {
     out.push_back(view);

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,21 @@ public:
     }
 };
 
+/** Steps of a walk through a menu or a question: the keys, and from kFirstAction on actions of
+ *  the test's own. */
+enum Step : int
+{
+    Down = VSTGUI::VKEY_DOWN,
+    Up = VSTGUI::VKEY_UP,
+    Right = VSTGUI::VKEY_RIGHT,
+    Left = VSTGUI::VKEY_LEFT,
+    Enter = VSTGUI::VKEY_RETURN,
+    Escape = VSTGUI::VKEY_ESCAPE,
+    Space = VSTGUI::VKEY_SPACE,
+    Tab = VSTGUI::VKEY_TAB,
+    kFirstAction = 0x100,
+};
+
 /** A controller, its handler and an editor on the test description. */
 struct EditorRig
 {
@@ -144,6 +160,8 @@ struct EditorRig
     void click(double x, double y, int32_t buttons = VSTGUI::kLButton);
     void drag(double x0, double y0, double x1, double y1, int32_t buttons = VSTGUI::kLButton);
     bool key(int32_t character, unsigned char virt = 0, unsigned char modifier = 0);
+    /** Presses the key a step names and says whether it was taken; nothing for an action. */
+    std::optional<bool> keyStep(int step);
 
     std::unique_ptr<TestResources> ownResources; // when no resources were given
     TestController* controller;

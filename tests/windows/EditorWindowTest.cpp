@@ -8,6 +8,7 @@
 #include "BuiltBundle.h"
 #include "BuiltVst2Module.h"
 #include "Picture.h"
+#include "Win32TestWindow.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/gui/iplugviewcontentscalesupport.h"
@@ -96,24 +97,9 @@ void keepShot(const Picture& picture, const std::string& name)
     }
 }
 
-/** Handles every message that is queued or arrives within `milliseconds`; counts the timer
- *  ticks among them. */
 int pump(int milliseconds)
 {
-    int ticks = 0;
-    const ULONGLONG end = GetTickCount64() + ULONGLONG(milliseconds);
-    do
-    {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (message.message == WM_TIMER) ++ticks;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount64() < end);
-    return ticks;
+    return TestSupport::pumpMessages(milliseconds);
 }
 
 /** The host's window that holds the editor: a plain top-level window. */
@@ -122,16 +108,10 @@ class HostWindow
 public:
     HostWindow()
     {
-        WNDCLASSW description{};
-        description.lpfnWndProc = DefWindowProcW;
-        description.hInstance = GetModuleHandleW(nullptr);
-        description.lpszClassName = L"BraskTestHost";
-        RegisterClassW(&description);
         RECT frame{0, 0, kWidth, kHeight};
         AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-        window = CreateWindowW(L"BraskTestHost", L"Brask", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
+        window = TestSupport::openHostWindow(L"BraskTestHost", DefWindowProcW, L"Brask",
+                                             frame.right - frame.left, frame.bottom - frame.top);
     }
     ~HostWindow()
     {
@@ -150,37 +130,7 @@ public:
     HWND editor() const { return GetWindow(window, GW_CHILD); }
 
     /** What the editor's window shows. */
-    Picture screenshot() const
-    {
-        Picture picture;
-        HWND child = editor();
-        RECT area{};
-        if (!child || !GetClientRect(child, &area)) return picture;
-        picture.width = area.right;
-        picture.height = area.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = picture.width;
-        info.bmiHeader.biHeight = -picture.height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP target = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC memory = CreateCompatibleDC(nullptr);
-        HGDIOBJ before = SelectObject(memory, target);
-        HDC screen = GetDC(child);
-        BitBlt(memory, 0, 0, picture.width, picture.height, screen, 0, 0, SRCCOPY);
-        ReleaseDC(child, screen);
-        GdiFlush();
-        const auto* pixels = static_cast<const std::uint32_t*>(bits);
-        picture.pixels.assign(pixels, pixels + std::size_t(picture.width) * picture.height);
-        for (std::uint32_t& p : picture.pixels)
-            p &= 0xFFFFFF;
-        SelectObject(memory, before);
-        DeleteDC(memory);
-        DeleteObject(target);
-        return picture;
-    }
+    Picture screenshot() const { return TestSupport::pictureOfWindow(editor()); }
 
     void post(UINT message, WPARAM keys, int x, int y) const
     {

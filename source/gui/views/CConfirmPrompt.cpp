@@ -2,6 +2,7 @@
 #include "views/CConfirmPrompt.h"
 
 #include "base/CDrawContext.h"
+#include "views/PopupPalette.h"
 
 #include <cmath>
 
@@ -13,8 +14,6 @@ constexpr CCoord kButtonHeight = 24;
 constexpr CCoord kButtonWidth = 80;
 constexpr CCoord kButtonGap = 10;
 constexpr CColor kButtonBack{60, 60, 66, 255};
-constexpr CColor kButtonFrame{160, 160, 170, 255};
-constexpr CColor kButtonHighlight{60, 110, 200, 255};
 
 } // namespace
 
@@ -51,8 +50,8 @@ void CConfirmPrompt::drawBackgroundRect(CDrawContext& context, const CRect& upda
     context.setLineWidth(1);
     for (const auto& button : buttons)
     {
-        context.setFillColor(button.highlighted ? kButtonHighlight : kButtonBack);
-        context.setFrameColor(kButtonFrame);
+        context.setFillColor(button.highlighted ? kPopupHighlight : kButtonBack);
+        context.setFrameColor(kPopupFrame);
         context.drawRoundRect(CRect(button.rect).inset(0.5, 0.5), 4, kDrawFilledAndStroked);
         context.setFontColor(kWhiteCColor);
         context.drawString(button.title, button.rect, kCenterText);

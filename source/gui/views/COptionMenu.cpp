@@ -3,6 +3,7 @@
 
 #include "base/CDrawContext.h"
 #include "views/CFrame.h"
+#include "views/PopupPalette.h"
 
 #include <cmath>
 
@@ -18,9 +19,6 @@ constexpr CCoord kSeparatorHeight = 7;
 constexpr CCoord kScrollArrowHeight = 14;
 constexpr CCoord kBorder = 2;
 constexpr int32_t kWheelRows = 3;
-constexpr CColor kPopupBack{40, 40, 44, 255};
-constexpr CColor kPopupFrame{160, 160, 170, 255};
-constexpr CColor kPopupHighlight{60, 110, 200, 255};
 constexpr CColor kDisabledText{120, 120, 128, 255};
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "base/CDrawContext.h"
 #include "views/CFrame.h"
+#include "views/PopupPalette.h"
 
 #include <cmath>
 
@@ -11,8 +12,6 @@ namespace VSTGUI {
 namespace {
 
 constexpr CColor kDim{0, 0, 0, 110};
-constexpr CColor kBoxBack{40, 40, 44, 255};
-constexpr CColor kBoxFrame{160, 160, 170, 255};
 constexpr CCoord kMinBoxWidth = 300;
 
 } // namespace
@@ -41,8 +40,8 @@ void CPromptView::drawBackgroundRect(CDrawContext& context, const CRect& /*updat
 {
     context.setFillColor(kDim);
     context.drawRect(CRect(CPoint(), size.getSize()), kDrawFilled);
-    context.setFillColor(kBoxBack);
-    context.setFrameColor(kBoxFrame);
+    context.setFillColor(kPopupBack);
+    context.setFrameColor(kPopupFrame);
     context.setLineWidth(1);
     context.drawRoundRect(CRect(box).inset(0.5, 0.5), 6, kDrawFilledAndStroked);
     context.setFont(font);

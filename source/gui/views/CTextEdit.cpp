@@ -4,6 +4,7 @@
 #include "base/CDrawContext.h"
 #include "base/Utf8.h"
 #include "views/CFrame.h"
+#include "views/PopupPalette.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -16,8 +17,6 @@ bool isContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
-
-constexpr CColor kSelectionColor{60, 110, 200, 255};
 
 } // namespace
 
@@ -170,7 +169,7 @@ void CTextEdit::draw(CDrawContext& context)
     CRect textRect = getTextRect();
     if (getSelectionStart() != getSelectionEnd())
     {
-        context.setFillColor(kSelectionColor);
+        context.setFillColor(kPopupHighlight);
         context.drawRect(CRect(edgeOf(getSelectionStart()), textRect.top + 2,
                                edgeOf(getSelectionEnd()), textRect.bottom - 2),
                          kDrawFilled);
@@ -297,17 +296,16 @@ int32_t CTextEdit::onKeyDown(VstKeyCode& key)
             cancelTyping();
             return 1;
         case VKEY_LEFT:
-            if (!shift && anchor != caret)
-                caret = getSelectionStart();
-            else
-                caret = previousPosition(caret);
-            break;
         case VKEY_RIGHT:
+        {
+            // Without shift, a selection collapses to its side; else the caret steps.
+            const bool left = key.virt == VKEY_LEFT;
             if (!shift && anchor != caret)
-                caret = getSelectionEnd();
+                caret = left ? getSelectionStart() : getSelectionEnd();
             else
-                caret = nextPosition(caret);
+                caret = left ? previousPosition(caret) : nextPosition(caret);
             break;
+        }
         case VKEY_HOME:
         case VKEY_UP:
             caret = 0;

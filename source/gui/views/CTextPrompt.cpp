@@ -2,6 +2,7 @@
 #include "views/CTextPrompt.h"
 
 #include "views/CTextEdit.h"
+#include "views/PopupPalette.h"
 
 namespace VSTGUI {
 
@@ -9,7 +10,6 @@ namespace {
 
 constexpr CCoord kFieldHeight = 24;
 constexpr CColor kFieldBack{20, 20, 24, 255};
-constexpr CColor kFieldFrame{160, 160, 170, 255};
 
 } // namespace
 
@@ -49,7 +49,7 @@ CTextPrompt::CTextPrompt(const CRect& frameSize, UTF8StringPtr title, UTF8String
     field->setFont(fieldFont);
     field->setFontColor(kWhiteCColor);
     field->setBackColor(kFieldBack);
-    field->setFrameColor(kFieldFrame);
+    field->setFrameColor(kPopupFrame);
     field->setHoriAlign(kLeftText);
     field->setTextInset(CPoint(5, 0));
     addView(field);

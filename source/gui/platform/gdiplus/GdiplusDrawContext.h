@@ -4,7 +4,7 @@
 // at half coordinates, bitmaps copied pixel for pixel at their own resolution.
 #pragma once
 
-#include "base/CDrawContext.h"
+#include "base/StatefulDrawContext.h"
 #include "platform/gdiplus/GdiplusBitmap.h"
 #include "platform/gdiplus/GdiplusSession.h"
 
@@ -12,7 +12,7 @@
 
 namespace VSTGUI {
 
-class GdiplusDrawContext : public CDrawContext
+class GdiplusDrawContext : public StatefulDrawContext
 {
 public:
     /** Draws on `graphics` (not owned) at `scale` device pixels per editor pixel. */
@@ -23,31 +23,15 @@ public:
     void restoreGlobalState() override;
     void translate(const CPoint& offset) override;
     void clipRect(const CRect& rect) override;
-    void setFillColor(const CColor& color) override { state.fill = color; }
-    void setFrameColor(const CColor& color) override { state.frame = color; }
-    void setLineWidth(CCoord width) override { state.lineWidth = width; }
-    void setGlobalAlpha(float alpha) override { state.alpha = alpha; }
     void drawRect(const CRect& rect, CDrawStyle style) override;
     void drawRoundRect(const CRect& rect, CCoord radius, CDrawStyle style) override;
     void drawLine(const CPoint& from, const CPoint& to) override;
     void drawBitmap(const CBitmap& bitmap, const CRect& dest, const CPoint& sourceOffset,
                     float alpha) override;
-    void setFont(const CFontDesc& font) override { state.font = font; }
-    void setFontColor(const CColor& color) override { state.fontColor = color; }
     void drawString(const std::string& text, const CRect& rect, CHoriTxtAlign align) override;
     CCoord getStringWidth(const std::string& text) override;
 
 private:
-    struct State
-    {
-        CColor fill = kWhiteCColor;
-        CColor frame = kBlackCColor;
-        CColor fontColor = kWhiteCColor;
-        CCoord lineWidth = 1;
-        float alpha = 1.f;
-        CFontDesc font;
-    };
-
     Gdiplus::Color colorOf(const CColor& color) const;
     void fillAndStroke(Gdiplus::GraphicsPath& path, CDrawStyle style);
     /** Draws the `covered` part of a bitmap (its left top at `origin`) shrunk to the device's
@@ -58,7 +42,6 @@ private:
     GdiplusSession& session;
     Gdiplus::Graphics& graphics;
     double scale;
-    State state;
     std::vector<std::pair<State, Gdiplus::GraphicsState>> saved;
 };
 

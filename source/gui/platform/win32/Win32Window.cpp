@@ -97,6 +97,24 @@ int32_t buttonsOf(WPARAM keys)
     return buttons;
 }
 
+/** The button a button message is about. */
+CButton buttonOfMessage(UINT message)
+{
+    switch (message)
+    {
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+        return kMButton;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+        return kRButton;
+    default:
+        return kLButton;
+    }
+}
+
 unsigned char virtualKeyOf(WPARAM key, LPARAM flags)
 {
     switch (key)
@@ -347,24 +365,18 @@ LRESULT Win32Window::Impl::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        mouseDown(kLButton, wParam, lParam, message == WM_LBUTTONDBLCLK);
-        return 0;
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
-        mouseDown(kMButton, wParam, lParam, message == WM_MBUTTONDBLCLK);
-        return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-        mouseDown(kRButton, wParam, lParam, message == WM_RBUTTONDBLCLK);
+        mouseDown(buttonOfMessage(message), wParam, lParam,
+                  message == WM_LBUTTONDBLCLK || message == WM_MBUTTONDBLCLK ||
+                      message == WM_RBUTTONDBLCLK);
         return 0;
     case WM_LBUTTONUP:
-        mouseUp(kLButton, wParam, lParam);
-        return 0;
     case WM_MBUTTONUP:
-        mouseUp(kMButton, wParam, lParam);
-        return 0;
     case WM_RBUTTONUP:
-        mouseUp(kRButton, wParam, lParam);
+        mouseUp(buttonOfMessage(message), wParam, lParam);
         return 0;
     case WM_MOUSEMOVE:
         if (!trackingLeave)

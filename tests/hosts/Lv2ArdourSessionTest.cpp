@@ -64,8 +64,10 @@ TEST_F(BraskLv2InArdour, ShowsTheInitSoundAndTheMovedControls)
     EXPECT_EQ(static_cast<float>(changed[6]), 0.123f);
 }
 
-TEST_F(BraskLv2InArdour, PlaysTheNotes)
+TEST_F(BraskLv2InArdour, PlaysTheNotesOfAMidiRegion)
 {
+    ASSERT_EQ(shown["region-notes"].size(), 1u) << ardour.output;
+    EXPECT_GT(shown["region-notes"][0], 0.0) << ardour.output;
     ASSERT_EQ(shown["peak"].size(), 1u) << ardour.output;
     EXPECT_GT(shown["peak"][0], -60.0) << ardour.output;
 }

@@ -1,7 +1,7 @@
 -- SPDX-License-Identifier: GPL-3.0-or-later
 -- Brask as an LV2 plug-in in a headless Ardour 7 session (ardour7-lua): a MIDI track with the
--- test notes (brask-test-notes.lua) before the instrument, two controls moved, the track's peak
--- level while it plays, then the session saved, loaded again and played again. Prints one line
+-- instrument playing a MIDI region of test notes, two controls moved, the track's peak level
+-- while it plays from the start, then the session saved, loaded again and played again. Prints one line
 -- per step ("<step> <value> ..."); brask_lv2_ardour_tests checks them. Argument: the folder in
 -- which to create the session.
 io.stdout:setvbuf("no")
@@ -21,10 +21,32 @@ local midi = ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1)
 local stereo = ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2)
 Session:new_midi_track(midi, stereo, true, info, nil, nil, 1, "Synth",
     ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
+
+-- The notes come from a MIDI region on the instrument's track. Ardour's Lua cannot import a MIDI
+-- file without its GUI, so a track that only generates the test notes (brask-test-notes.lua) is
+-- bounced into a region, which then goes onto the instrument's playlist.
+Session:new_midi_track(midi, midi, true, ARDOUR.PluginInfo(), nil, nil, 1, "Notes",
+    ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
+local notesRoute = Session:route_by_name("Notes")
 local notes = ARDOUR.LuaAPI.new_luaproc(Session, "Brask Test Notes")
 assert(not notes:isnil(), "no test notes")
-assert(Session:route_by_name("Synth"):add_processor_by_index(notes, 0, nil, true) == 0,
-    "the test notes are not on the track")
+assert(notesRoute:add_processor_by_index(notes, 0, nil, true) == 0, "no notes to bounce")
+local region = notesRoute:to_track():bounce_range(0, 48000 * 12, ARDOUR.InterThreadInfo(), notes,
+    true, "Brask test notes", false)
+assert(not region:isnil(), "no MIDI region")
+local noteCount = 0
+for _ in ARDOUR.LuaAPI.note_list(region:to_midiregion():midi_source(0):model()):iter() do
+    noteCount = noteCount + 1
+end
+print("region-notes " .. noteCount)
+Session:route_by_name("Synth"):to_track():playlist():add_region(region, Temporal.timepos_t(0), 1,
+    false)
+notesRoute:remove_processor(notes, nil, true)
+-- Lua would otherwise hold the session's objects past its end.
+notes = nil
+notesRoute = nil
+region = nil
+collectgarbage()
 
 local function brask()
     local route = Session:route_by_name("Synth")
@@ -51,6 +73,11 @@ end
 local function peak(step)
     local route = Session:route_by_name("Synth")
     local loudest = -200
+    Session:goto_start(false)
+    for _ = 1, 200 do
+        if Session:transport_sample() == 0 then break end
+        ARDOUR.LuaAPI.usleep(10000)
+    end
     Session:request_roll(ARDOUR.TransportRequestSource.TRS_UI)
     for i = 1, 300 do
         ARDOUR.LuaAPI.usleep(10000)

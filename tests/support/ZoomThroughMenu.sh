@@ -1,0 +1,119 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the host tests that zoom Brask's editor through its context menu inside a real
+# host's window, with real X pointer input (xdotool), and measure the windows (xwininfo).
+#
+# The sourcing script sets `folder` (its scratch folder) and `log` (the host's output, shown on
+# failure) before calling anything here, then, once the host shows Brask:
+#   start_x_server; ...start the host...; find_editor WINDOW-NAME; zoom_through_menu SETTINGS
+
+pids=()
+stop_processes() {
+    for pid in "${pids[@]}"; do
+        kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null
+    done
+}
+trap stop_processes EXIT
+
+fail() {
+    echo "FAILED: $*"
+    [ -f "$log" ] && tail -n 20 "$log"
+    exit 1
+}
+
+# Skips (exit 77) where one of the named programs is missing.
+require_programs() {
+    local program
+    for program in "$@"; do
+        if ! command -v "$program" >/dev/null 2>&1; then
+            echo "$program is not installed: skipped"
+            exit 77
+        fi
+    done
+}
+
+# wait_for TENTHS COMMAND...: true once COMMAND succeeds, false after TENTHS tenths of a second.
+wait_for() {
+    local tenths=$1
+    shift
+    for _ in $(seq "$tenths"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Runs the rest of the line in a process group of its own, ended when the script ends.
+start_process() {
+    setsid "$@" &
+    pids+=($!)
+}
+
+# A private X server, wide enough for the editor at 200 %; it writes its display number when
+# it is ready, so that no two tests race for one.
+start_x_server() {
+    start_process Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$folder/display" \
+        >"$folder/xvfb.log" 2>&1
+    wait_for 100 grep -q . "$folder/display" || fail "Xvfb did not start"
+    DISPLAY=:$(head -n 1 "$folder/display")
+    export DISPLAY
+}
+
+size_of() { xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
+origin_of() {
+    xwininfo -id "$1" |
+        awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4} END {print x, y}'
+}
+named_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+has_named_window() { test -n "$(named_window "$1")"; }
+# The editor: the innermost window of the panel's size inside the host's window.
+editor_in() {
+    xwininfo -id "$1" -tree | grep -E "^ +0x[0-9a-f]+ .*\) +778x465\+" | tail -n 1 | awk '{print $1}'
+}
+has_editor_in() { test -n "$(editor_in "$1")"; }
+editor_has_size() { test "$(size_of "$editor")" = "$1"; }
+
+# find_editor NAME-PATTERN: sets `window` (the host's window showing Brask) and `editor`.
+find_editor() {
+    wait_for 900 has_named_window "$1" || fail "no window named \"$1\" within 90 s"
+    window=$(named_window "$1")
+    wait_for 100 has_editor_in "$window" || fail "no 778 x 465 editor in the host's window"
+    editor=$(editor_in "$window")
+}
+
+# At 100 % the background point lies at (420, 26) of the panel, the menu's "Zoom" row 99 pixels
+# below it and the submenu's rows, 20 pixels apart, 178 to its right; all of it scales with the
+# zoom in effect.
+zoom_factors=(100 125 150 175 200)
+zoom=100
+# choose_zoom PERCENT WIDTH HEIGHT SETTINGS-FILE
+choose_zoom() {
+    local percent=$1 width=$2 height=$3 settings=$4 row=-1 i x y outer
+    for i in "${!zoom_factors[@]}"; do [ "${zoom_factors[$i]}" -eq "$percent" ] && row=$i; done
+    read -r x y < <(origin_of "$editor")
+    x=$((x + 420 * zoom / 100))
+    y=$((y + 26 * zoom / 100))
+    xdotool mousemove "$x" "$y" click 3
+    sleep 0.5
+    xdotool mousemove $((x + 36 * zoom / 100)) $((y + 99 * zoom / 100)) click 1
+    sleep 0.5
+    xdotool mousemove $((x + 178 * zoom / 100)) $((y + (99 + 20 * row) * zoom / 100)) click 1
+    # Away from the panel, so that no read-out keeps showing a hovered value.
+    xdotool mousemove 1900 1190
+    wait_for 100 editor_has_size "${width}x$height" ||
+        fail "the editor is $(size_of "$editor") after choosing $percent %, not ${width}x$height"
+    outer=$(size_of "$window")
+    [ "${outer%x*}" -ge "$width" ] && [ "${outer#*x}" -ge "$height" ] ||
+        fail "the host's window is $outer, too small for the ${width}x$height editor at $percent %"
+    grep -qx "zoom=$percent" "$settings" 2>/dev/null ||
+        fail "the settings file does not hold zoom=$percent: $(cat "$settings" 2>&1)"
+    echo "$percent %: editor ${width}x$height in the host's ${outer} window, settings zoom=$percent"
+    zoom=$percent
+}
+
+# Up, further up, down and back: the host's window must follow each step.
+zoom_through_menu() {
+    choose_zoom 150 1167 698 "$1"
+    choose_zoom 200 1556 930 "$1"
+    choose_zoom 125 973 581 "$1"
+    choose_zoom 100 778 465 "$1"
+}

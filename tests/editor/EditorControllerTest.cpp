@@ -60,7 +60,7 @@ TEST_F(EditorControllerTest, OnlyTheViewNamedEditorOpensTheFixedSizePanel)
     ASSERT_EQ(view->getSize(&size), kResultOk);
     EXPECT_EQ(size.getWidth(), 778);
     EXPECT_EQ(size.getHeight(), 465);
-    EXPECT_EQ(view->canResize(), kResultTrue) << "in zoom steps only";
+    EXPECT_EQ(view->canResize(), kResultFalse) << "zoom steps only, never a free size";
 }
 
 TEST_F(EditorControllerTest, HostScreenChoosesTheTemplateAndMissingOnesFallBackToTheEditor)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The editor's zoom menu in Ardour 7's own plug-in window: Ardour opens a session whose Brask
-# window was left open, on a private X server; a right-click on the panel's background, then
+# window was left open, on a private X server, at the zoom of the settings file; a right-click on the panel's background, then
 # Zoom and a factor, must grow or shrink the editor and Ardour's window around it, live, and
 # write the choice into the settings file.
 #
@@ -59,9 +59,12 @@ cat >"$config/config" <<'EOF'
 </Ardour>
 EOF
 
+# The zoom a musician chose earlier: Ardour's window must open at it.
+mkdir -p "$home/.config/tarvik" && echo "zoom=150" >"$home/.config/tarvik/brask.conf" || exit 1
+
 start_x_server
 HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache \
     XDG_DATA_HOME=$home/.local/share start_process ardour -n -a "$session_file" >"$log" 2>&1
-find_editor "Brask \(by Tarvik\)"
-zoom_through_menu "$home/.config/tarvik/brask.conf"
+find_editor "Brask \(by Tarvik\)" 150
+zoom_through_menu "$home/.config/tarvik/brask.conf" 200 125 100 150
 echo "passed"

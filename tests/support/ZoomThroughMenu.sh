@@ -4,7 +4,8 @@
 #
 # The sourcing script sets `folder` (its scratch folder) and `log` (the host's output, shown on
 # failure) before calling anything here, then, once the host shows Brask:
-#   start_x_server; ...start the host...; find_editor WINDOW-NAME; zoom_through_menu SETTINGS
+#   start_x_server; ...start the host...; find_editor WINDOW-NAME PERCENT;
+#   zoom_through_menu SETTINGS-FILE PERCENT...
 
 pids=()
 stop_processes() {
@@ -65,29 +66,44 @@ origin_of() {
 }
 named_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 has_named_window() { test -n "$(named_window "$1")"; }
-# The editor: the innermost window of the panel's size inside the host's window.
+# The editor: the innermost window of the given size inside the host's window.
 editor_in() {
-    xwininfo -id "$1" -tree | grep -E "^ +0x[0-9a-f]+ .*\) +778x465\+" | tail -n 1 | awk '{print $1}'
+    xwininfo -id "$1" -tree | grep -E "^ +0x[0-9a-f]+ .*\) +$2\+" | tail -n 1 | awk '{print $1}'
 }
-has_editor_in() { test -n "$(editor_in "$1")"; }
+has_editor_in() { test -n "$(editor_in "$1" "$2")"; }
 editor_has_size() { test "$(size_of "$editor")" = "$1"; }
 
-# find_editor NAME-PATTERN: sets `window` (the host's window showing Brask) and `editor`.
+# The editor's size at each zoom step: the panel's 778 x 465 times the zoom, rounded.
+zoom_factors=(100 125 150 175 200)
+zoom_sizes=(778x465 973x581 1167x698 1362x814 1556x930)
+size_at() {
+    local i
+    for i in "${!zoom_factors[@]}"; do
+        [ "${zoom_factors[$i]}" -eq "$1" ] && echo "${zoom_sizes[$i]}"
+    done
+}
+
+# find_editor NAME-PATTERN PERCENT: sets `window` (the host's window showing Brask) and
+# `editor`, which must have opened at the zoom given.
 find_editor() {
     wait_for 900 has_named_window "$1" || fail "no window named \"$1\" within 90 s"
     window=$(named_window "$1")
-    wait_for 100 has_editor_in "$window" || fail "no 778 x 465 editor in the host's window"
-    editor=$(editor_in "$window")
+    wait_for 100 has_editor_in "$window" "$(size_at "$2")" ||
+        fail "no $(size_at "$2") editor (zoom $2 %) in the host's window"
+    editor=$(editor_in "$window" "$(size_at "$2")")
+    zoom=$2
+    echo "opened at $2 %: editor $(size_at "$2")"
 }
 
 # At 100 % the background point lies at (420, 26) of the panel, the menu's "Zoom" row 99 pixels
 # below it and the submenu's rows, 20 pixels apart, 178 to its right; all of it scales with the
 # zoom in effect.
-zoom_factors=(100 125 150 175 200)
-zoom=100
-# choose_zoom PERCENT WIDTH HEIGHT SETTINGS-FILE
+# choose_zoom PERCENT SETTINGS-FILE
 choose_zoom() {
-    local percent=$1 width=$2 height=$3 settings=$4 row=-1 i x y outer
+    local percent=$1 settings=$2 row=-1 i x y outer width height
+    width=$(size_at "$percent")
+    height=${width#*x}
+    width=${width%x*}
     for i in "${!zoom_factors[@]}"; do [ "${zoom_factors[$i]}" -eq "$percent" ] && row=$i; done
     read -r x y < <(origin_of "$editor")
     x=$((x + 420 * zoom / 100))
@@ -110,10 +126,12 @@ choose_zoom() {
     zoom=$percent
 }
 
-# Up, further up, down and back: the host's window must follow each step.
+# zoom_through_menu SETTINGS-FILE PERCENT...: each step through the menu; the host's window must
+# follow each one.
 zoom_through_menu() {
-    choose_zoom 150 1167 698 "$1"
-    choose_zoom 200 1556 930 "$1"
-    choose_zoom 125 973 581 "$1"
-    choose_zoom 100 778 465 "$1"
+    local settings=$1 percent
+    shift
+    for percent in "$@"; do
+        choose_zoom "$percent" "$settings"
+    done
 }

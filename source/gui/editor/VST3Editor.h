@@ -117,8 +117,10 @@ public:
     /** A size the host gives: the editor takes the largest zoom step that fits in it (at least
      *  100 %) and keeps its own size otherwise. */
     Steinberg::tresult PLUGIN_API onSize(Steinberg::ViewRect* newSize) SMTG_OVERRIDE;
-    /** True: the host may offer free resizing, which checkSizeConstraint snaps to zoom steps. */
-    Steinberg::tresult PLUGIN_API canResize() SMTG_OVERRIDE { return Steinberg::kResultTrue; }
+    /** False: the size changes only in zoom steps, through the menu or the content scale. A
+     *  resizable window would let hosts keep it at least as large as it opened (Ardour does),
+     *  so that a smaller zoom chosen later snapped back to the larger one. */
+    Steinberg::tresult PLUGIN_API canResize() SMTG_OVERRIDE { return Steinberg::kResultFalse; }
     /** Changes `rect` to the size of the zoom step nearest to it. */
     Steinberg::tresult PLUGIN_API checkSizeConstraint(Steinberg::ViewRect* rect) SMTG_OVERRIDE;
 

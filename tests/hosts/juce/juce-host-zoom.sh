@@ -23,10 +23,10 @@ mkdir -p "$folder/home" || exit 1
 start_x_server
 home=$folder/home
 HOME=$home XDG_CONFIG_HOME=$home/.config start_process "$host" "$bundle" >"$log" 2>&1
-find_editor "Brask in a JUCE host"
-zoom_through_menu "$home/.config/tarvik/brask.conf"
+find_editor "Brask in a JUCE host" 100
+zoom_through_menu "$home/.config/tarvik/brask.conf" 150 200 175 125 100
 # JUCE's editor component followed each step, as JUCE itself reports it.
-expected="editor 1167x698 editor 1556x930 editor 973x581 editor 778x465"
+expected="editor 1167x698 editor 1556x930 editor 1362x814 editor 973x581 editor 778x465"
 reported=$(grep -x "editor [0-9]*x[0-9]*" "$log" | tr '\n' ' ' | sed 's/ $//')
 [ "$reported" = "$expected" ] || fail "JUCE's editor component went through \"$reported\""
 echo "passed"

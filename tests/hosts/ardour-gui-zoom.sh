@@ -8,19 +8,15 @@
 # Usage: ardour-gui-zoom.sh RUN-IN-ARDOUR BUNDLE SESSION-SCRIPT FOLDER
 # Exits 77 where Ardour 7, xdotool, xwininfo or Xvfb are missing.
 set -uo pipefail
-if [ $# -ne 4 ]; then
+[ $# -eq 4 ] || {
     echo "usage: ardour-gui-zoom.sh RUN-IN-ARDOUR BUNDLE SESSION-SCRIPT FOLDER" >&2
     exit 2
-fi
+}
+source "$(dirname "$0")/../support/ZoomThroughMenu.sh" || exit 1
 run_in_ardour=$1
 bundle=$2
 session_script=$3
-folder=$4
-log=$folder/ardour.log
-source "$(dirname "$0")/../support/ZoomThroughMenu.sh" || exit 1
-require_programs ardour xdotool xwininfo Xvfb
-rm -rf "$folder"
-mkdir -p "$folder" || exit 1
+start_test "$4" ardour.log ardour xdotool xwininfo Xvfb
 
 # The session, made and saved by a headless Ardour (which also scans the bundle).
 "$run_in_ardour" "$bundle" "$folder" "$session_script" "$folder/session" >"$folder/session.log" 2>&1

@@ -2,10 +2,9 @@
 # Sourced by the host tests that zoom Brask's editor through its context menu inside a real
 # host's window, with real X pointer input (xdotool), and measure the windows (xwininfo).
 #
-# The sourcing script sets `folder` (its scratch folder) and `log` (the host's output, shown on
-# failure) before calling anything here, then, once the host shows Brask:
-#   start_x_server; ...start the host...; find_editor WINDOW-NAME PERCENT;
-#   zoom_through_menu SETTINGS-FILE PERCENT...
+# The sourcing script calls, in this order:
+#   start_test FOLDER LOG-NAME PROGRAM...; start_x_server; ...starts the host, its output into
+#   "$log"...; find_editor WINDOW-NAME PERCENT; zoom_through_menu SETTINGS-FILE PERCENT...
 
 pids=()
 stop_processes() {
@@ -30,6 +29,17 @@ require_programs() {
             exit 77
         fi
     done
+}
+
+# start_test FOLDER LOG-NAME PROGRAM...: skips (exit 77) where a program is missing, then sets
+# `folder` (emptied) and `log` (the host's output in it, shown on failure).
+start_test() {
+    folder=$1
+    log=$1/$2
+    shift 2
+    require_programs "$@"
+    rm -rf "$folder"
+    mkdir -p "$folder" || exit 1
 }
 
 # wait_for TENTHS COMMAND...: true once COMMAND succeeds, false after TENTHS tenths of a second.

@@ -7,21 +7,15 @@
 # Usage: juce-host-zoom.sh BRASK-JUCE-HOST BUNDLE FOLDER
 # Exits 77 where xdotool, xwininfo or Xvfb are missing.
 set -uo pipefail
-if [ $# -ne 3 ]; then
-    echo "usage: juce-host-zoom.sh BRASK-JUCE-HOST BUNDLE FOLDER" >&2
-    exit 2
-fi
+[ $# -eq 3 ] || { echo "usage: juce-host-zoom.sh BRASK-JUCE-HOST BUNDLE FOLDER" >&2; exit 2; }
+source "$(dirname "$0")/../../support/ZoomThroughMenu.sh" || exit 1
 host=$1
 bundle=$2
-folder=$3
-log=$folder/host.log
-source "$(dirname "$0")/../../support/ZoomThroughMenu.sh" || exit 1
-require_programs xdotool xwininfo Xvfb
-rm -rf "$folder"
-mkdir -p "$folder/home" || exit 1
+start_test "$3" host.log xdotool xwininfo Xvfb
 
 start_x_server
 home=$folder/home
+mkdir -p "$home" || exit 1
 HOME=$home XDG_CONFIG_HOME=$home/.config start_process "$host" "$bundle" >"$log" 2>&1
 find_editor "Brask in a JUCE host" 100
 zoom_through_menu "$home/.config/tarvik/brask.conf" 150 200 175 125 100

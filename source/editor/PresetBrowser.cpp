@@ -17,6 +17,16 @@ namespace {
     below this is no change of the sound. */
 constexpr double kUnchanged = 1e-6;
 
+/** Whether `a` and `b` set `parameter` alike: equal but for single-precision rounding, or, for a
+    stepped parameter, on the same step. Hosts that keep a stepped parameter by its step (Ardour
+    does) hand back that step's own value, not the preset's (0.2 for a preset's 0.3). */
+bool sameSetting(const Parameter* parameter, double a, double b)
+{
+    if (std::fabs(a - b) < kUnchanged) return true;
+    return parameter && parameter->getInfo().stepCount > 0 &&
+           parameter->toPlain(a) == parameter->toPlain(b);
+}
+
 } // namespace
 
 PresetBrowser::PresetBrowser(EditController& controller, std::filesystem::path userFolder)
@@ -70,7 +80,8 @@ bool PresetBrowser::isModified() const
     const std::array<double, kSoundParamCount> now = soundValues();
     for (size_t i = 0; i < now.size(); ++i)
     {
-        if (!(std::fabs(now[i] - loadedValues[i]) < kUnchanged)) return true;
+        const Parameter* parameter = controller->getParameterObject(static_cast<ParamID>(i));
+        if (!sameSetting(parameter, now[i], loadedValues[i])) return true;
     }
     return false;
 }

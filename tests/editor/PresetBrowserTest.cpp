@@ -178,9 +178,24 @@ TEST_F(PresetBrowserTest, StepsWrapAroundTheListAndTheMarkFollowsTheSound)
     const double before = controller->getParamNormalized(kNoise);
     controller->setParamNormalized(kNoise, before + 0.25);
     EXPECT_TRUE(browser.isModified());
-    // A host that keeps values in single precision gives them back rounded: no change.
-    controller->setParamNormalized(kNoise, static_cast<float>(before));
-    EXPECT_FALSE(browser.isModified());
+    // A host that keeps values in single precision gives them back rounded, one that keeps a
+    // stepped parameter by its step gives back the step's value: no change. Init's glide mode
+    // is Poly-Legato at 0.3.
+    struct Echo
+    {
+        ParamID id;
+        double value;
+        bool modified;
+    };
+    const Echo echoes[] = {{kNoise, static_cast<float>(before), false},
+                           {kGlide, 0.2, false},
+                           {kGlide, 0.5, true},
+                           {kGlide, 0.3, false}};
+    for (const Echo& echo : echoes)
+    {
+        controller->setParamNormalized(echo.id, echo.value);
+        EXPECT_EQ(browser.isModified(), echo.modified) << echo.id << " at " << echo.value;
+    }
     EXPECT_FALSE(browser.load(last + 1));
     EXPECT_FALSE(browser.load(-1));
 

@@ -105,24 +105,40 @@ find_editor() {
     echo "opened at $2 %: editor $(size_at "$2")"
 }
 
-# At 100 % the background point lies at (420, 26) of the panel, the menu's "Zoom" row 99 pixels
-# below it and the submenu's rows, 20 pixels apart, 178 to its right; all of it scales with the
-# zoom in effect.
+# At 100 % the background point lies at (420, 26) of the panel, the menu's rows below it (their
+# middles in `menu_rows`), the zoom submenu's rows 20 pixels apart, 178 to the right of the
+# point and level with "Zoom" at first; all of it scales with the zoom in effect.
+# Right-clicks the panel's background, where the context menu opens.
+open_context_menu() {
+    read -r menu_x menu_y < <(origin_of "$editor")
+    menu_x=$((menu_x + 420 * zoom / 100))
+    menu_y=$((menu_y + 26 * zoom / 100))
+    xdotool mousemove "$menu_x" "$menu_y" click 3
+    sleep 0.5
+}
+
+# choose_menu_row ROW: clicks the context menu's row (0 "Presets", 1 "Previous preset",
+# 2 "Next preset", 3 "Save preset as...", then after a separator 4 "Zoom", 5 "About Brask").
+menu_rows=(12 31 52 72 99 125)
+choose_menu_row() {
+    open_context_menu
+    xdotool mousemove $((menu_x + 36 * zoom / 100)) $((menu_y + menu_rows[$1] * zoom / 100)) click 1
+    sleep 0.5
+    xdotool mousemove 1900 1190
+}
+
 # choose_zoom PERCENT SETTINGS-FILE
 choose_zoom() {
-    local percent=$1 settings=$2 row=-1 i x y outer width height
+    local percent=$1 settings=$2 row=-1 i outer width height
     width=$(size_at "$percent")
     height=${width#*x}
     width=${width%x*}
     for i in "${!zoom_factors[@]}"; do [ "${zoom_factors[$i]}" -eq "$percent" ] && row=$i; done
-    read -r x y < <(origin_of "$editor")
-    x=$((x + 420 * zoom / 100))
-    y=$((y + 26 * zoom / 100))
-    xdotool mousemove "$x" "$y" click 3
+    open_context_menu
+    xdotool mousemove $((menu_x + 36 * zoom / 100)) $((menu_y + menu_rows[4] * zoom / 100)) click 1
     sleep 0.5
-    xdotool mousemove $((x + 36 * zoom / 100)) $((y + 99 * zoom / 100)) click 1
-    sleep 0.5
-    xdotool mousemove $((x + 178 * zoom / 100)) $((y + (99 + 20 * row) * zoom / 100)) click 1
+    xdotool mousemove $((menu_x + 178 * zoom / 100)) \
+        $((menu_y + (menu_rows[4] + 20 * row) * zoom / 100)) click 1
     # Away from the panel, so that no read-out keeps showing a hovered value.
     xdotool mousemove 1900 1190
     wait_for 100 editor_has_size "${width}x$height" ||

@@ -4,14 +4,13 @@
 -- Prints one line per step ("<step> <value> ..."); brask_ardour_tests checks them. Argument:
 -- the folder in which to create the session.
 io.stdout:setvbuf("no")
+local BraskSession = dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "brask-session.lua")
 
 local folder = assert(arg[1], "usage: brask-in-ardour.lua SESSION_FOLDER")
 local name = "brask"
 local vcfFreq = 6 -- the parameter every step moves away from where it was
 
-ARDOUR.config():set_hide_dummy_backend(false)
-assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no dummy audio backend")
-assert(create_session(folder, name, 48000), "no session")
+BraskSession.create(folder, name)
 
 local function brask()
     local route = Session:route_by_name("Synth")
@@ -29,25 +28,9 @@ local function values(step, insert)
     print(line)
 end
 
--- Parameter changes reach the processor in the process cycle: roll until some have passed.
-local function letAudioRun()
-    local from = Session:transport_sample()
-    Session:request_roll(ARDOUR.TransportRequestSource.TRS_UI)
-    for _ = 1, 2000 do
-        if Session:transport_sample() >= from + 8192 then break end
-        ARDOUR.LuaAPI.usleep(10000)
-    end
-    Session:request_stop(false, false, ARDOUR.TransportRequestSource.TRS_UI)
-    assert(Session:transport_sample() >= from + 8192, "the audio engine does not run")
-end
-
-local info = ARDOUR.LuaAPI.new_plugin_info("Brask", ARDOUR.PluginType.VST3)
-assert(not info:isnil(), "Ardour does not know the plug-in")
+local letAudioRun = BraskSession.letAudioRun
+local info = BraskSession.addSynthTrack("Brask", ARDOUR.PluginType.VST3)
 print("plugin " .. info.path)
-local midi = ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1)
-local stereo = ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2)
-Session:new_midi_track(midi, stereo, true, info, nil, nil, 1, "Synth",
-    ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
 local insert = brask()
 local plugin = insert:plugin(0)
 values("fresh", insert)

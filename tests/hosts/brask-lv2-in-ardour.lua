@@ -5,22 +5,15 @@
 -- per step ("<step> <value> ..."); brask_lv2_ardour_tests checks them. Argument: the folder in
 -- which to create the session.
 io.stdout:setvbuf("no")
+local BraskSession = dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "brask-session.lua")
 
 local folder = assert(arg[1], "usage: brask-lv2-in-ardour.lua SESSION_FOLDER")
 local name = "brask"
 local controls = 24
 
-ARDOUR.config():set_hide_dummy_backend(false)
-assert(AudioEngine:set_backend("None (Dummy)", "", ""), "no dummy audio backend")
-assert(create_session(folder, name, 48000), "no session")
-
-local info = ARDOUR.LuaAPI.new_plugin_info("https://tarvik.audio/plugins/brask",
-    ARDOUR.PluginType.LV2)
-assert(not info:isnil(), "Ardour does not know the LV2 plug-in")
+BraskSession.create(folder, name)
+BraskSession.addSynthTrack("https://tarvik.audio/plugins/brask", ARDOUR.PluginType.LV2)
 local midi = ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1)
-local stereo = ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2)
-Session:new_midi_track(midi, stereo, true, info, nil, nil, 1, "Synth",
-    ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
 
 -- The notes come from a MIDI region on the instrument's track. Ardour's Lua cannot import a MIDI
 -- file without its GUI, so a track that only generates the test notes (brask-test-notes.lua) is
